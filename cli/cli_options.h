@@ -1,0 +1,26 @@
+// The command line of corvane-cli.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+struct CliOptions {
+  std::string configPath;  // empty: default.crv beside the program
+  std::string destFolder;  // empty: beside each drawing
+  std::string reportPath;  // empty: the report goes to standard output only
+  int jobs = 1;
+  bool quiet = false;
+  bool help = false;
+  bool version = false;
+  std::vector<std::string> inputs;
+};
+
+// Parses argv[1..]. On a usage error returns nothing and sets `error` to a one-line message.
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string& error);
+
+extern const char* const kCliUsage;
+
+}  // namespace corvane

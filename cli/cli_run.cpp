@@ -1,0 +1,145 @@
+#include "cli/cli_run.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#if defined(_WIN32)
+#include <io.h>
+#define CORVANE_ISATTY _isatty
+#define CORVANE_FILENO _fileno
+#else
+#include <unistd.h>
+#define CORVANE_ISATTY isatty
+#define CORVANE_FILENO fileno
+#endif
+
+#include "cli/cli_options.h"
+#include "cli/input_files.h"
+#include "cli/terminal_observer.h"
+#include "config/crv_file.h"
+#include "config/export_config.h"
+#include "config/lookup_lists.h"
+#include "config/program_folder.h"
+#include "engine/conversion_run.h"
+
+namespace corvane {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+int UsageError(const std::string& message) {
+  std::fprintf(stderr, "corvane-cli: %s\n", message.c_str());
+  std::fputs("Try 'corvane-cli --help' for more information.\n", stderr);
+  return kExitUsage;
+}
+
+int ConfigError(const std::string& message) {
+  std::fprintf(stderr, "corvane-cli: %s\n", message.c_str());
+  return kExitUsage;
+}
+
+std::vector<FieldRow> FieldRows(const TExportConfig& config, const std::vector<std::string>& names) {
+  std::vector<FieldRow> rows;
+  for (int k = 0; k < kFieldCount; ++k) {
+    FieldRow row;
+    const int index = config.FieldOrder[k];
+    if (index >= 0 && static_cast<std::size_t>(index) < names.size()) {
+      row.text = names[static_cast<std::size_t>(index)];
+    }
+    row.checked = config.FieldChecked[k] != 0;
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+bool IsErrorLine(const std::string& line) { return line.rfind("*** Error", 0) == 0; }
+
+void PrintReport(const RunResult& result, bool quiet) {
+  if (!quiet) {
+    for (const std::string& line : result.report) {
+      std::fwrite(line.data(), 1, line.size(), stdout);
+      std::fputc('\n', stdout);
+    }
+    std::fflush(stdout);
+    return;
+  }
+  // Quiet: only the error lines, each with the drawing it belongs to.
+  std::string drawing;
+  for (const std::string& line : result.report) {
+    if (line.rfind("DXF File  : ", 0) == 0) drawing = line.substr(12);
+    if (IsErrorLine(line)) std::fprintf(stderr, "corvane-cli: %s: %s\n", drawing.c_str(), line.c_str());
+  }
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
+  std::string error;
+  const auto options = ParseCliOptions(args, error);
+  if (!options) return UsageError(error);
+  if (options->help) {
+    std::fputs(kCliUsage, stdout);
+    return kExitOk;
+  }
+  if (options->version) {
+    std::puts("corvane-cli " CORVANE_VERSION);
+    return kExitOk;
+  }
+
+  const std::string programFolder = ProgramFolder();
+  LookupLists lists;
+  const std::string listError = LoadLookupLists(programFolder, lists);
+  if (!listError.empty()) return ConfigError(listError);
+
+  const std::string configPath =
+      options->configPath.empty() ? programFolder + "default.crv" : options->configPath;
+  TExportConfig config = ZeroConfig();
+  TExportConfig saved = ZeroConfig();
+  const ConfigFileResult read = ReadConfigFile(configPath, config, saved);
+  if (!read.accepted) return ConfigError(read.message);
+
+  if (!options->destFolder.empty()) {
+    std::error_code ec;
+    if (!fs::is_directory(options->destFolder, ec)) {
+      return ConfigError("the destination folder \"" + options->destFolder + "\" does not exist");
+    }
+  }
+
+  RunRequest request;
+  if (!ExpandInputs(options->inputs, options->destFolder, request.files, error)) {
+    return ConfigError(error);
+  }
+  request.fieldRows = FieldRows(config, lists.fieldNames);
+  request.customItemNames = lists.customItems;
+  request.hintLines = lists.hints;
+  request.reportPath = options->reportPath;
+  request.jobs = options->jobs;
+
+  std::vector<std::uint64_t> sizes;
+  for (const InputFile& f : request.files) {
+    std::error_code ec;
+    const auto size = fs::file_size(fs::path(WithSeparator(f.dxfFolder) + f.name), ec);
+    sizes.push_back(ec ? 0 : size);
+  }
+  const bool progress = !options->quiet && CORVANE_ISATTY(CORVANE_FILENO(stderr));
+  TerminalObserver observer(stop, progress, std::move(sizes));
+
+  const RunResult result = RunConversion(config, request, observer);
+  if (result.refusal) return ConfigError(*result.refusal);
+  PrintReport(result, options->quiet);
+
+  int status = (result.filesWithErrors > 0 || result.stopped) ? kExitFileErrors : kExitOk;
+  if (!result.fatalError.empty()) {
+    std::fprintf(stderr, "corvane-cli: %s.\n", result.fatalError.c_str());
+    status = kExitFileErrors;
+  }
+  if (!result.reportWriteError.empty()) {
+    std::fprintf(stderr, "corvane-cli: %s\n", result.reportWriteError.c_str());
+    status = kExitFileErrors;
+  }
+  if (result.stopped && !options->quiet) std::fputs("corvane-cli: stopped by the user\n", stderr);
+  return status;
+}
+
+}  // namespace corvane

@@ -1,0 +1,27 @@
+// Opening files named by the program's 8-bit path texts, and the wording of file errors that
+// the configuration files and the lookup lists share.
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace corvane {
+
+// std::fopen on a path object: on Windows the wide API is used, so names outside the ANSI
+// code page still open; elsewhere the bytes of the path are used as they are.
+std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);
+
+// The system's text for an errno value. A zero errno (some C libraries leave it unset on a
+// failed write) becomes the text of EIO rather than "Success".
+std::string SystemReason(int error_number);
+
+// "Cannot open file "<path>". <reason>" and "Cannot create file "<path>". <reason>".
+// No final full stop: the error box adds one.
+std::string CannotOpenMessage(const std::string& path, const std::string& reason);
+std::string CannotCreateMessage(const std::string& path, const std::string& reason);
+
+// Decimal text of an integer without any locale.
+std::string DecimalText(long long value);
+
+}  // namespace corvane

@@ -1,0 +1,141 @@
+#include "engine/convert_file.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "engine/data_file_writer.h"
+#include "engine/dispatch.h"
+#include "engine/line_reader.h"
+#include "engine/pairs.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr std::uint64_t kProgressUnit = 128;
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens a drawing for reading; a folder or anything else that is not a readable file fails.
+FileHandle OpenDrawing(const std::string& path, std::uint64_t& size) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return nullptr;
+  FileHandle f(std::fopen(path.c_str(), "rb"));
+  if (!f) return nullptr;
+  size = std::filesystem::file_size(path, ec);
+  if (ec) size = 0;
+  return f;
+}
+
+// Skips to the line "ENTITIES" standing as the value of a group-2 pair. True when found and
+// more lines follow it.
+bool ScanForEntities(LineReader& in) {
+  std::string_view line;
+  bool afterCodeTwo = false;
+  while (in.Next(line)) {
+    if (afterCodeTwo && line == "ENTITIES") return !in.AtEnd();
+    afterCodeTwo = TrimDxf(line) == "2";
+  }
+  return false;
+}
+
+void AddSummary(const RunSettings& run, const FileState& state, std::vector<std::string>& lines) {
+  for (int i = 0; i < 15; ++i) {
+    if (!state.Enabled(i) || i == 7 || i == 9 || i == 11) continue;
+    const std::size_t labelLine = static_cast<std::size_t>(2 * i);
+    const std::string& label =
+        labelLine < run.hintLines.size() ? run.hintLines[labelLine] : std::string();
+    std::string line = " " + label + " : " + std::to_string(state.EntityCounts[i]) + " ";
+    if (i == entity_bit::kBlocks) line += "(" + std::string(run.config.BlockNames.view()) + ")";
+    lines.push_back(std::move(line));
+  }
+  lines.push_back("");
+}
+
+}  // namespace
+
+void ConvertFile(const RunSettings& run, const FileJob& job, RunObserver& observer,
+                 const std::function<bool()>& stopRequested, FileOutcome& outcome) {
+  auto& lines = outcome.lines;
+  auto errorLine = [&](const std::string& text) {
+    lines.push_back("*** Error, " + text + " ***");
+    outcome.hadError = true;
+  };
+
+  observer.FileStarted(job.index, "Processing " + job.shownName);
+  std::uint64_t size = 0;
+  FileHandle dxf = OpenDrawing(job.dxfPath, size);
+  if (!dxf) {
+    errorLine("file is used by another application");
+    observer.FileFinished(job.index);
+    return;
+  }
+  lines.push_back("Data File : " + job.dataPath);
+  lines.push_back("");
+  observer.ProgressMaximum(job.index, size / kProgressUnit);
+  observer.ProgressPosition(job.index, 0);
+
+  try {
+    DataFileWriter out(job.dataPath);
+    const TExportConfig& cfg = run.config;
+    if (cfg.IncludeHeader) {
+      out.Append(run.HeaderLine);
+      out.Append("\r\n");
+    }
+    LineReader in(dxf.get());
+    FileState state(run, in, out);
+    state.ActiveEntityMask = cfg.EntityMask;
+    state.PointNumber = cfg.StartNumber;
+    state.EntityNumber = cfg.EntityNumberStart;
+    try {
+      if (!ScanForEntities(in)) {
+        errorLine("not a valid DXF file");
+        out.Close();
+        observer.FileFinished(job.index);
+        return;
+      }
+      std::uint64_t shown = 0;
+      std::string_view line;
+      state.phase = LinePhase::kCode;
+      for (;;) {
+        const std::uint64_t units = in.BytesTaken() / kProgressUnit;
+        if (units != shown) {
+          shown = units;
+          observer.ProgressPosition(job.index, units);
+        }
+        if (stopRequested()) {
+          outcome.stoppedInside = true;
+          out.Close();
+          observer.FileFinished(job.index);
+          return;
+        }
+        if (!in.Next(line)) break;
+        state.SequenceNumber = cfg.SequenceStart;
+        DispatchEntityLine(state, line);
+        if (in.AtEnd()) break;
+      }
+    } catch (const FileConversionError& e) {
+      errorLine(e.message);
+      out.Close();
+      observer.FileFinished(job.index);
+      return;
+    } catch (const InputReadError& e) {
+      errorLine(e.message);
+      out.Close();
+      observer.FileFinished(job.index);
+      return;
+    }
+    if (state.endedInsideEntity) errorLine("the file ends inside an entity and may be truncated");
+    AddSummary(run, state, lines);
+    out.Close();
+  } catch (const OutputError& e) {
+    outcome.fatalError = e.message;
+  }
+  observer.FileFinished(job.index);
+}
+
+}  // namespace corvane

@@ -1,0 +1,34 @@
+// Converting one DXF file into its data file, with the report lines it earns.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/run_observer.h"
+#include "engine/run_state.h"
+
+namespace corvane {
+
+struct FileJob {
+  std::size_t index;     // position in the run's list, for the observer
+  std::string dxfPath;
+  std::string dataPath;
+  std::string shownName;  // the DXF file's name without folder, for the step text
+};
+
+struct FileOutcome {
+  std::vector<std::string> lines;  // report lines after "DXF File  : "
+  bool hadError = false;           // an "*** Error, ... ***" line was added
+  bool stoppedInside = false;      // the stop flag ended the main loop
+  bool stopAfter = false;          // the stop flag was set when the file was done
+  std::string fatalError;          // a data file could not be created or written: the run ends
+};
+
+// Converts one file. The stop predicate is asked at the top of every main-loop pass. Problems of
+// the drawing become report lines; an output error fills outcome.fatalError.
+void ConvertFile(const RunSettings& run, const FileJob& job, RunObserver& observer,
+                 const std::function<bool()>& stopRequested, FileOutcome& outcome);
+
+}  // namespace corvane

@@ -1,0 +1,71 @@
+#include "engine/data_file_writer.h"
+
+#include <cerrno>
+#include <system_error>
+
+#include "engine/run_state.h"
+
+namespace corvane {
+
+namespace {
+constexpr std::size_t kWriteBlockSize = std::size_t{256} << 10;
+
+std::string SystemReason(int err) { return std::generic_category().message(err); }
+}  // namespace
+
+DataFileWriter::DataFileWriter(std::string path) : path_(std::move(path)) {
+  file_ = std::fopen(path_.c_str(), "wb");
+  if (file_ == nullptr) {
+    const int err = errno;
+    throw OutputError{"Cannot create file \"" + path_ + "\". " + SystemReason(err)};
+  }
+  capacity_ = kWriteBlockSize;
+  buffer_ = std::make_unique<char[]>(capacity_);
+}
+
+DataFileWriter::~DataFileWriter() {
+  if (file_ != nullptr) {
+    // Keep what was composed even when the owner could not close properly (an error is
+    // already on its way up); errors here cannot be reported any more.
+    if (used_ > 0) std::fwrite(buffer_.get(), 1, used_, file_);
+    std::fclose(file_);
+  }
+}
+
+void DataFileWriter::Flush() {
+  if (used_ == 0) return;
+  const std::size_t written = std::fwrite(buffer_.get(), 1, used_, file_);
+  if (written != used_) {
+    const int err = errno;
+    used_ = 0;
+    throw OutputError{"Cannot write file \"" + path_ + "\". " + SystemReason(err)};
+  }
+  used_ = 0;
+}
+
+void DataFileWriter::MakeRoom(std::size_t n) {
+  Flush();
+  if (capacity_ < n) {
+    // One line longer than the whole buffer (a huge text value): grow once for it.
+    capacity_ = n;
+    buffer_ = std::make_unique<char[]>(capacity_);
+  }
+}
+
+void DataFileWriter::Close() {
+  if (file_ == nullptr) return;
+  Flush();
+  std::FILE* f = file_;
+  file_ = nullptr;
+  if (std::fflush(f) != 0 || std::ferror(f)) {
+    const int err = errno;
+    std::fclose(f);
+    throw OutputError{"Cannot write file \"" + path_ + "\". " + SystemReason(err)};
+  }
+  if (std::fclose(f) != 0) {
+    const int err = errno;
+    throw OutputError{"Cannot write file \"" + path_ + "\". " + SystemReason(err)};
+  }
+}
+
+}  // namespace corvane

@@ -1,0 +1,47 @@
+// The data file of one DXF file: written in place through a large buffer, every write checked.
+#pragma once
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace corvane {
+
+class DataFileWriter {
+ public:
+  // Creates the file, or empties an existing one. Throws OutputError when that fails.
+  explicit DataFileWriter(std::string path);
+  DataFileWriter(const DataFileWriter&) = delete;
+  DataFileWriter& operator=(const DataFileWriter&) = delete;
+  ~DataFileWriter();  // closes without reporting; call Close() to learn of errors
+
+  // Room for n more bytes at the returned pointer; Commit(n) keeps them.
+  char* Reserve(std::size_t n) {
+    if (capacity_ - used_ < n) MakeRoom(n);
+    return buffer_.get() + used_;
+  }
+  void Commit(std::size_t n) { used_ += n; }
+  void Append(std::string_view s) {
+    std::memcpy(Reserve(s.size()), s.data(), s.size());
+    used_ += s.size();
+  }
+
+  // Writes what is buffered and closes the file. Throws OutputError on failure.
+  void Close();
+
+  const std::string& path() const { return path_; }
+
+ private:
+  void MakeRoom(std::size_t n);
+  void Flush();
+
+  std::string path_;
+  std::FILE* file_ = nullptr;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t capacity_ = 0;
+  std::size_t used_ = 0;
+};
+
+}  // namespace corvane

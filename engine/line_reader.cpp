@@ -1,0 +1,207 @@
+#include "engine/line_reader.h"
+
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace corvane {
+
+namespace {
+
+constexpr char kCtrlZ = 26;
+
+// Index of the first CR in [from, end) that is not followed by LF, looking at the byte after a CR
+// only when it lies before `end`; returns `end` when there is none. A CR that is the last byte is
+// not judged here (its follower has not arrived yet).
+std::size_t FindLoneCr(const char* buf, std::size_t from, std::size_t end) {
+  std::size_t i = from;
+#if defined(__SSE2__)
+  // CR LF files have a CR on every line: compare 16 bytes, and the 16 bytes one further on, at
+  // once, so the common case costs two compares per 16 bytes instead of a call per line.
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  while (i + 17 <= end) {
+    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + i));
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + i + 1));
+    const unsigned crMask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, cr)));
+    const unsigned lfMask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(next, lf)));
+    const unsigned lone = crMask & ~lfMask;
+    if (lone != 0) return i + static_cast<std::size_t>(__builtin_ctz(lone));
+    i += 16;
+  }
+#endif
+  while (i < end) {
+    const void* p = std::memchr(buf + i, '\r', end - i);
+    if (p == nullptr) return end;
+    const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(p) - buf);
+    if (at + 1 >= end) return end;  // the last byte: not judged yet
+    if (buf[at + 1] != '\n') return at;
+    i = at + 2;
+  }
+  return end;
+}
+
+}  // namespace
+
+LineReader::LineReader(std::string_view text, std::size_t blockSize)
+    : memory_(text), block_size_(blockSize == 0 ? 1 : blockSize) {
+  Allocate();
+}
+
+LineReader::LineReader(std::FILE* file, std::size_t blockSize)
+    : file_(file), block_size_(blockSize == 0 ? 1 : blockSize) {
+  Allocate();
+}
+
+LineReader::~LineReader() = default;
+
+void LineReader::Allocate() {
+  // Room for a line cut at its maximum length plus one block behind it, and a byte of slack.
+  capacity_ = kMaxLineLength + block_size_ + 1;
+  storage_ = std::make_unique<char[]>(capacity_);
+  buf_ = storage_.get();
+}
+
+std::size_t LineReader::ReadSource(char* to, std::size_t n) {
+  if (file_ == nullptr) {
+    const std::size_t take = std::min(n, memory_.size() - memory_pos_);
+    std::memcpy(to, memory_.data() + memory_pos_, take);
+    memory_pos_ += take;
+    return take;
+  }
+  const std::size_t got = std::fread(to, 1, n, file_);
+  if (got < n && std::ferror(file_)) {
+    const int err = errno;
+    throw InputReadError{"read error: " + std::generic_category().message(err)};
+  }
+  return got;
+}
+
+void LineReader::Fill() {
+  if (begin_ > 0) {
+    std::memmove(buf_, buf_ + begin_, end_ - begin_);
+    end_ -= begin_;
+    clean_ -= begin_;
+    begin_ = 0;
+  }
+  const std::size_t got = ReadSource(buf_ + end_, block_size_);
+  bytes_taken_ += got;
+  const std::size_t from = clean_;
+  end_ += got;
+  if (got == 0) source_done_ = true;
+  CleanNewBytes(from);
+}
+
+void LineReader::CleanNewBytes(std::size_t from) {
+  if (end_ > from) {
+    const void* z = std::memchr(buf_ + from, kCtrlZ, end_ - from);
+    if (z != nullptr) {
+      end_ = static_cast<std::size_t>(static_cast<const char*>(z) - buf_);
+      source_done_ = true;
+    }
+  }
+  std::size_t lone = FindLoneCr(buf_, from, end_);
+  if (lone < end_) {
+    // Rare: compact the rest of the block, dropping every lone CR.
+    std::size_t write = lone;
+    for (std::size_t read = lone; read < end_; ++read) {
+      const char c = buf_[read];
+      if (c == '\r' && read + 1 < end_ && buf_[read + 1] != '\n') continue;
+      buf_[write++] = c;
+    }
+    end_ = write;
+  }
+  // A CR at the very end is judged when the next byte arrives, or dropped at the end of input.
+  if (end_ > from && buf_[end_ - 1] == '\r') {
+    if (source_done_) {
+      --end_;
+    } else {
+      clean_ = end_ - 1;
+      return;
+    }
+  }
+  clean_ = end_;
+}
+
+bool LineReader::SkipLongRest() {
+  const void* nl = std::memchr(buf_ + begin_, '\n', clean_ - begin_);
+  if (nl != nullptr) {
+    begin_ = static_cast<std::size_t>(static_cast<const char*>(nl) - buf_) + 1;
+    skipping_long_ = false;
+    return true;
+  }
+  begin_ = clean_;
+  return false;
+}
+
+bool LineReader::NextSlow(std::string_view& line) {
+  std::size_t scanFrom = begin_;
+  for (;;) {
+    if (skipping_long_) {
+      if (!SkipLongRest()) {
+        if (source_done_ && clean_ == end_) {
+          line = {};
+          return false;
+        }
+        Fill();
+        scanFrom = begin_;
+        continue;
+      }
+      scanFrom = begin_;
+    }
+    const void* nl = std::memchr(buf_ + scanFrom, '\n', clean_ - scanFrom);
+    if (nl != nullptr) {
+      const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(nl) - buf_);
+      std::size_t stop = at;
+      if (stop > begin_ && buf_[stop - 1] == '\r') --stop;
+      line = std::string_view(buf_ + begin_, stop - begin_);
+      begin_ = at + 1;
+      if (line.size() > kMaxLineLength) line = line.substr(0, kMaxLineLength);
+      break;
+    }
+    const std::size_t pending = clean_ - begin_;
+    if (pending >= kMaxLineLength) {
+      // Keep the first part; the rest of this line is skipped on the next read.
+      line = std::string_view(buf_ + begin_, kMaxLineLength);
+      begin_ += kMaxLineLength;
+      skipping_long_ = true;
+      break;
+    }
+    if (source_done_ && clean_ == end_) {
+      if (pending == 0) {
+        line = {};
+        return false;
+      }
+      line = std::string_view(buf_ + begin_, pending);  // the last line has no terminator
+      begin_ = clean_;
+      break;
+    }
+    scanFrom = clean_;
+    const std::size_t offset = begin_;
+    Fill();
+    scanFrom -= offset;  // Fill moved the unread bytes to the front
+  }
+  last_ = line;
+  ++line_number_;
+  return true;
+}
+
+bool LineReader::AtEnd() {
+  if (pushed_back_) return false;
+  for (;;) {
+    if (skipping_long_ && !SkipLongRest()) {
+      if (source_done_ && clean_ == end_) return true;
+      Fill();
+      continue;
+    }
+    if (begin_ < clean_) return false;
+    if (source_done_ && clean_ == end_) return true;
+    Fill();
+  }
+}
+
+}  // namespace corvane

@@ -1,0 +1,95 @@
+// The DXF line model over a file or an in-memory text.
+//
+// A line ends at LF or CR LF; the terminator is not part of the line. A CR that is not followed
+// by LF is dropped and the line goes on. A Ctrl-Z (code 26) ends the input. A line longer than
+// kMaxLineLength keeps its first kMaxLineLength bytes and the rest is skipped, so memory stays
+// bounded whatever the input holds.
+//
+// The input is read in large blocks and lines are handed out as views into the block, without
+// copying. A view stays valid until the next call of Next() on the same reader (Unread() does not
+// move anything).
+#pragma once
+
+#include <cstdint>
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace corvane {
+
+inline constexpr std::size_t kMaxLineLength = std::size_t{1} << 20;  // 1 MiB
+inline constexpr std::size_t kReadBlockSize = std::size_t{256} << 10;
+
+// Thrown when the underlying file reports a read error.
+struct InputReadError {
+  std::string message;
+};
+
+class LineReader {
+ public:
+  // Reads a text held in memory (tests, fuzzing); the text must outlive the reader. A small
+  // block size lets tests put block boundaries anywhere.
+  explicit LineReader(std::string_view text, std::size_t blockSize = kReadBlockSize);
+  // Reads from an open binary file; the reader does not close it.
+  explicit LineReader(std::FILE* file, std::size_t blockSize = kReadBlockSize);
+  LineReader(const LineReader&) = delete;
+  LineReader& operator=(const LineReader&) = delete;
+  ~LineReader();
+
+  // The next line; false when the input is exhausted (line is then empty).
+  bool Next(std::string_view& line) {
+    if (pushed_back_) {
+      pushed_back_ = false;
+      line = last_;
+      ++line_number_;
+      return true;
+    }
+    return NextSlow(line);
+  }
+
+  // Hands the line returned last back, so the next Next() returns it again, unchanged.
+  void Unread() {
+    pushed_back_ = true;
+    --line_number_;
+  }
+
+  // True when no further line can be read: the end of the file, or a Ctrl-Z, is next.
+  // May read ahead, which ends the validity of the views handed out (but not of a line handed
+  // back with Unread()).
+  bool AtEnd();
+
+  // Bytes taken from the source so far (the file position of the block reads).
+  std::uint64_t BytesTaken() const { return bytes_taken_; }
+
+  // The number, from 1, of the line returned last.
+  std::uint64_t LineNumber() const { return line_number_; }
+
+ private:
+  void Allocate();
+  bool NextSlow(std::string_view& line);
+  std::size_t ReadSource(char* to, std::size_t n);
+  void Fill();  // moves the unread bytes to the front and reads one block behind them
+  void CleanNewBytes(std::size_t from);
+  bool SkipLongRest();
+
+  std::FILE* file_ = nullptr;
+  std::string_view memory_;
+  std::size_t memory_pos_ = 0;
+  std::size_t block_size_ = kReadBlockSize;
+  std::unique_ptr<char[]> storage_;
+  std::size_t capacity_ = 0;
+  char* buf_ = nullptr;       // the bytes in hand
+  std::size_t begin_ = 0;     // first unread byte
+  std::size_t end_ = 0;       // one past the last valid byte
+  std::size_t clean_ = 0;     // bytes before this index have had lone CRs removed
+  bool source_done_ = false;  // the file (or memory text) has no more bytes, or a Ctrl-Z was seen
+  bool pushed_back_ = false;
+  bool skipping_long_ = false;
+  std::string_view last_;
+  std::uint64_t bytes_taken_ = 0;
+  std::uint64_t line_number_ = 0;
+};
+
+}  // namespace corvane

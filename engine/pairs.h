@@ -1,0 +1,55 @@
+// Group pairs: trimming, group codes, and the pair loop shared by the entity readers.
+#pragma once
+
+#include <string_view>
+
+#include "engine/line_reader.h"
+#include "engine/run_state.h"
+
+namespace corvane {
+
+// Removes every leading and trailing character of code 32 or less.
+inline std::string_view TrimDxf(std::string_view s) {
+  std::size_t b = 0, e = s.size();
+  while (b < e && static_cast<unsigned char>(s[b]) <= 32) ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32) --e;
+  return s.substr(b, e - b);
+}
+
+// The group code of a trimmed code line, or -1 when it is not written as DXF writes codes (only
+// digits, no leading zero, at most 4 digits). Codes are compared as text, so "010" is not 10.
+inline int GroupCode(std::string_view trimmed) {
+  const std::size_t n = trimmed.size();
+  if (n == 0 || n > 4) return -1;
+  if (trimmed[0] == '0') return n == 1 ? 0 : -1;
+  int code = 0;
+  for (char c : trimmed) {
+    if (c < '0' || c > '9') return -1;
+    code = code * 10 + (c - '0');
+  }
+  return code;
+}
+
+// Reads group pairs of one entity and hands each (code, trimmed value) to onPair, until a code
+// line that trims to "0" has been read (its value line, the next entity's name, stays unread).
+// At the end of the input the loop ends as if that code had come, and file.endedInsideEntity is
+// set; a code line without its value line is not handed on. Returns false in that case.
+template <typename OnPair>
+bool ReadPairsUntilZero(FileState& file, OnPair&& onPair) {
+  LineReader& in = file.input;
+  std::string_view codeLine, valueLine;
+  for (;;) {
+    if (!in.Next(codeLine)) break;
+    const int code = GroupCode(TrimDxf(codeLine));
+    if (code == 0) {
+      file.phase = LinePhase::kValueOfZero;
+      return true;
+    }
+    if (!in.Next(valueLine)) break;
+    onPair(code, TrimDxf(valueLine));
+  }
+  file.endedInsideEntity = true;
+  return false;
+}
+
+}  // namespace corvane

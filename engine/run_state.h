@@ -1,0 +1,114 @@
+// The state of a conversion run (prepared once from the configuration) and of one DXF file.
+// The design's program-wide variables live here under their own names, so several files can be
+// converted side by side, each with its own FileState.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/export_config.h"
+#include "engine/block_filter.h"
+
+namespace corvane {
+
+class LineReader;
+class DataFileWriter;
+
+enum class FieldCode : std::uint8_t { kNumber, kX, kY, kZ, kCustom };
+
+// Everything a run derives from its configuration copy before the first file.
+struct RunSettings {
+  TExportConfig config{};                      // the run's own copy; never changes during the run
+  std::vector<std::string> SelectedFields;     // first characters of the ticked field rows
+  std::vector<std::string> SelectedCustomItems;  // "0".."7" of the ticked custom rows, in order
+  std::vector<FieldCode> fields;               // SelectedFields resolved, unknown codes left out
+  std::vector<int> customItems;                // SelectedCustomItems resolved, unknown ones left out
+  std::string fieldSeparator;
+  std::string customSeparator;
+  std::string BlockNamePatterns;
+  std::string HeaderLine;
+  std::vector<std::string> hintLines;          // report labels at line 2*i
+};
+
+// A value an entity reader keeps while it consumes an entity. The text is copied out of the
+// input block (whose views move on the next read) into a buffer reused for every entity, so
+// reading allocates nothing once the buffers have grown. The line number says where a
+// coordinate came from when it turns out not to be a number.
+class ValueSlot {
+ public:
+  ValueSlot() { text_.reserve(64); }
+  void Set(std::string_view value, std::uint64_t line) {
+    text_.assign(value.data(), value.size());
+    line_ = line;
+  }
+  void Reset(std::string_view startValue = {}) { Set(startValue, 0); }
+  std::string_view view() const { return text_; }
+  std::uint64_t line() const { return line_; }
+
+ private:
+  std::string text_;
+  std::uint64_t line_ = 0;
+};
+
+// A coordinate text as WriteDataLine receives it, with the DXF line it came from (0: not from
+// the drawing).
+struct CoordText {
+  std::string_view text;
+  std::uint64_t line = 0;
+};
+inline CoordText Coord(const ValueSlot& slot) { return CoordText{slot.view(), slot.line()}; }
+
+// Where the main loop stands in the pair structure of the file: entity names are recognised only
+// on the value line of a group-0 pair.
+enum class LinePhase : std::uint8_t { kCode, kValueOfZero, kValue };
+
+// The reusable values of the entity readers.
+struct EntityValues {
+  ValueSlot XText, YText, ZText, Handle, Layer, BlockName, TextValue;
+};
+
+struct FileState {
+  FileState(const RunSettings& runSettings, LineReader& in, DataFileWriter& outFile)
+      : run(runSettings), input(in), out(outFile), blockFilter(runSettings.BlockNamePatterns) {}
+
+  const RunSettings& run;
+  LineReader& input;
+  DataFileWriter& out;
+  BlockNameFilter blockFilter;  // per file: it keeps scratch memory of its own
+
+  std::uint32_t ActiveEntityMask = 0;
+  // Counted in 64 bits from their 32-bit starting values, so they never wrap.
+  std::int64_t PointNumber = 0;
+  std::int64_t SequenceNumber = 0;
+  std::int64_t EntityNumber = 0;
+  std::array<std::int64_t, 17> EntityCounts{};
+
+  LinePhase phase = LinePhase::kCode;
+  // Set by a reader that met the end of the input before its entity was complete.
+  bool endedInsideEntity = false;
+
+  EntityValues values;
+
+  bool Enabled(int bit) const { return (ActiveEntityMask >> bit) & 1u; }
+  // One entity consumed: its option's counter and the entity number move on.
+  void CountEntity(int option) {
+    ++EntityCounts[option];
+    ++EntityNumber;
+  }
+};
+
+// Thrown to end the conversion of one file with a report line ("*** Error, ... ***"); the run
+// goes on with the next file.
+struct FileConversionError {
+  std::string message;  // the text between "*** Error, " and " ***"
+};
+
+// Thrown when a data file cannot be created or written: the run ends, its report is kept.
+struct OutputError {
+  std::string message;
+};
+
+}  // namespace corvane

@@ -1,0 +1,205 @@
+#include "engine/format_coordinate.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <random>
+#include <string>
+#include <string_view>
+
+#include "engine/format_coordinate_extended.h"
+#include "engine/format_coordinate_reference.h"
+
+namespace corvane {
+namespace {
+
+constexpr const char* kNotANumber = "<not a number>";
+
+std::string Format(std::string_view text, int decimals) {
+  char out[kMaxCoordinateText];
+  const int length = FormatCoordinate(text, decimals, out);
+  return length < 0 ? kNotANumber : std::string(out, static_cast<std::size_t>(length));
+}
+
+std::string FormatThroughExtended(std::string_view text, int decimals) {
+  char out[kMaxCoordinateText];
+  const int length = coordinate_detail::FormatCoordinateThroughExtended(text, decimals, out);
+  return length < 0 ? kNotANumber : std::string(out, static_cast<std::size_t>(length));
+}
+
+std::string Reference(std::string_view text, int decimals) {
+  return reference::FormatCoordinateReference(text, decimals).value_or(kNotANumber);
+}
+
+struct Case {
+  const char* text;
+  int decimals;
+  const char* expected;
+};
+
+void ExpectAll(std::initializer_list<Case> cases) {
+  for (const Case& c : cases) {
+    EXPECT_EQ(Format(c.text, c.decimals), c.expected) << '"' << c.text << "\" with " << c.decimals;
+    // The reference must agree too, or the sweeps below prove nothing.
+    EXPECT_EQ(Reference(c.text, c.decimals), c.expected) << "reference: \"" << c.text << '"';
+  }
+}
+
+TEST(FormatCoordinate, WorkedValues) {
+  ExpectAll({{"12.5", 2, "12.50"},
+             {"-12.5", 0, "-13"},
+             {"2.5", 0, "3"},
+             {"-0.0004", 3, "0.000"},
+             {"-0.0006", 3, "-0.001"},
+             {"123456.123456789", 10, "123456.1234567900"},
+             {"12345678901234.56", 2, "12345678901235.00"},
+             {"1e14", 2, "1E14"},
+             {"1e14", 3, "1E014"},
+             {"1e14", 4, "1E0014"},
+             {"99999999999999.9", 0, "1E14"},
+             {"123456789012345.678", 3, "1.2345678901235E014"},
+             {"123456789012345.678", 6, "1.2345678901235E14"}});
+}
+
+TEST(FormatCoordinate, RoundsOnDecimalDigitsNotOnBinaryValue) {
+  // Each of these lies just below the written value as a double, which would round it down.
+  ExpectAll({{"12.0005", 3, "12.001"}, {"1.005", 2, "1.01"}, {"0.285", 2, "0.29"}, {"-2.675", 2, "-2.68"}});
+}
+
+TEST(FormatCoordinate, ZeroNeverCarriesASign) {
+  ExpectAll({{"0", 0, "0"},
+             {"-0", 2, "0.00"},
+             {"-0.000e5", 1, "0.0"},
+             {"-0.4", 0, "0"},
+             {"-0.5", 0, "-1"},
+             {"0.000000000000005", 14, "0.00000000000001"},
+             {"-0.000000000000004999", 14, "0.00000000000000"},
+             {"1e-99999999999999999999", 3, "0.000"},
+             {"0e99999999999999999999", 0, "0"}});
+}
+
+TEST(FormatCoordinate, AcceptedForms) {
+  ExpectAll({{" 12.5 ", 1, "12.5"},
+             {"+3", 0, "3"},
+             {".5", 1, "0.5"},
+             {"5.", 1, "5.0"},
+             {"1E3", 0, "1000"},
+             {"1e-3", 3, "0.001"},
+             {"5.e+2", 0, "500"},
+             {"-007.50", 2, "-7.50"},
+             {"1e00000000000000000000003", 0, "1000"}});
+}
+
+TEST(FormatCoordinate, RejectsOtherForms) {
+  for (const char* text : {"", " ", "1,5", "1.2.3", "abc", "1e", "1e+", "+", "-", ".", "-.e5", "1 2", "- 1",
+                           "+-1", "1e5.0", "1x", "0x10", "inf", "nan", "1\t", "\t1", "1d3"}) {
+    EXPECT_EQ(Format(text, 2), kNotANumber) << '"' << text << '"';
+    EXPECT_EQ(Reference(text, 2), kNotANumber) << "reference: \"" << text << '"';
+  }
+  EXPECT_EQ(Format(std::string_view("1\0", 2), 0), kNotANumber);
+}
+
+TEST(FormatCoordinate, ValuesBeyondTheExtendedRangeAreNotNumbers) {
+  ExpectAll({{"1e5000", 2, kNotANumber},
+             {"-1.19e4932", 2, kNotANumber},
+             {"1.18973149535723176508e4932", 0, kNotANumber},  // rounds to infinity
+             {"1.18973149535723176502e4932", 0, "1.1897314953572E4932"},
+             {"1e4932", 4, "1E4932"},
+             {"-1e4931", 1, "-1E4931"}});
+}
+
+TEST(FormatCoordinate, CarriesRipple) {
+  ExpectAll({{"9.9995", 3, "10.000"},
+             {"-1.2995", 3, "-1.300"},
+             {"0.9999999999999999", 2, "1.00"},
+             {"-999.9999999999999", 14, "-1000.00000000000000"},
+             {"0.0096", 2, "0.01"},
+             {"0.006", 2, "0.01"},
+             {"0.004", 2, "0.00"},
+             {"99999999999999.5", 0, "1E14"},
+             {"99999999999999.4", 0, "99999999999999"}});
+}
+
+TEST(FormatCoordinate, KeepsAtMostFourteenSignificantDigits) {
+  ExpectAll({{"1.23456789012345678", 14, "1.23456789012350"},
+             {"0.123456789012345678", 14, "0.12345678901235"},
+             {"99999999999999.4", 3, "99999999999999.000"},
+             {"0.00000123456789012345678", 14, "0.00000123456789"}});
+}
+
+TEST(FormatCoordinate, ExponentForm) {
+  ExpectAll({{"1e14", 0, "1E14"},
+             {"1e14", 1, "1E14"},
+             {"1e14", 5, "1E14"},
+             {"-1.5e20", 3, "-1.5E020"},
+             {"1.23e100", 4, "1.23E0100"},
+             {"1.23e100", 2, "1.23E100"},
+             {"100000000000000.4", 2, "1E14"},
+             {"123456789012344.5", 0, "1.2345678901234E14"},
+             {"99999999999999999999", 0, "1E20"}});
+}
+
+TEST(FormatCoordinate, DecimalsAreClamped) {
+  ExpectAll({{"1.5", -3, "2"}, {"1.5", 20, "1.50000000000000"}});
+}
+
+TEST(FormatCoordinate, LongTextsAreReadAsTheirExtendedValue) {
+  // The value, not the text, is rounded: the nearest extended float's 18 digits end in 5000...
+  ExpectAll({{"12.000499999999999999999", 3, "12.001"},
+             {"0.0000000000000049999999999999999999", 14, "0.00000000000001"},
+             {"0.1234567890123456789012345", 14, "0.12345678901235"},
+             {"-1234.56789012345678901", 4, "-1234.5679"}});
+  const std::string long_digits = "1" + std::string(4000, '0');
+  EXPECT_EQ(Format(long_digits, 2), "1E4000");
+  EXPECT_EQ(Format("1" + std::string(5000, '0'), 2), kNotANumber);
+  EXPECT_EQ(Format("0." + std::string(5000, '0') + "1", 2), "0.00");
+  std::string megabyte(1 << 20, '3');
+  megabyte[3] = '.';
+  EXPECT_EQ(Format(megabyte, 2), "333.33");
+}
+
+// Random texts built to hit rounding boundaries (runs of 9s, 4s, 5s and 0s), carries, both sides of
+// 10^14, every number of decimals, and texts both shorter and longer than 18 significant digits.
+std::string RandomText(std::mt19937_64& random) {
+  auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  std::string text;
+  if (pick(8) == 0) text += ' ';
+  text += std::array<const char*, 3>{"", "-", "+"}[static_cast<std::size_t>(pick(3))];
+  const int length = 1 + (pick(10) == 0 ? pick(25) : pick(18));
+  const char* alphabet = pick(3) == 0 ? "0459" : "0123456789";
+  const int alphabet_size = static_cast<int>(std::char_traits<char>::length(alphabet));
+  std::string digits;
+  for (int i = 0; i < length; ++i) digits += alphabet[pick(alphabet_size)];
+  if (pick(3) != 0) digits.insert(static_cast<std::size_t>(pick(length + 1)), 1, '.');
+  if (pick(6) == 0) digits.insert(0, static_cast<std::size_t>(pick(6)), '0');
+  text += digits;
+  if (pick(4) == 0) text += std::string("eE").substr(static_cast<std::size_t>(pick(2)), 1) + reference::IntegerText(pick(41) - 20);
+  if (pick(50) == 0) text += "e" + reference::IntegerText(pick(9900) - 4950);
+  return text;
+}
+
+TEST(FormatCoordinate, AgreesWithTheReferenceOnRandomTexts) {
+  std::mt19937_64 random(20240611);
+  for (int i = 0; i < 200000; ++i) {
+    const std::string text = RandomText(random);
+    const int decimals = static_cast<int>(random() % 17) - 1;
+    const std::string fast = Format(text, decimals);
+    ASSERT_EQ(fast, Reference(text, decimals)) << '"' << text << "\" with " << decimals;
+    ASSERT_LE(fast.size(), kMaxCoordinateText);
+  }
+}
+
+TEST(FormatCoordinate, EighteenDigitTextsAreTheirOwnExtendedDigits) {
+  // The fast path's premise, over the whole extended range: 18 digits survive the round trip.
+  std::mt19937_64 random(7);
+  for (int i = 0; i < 40000; ++i) {
+    std::string text = reference::IntegerText(100000000000000000ULL + random() % 900000000000000000ULL);
+    text.insert(1, ".");
+    text += "e" + reference::IntegerText(static_cast<int>(random() % 9862) - 4930);
+    const int decimals = static_cast<int>(random() % 15);
+    ASSERT_EQ(Format(text, decimals), FormatThroughExtended(text, decimals)) << text;
+  }
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,153 @@
+#include "engine/line_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tests/test_support.h"
+
+namespace corvane {
+namespace {
+
+// The line rules written out the slow, obvious way: drop lone CRs, stop at Ctrl-Z, split at LF,
+// drop the CR of CR LF, cut long lines.
+std::vector<std::string> ReferenceLines(const std::string& text) {
+  std::string clean;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == 26) break;
+    if (text[i] == '\r') {
+      const bool followedByLf = i + 1 < text.size() && text[i + 1] == '\n';
+      if (!followedByLf) continue;
+    }
+    clean += text[i];
+  }
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < clean.size()) {
+    std::size_t nl = clean.find('\n', start);
+    const bool terminated = nl != std::string::npos;
+    if (!terminated) nl = clean.size();
+    std::string line = clean.substr(start, nl - start);
+    if (terminated && !line.empty() && line.back() == '\r') line.pop_back();
+    if (line.size() > kMaxLineLength) line.resize(kMaxLineLength);
+    lines.push_back(line);
+    start = nl + 1;
+  }
+  return lines;
+}
+
+std::vector<std::string> ReadAll(LineReader& reader) {
+  std::vector<std::string> lines;
+  std::string_view line;
+  while (reader.Next(line)) lines.emplace_back(line);
+  return lines;
+}
+
+std::vector<std::string> ReadAll(const std::string& text, std::size_t block) {
+  LineReader reader(text, block);
+  return ReadAll(reader);
+}
+
+TEST(LineReader, SplitsAtLfAndCrLfAndDropsLoneCr) {
+  EXPECT_EQ(ReadAll("a\nb\r\nc", 64), (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_EQ(ReadAll("ab\rcd\r\n\r\rx\n", 64), (std::vector<std::string>{"abcd", "x"}));
+  EXPECT_EQ(ReadAll("\n\n", 64), (std::vector<std::string>{"", ""}));
+  EXPECT_EQ(ReadAll("tail\r", 64), (std::vector<std::string>{"tail"}));
+  EXPECT_TRUE(ReadAll("", 64).empty());
+}
+
+TEST(LineReader, CtrlZEndsTheInput) {
+  EXPECT_EQ(ReadAll("a\nb\x1a\nc\n", 64), (std::vector<std::string>{"a", "b"}));
+  LineReader reader(std::string_view("a\n\x1a" "EOF\n"), 64);
+  std::string_view line;
+  ASSERT_TRUE(reader.Next(line));
+  EXPECT_TRUE(reader.AtEnd());
+}
+
+TEST(LineReader, AtEndIsTrueOnlyWhenNoLineIsLeft) {
+  LineReader reader(std::string_view("ENTITIES\n\n"), 4);
+  std::string_view line;
+  ASSERT_TRUE(reader.Next(line));
+  EXPECT_EQ(line, "ENTITIES");
+  EXPECT_FALSE(reader.AtEnd());  // an empty last line is still a line
+  ASSERT_TRUE(reader.Next(line));
+  EXPECT_EQ(line, "");
+  EXPECT_TRUE(reader.AtEnd());
+  EXPECT_FALSE(reader.Next(line));
+}
+
+TEST(LineReader, AnyBlockSizeGivesTheSameLines) {
+  std::mt19937 rng(7);
+  const char alphabet[] = {'a', '0', ' ', '\r', '\n', '\n', '\r', 26};
+  for (int round = 0; round < 300; ++round) {
+    std::string text;
+    const int len = static_cast<int>(rng() % 80);
+    for (int i = 0; i < len; ++i) {
+      // Ctrl-Z rarely, so most texts run to their end.
+      const std::size_t pick = rng() % (round % 5 == 0 ? 8 : 7);
+      text += alphabet[pick];
+    }
+    const auto expected = ReferenceLines(text);
+    for (std::size_t block : {1u, 2u, 3u, 5u, 16u, 17u, 4096u}) {
+      EXPECT_EQ(ReadAll(text, block), expected) << "block " << block << " text #" << round;
+    }
+  }
+}
+
+TEST(LineReader, LongLinesKeepTheirFirstMebibyte) {
+  std::string text = "start\n" + std::string(kMaxLineLength + 1000, 'x') + "\r\nnext\n" +
+                     std::string(kMaxLineLength, 'y') + "\nlast";
+  for (std::size_t block : {std::size_t{4096}, kReadBlockSize}) {
+    const auto lines = ReadAll(text, block);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0], "start");
+    EXPECT_EQ(lines[1].size(), kMaxLineLength);
+    EXPECT_EQ(lines[2], "next");
+    EXPECT_EQ(lines[3].size(), kMaxLineLength);
+    EXPECT_EQ(lines[4], "last");
+  }
+}
+
+TEST(LineReader, UnreadHandsTheSameLineBackAfterAtEnd) {
+  LineReader reader(std::string_view("0\nLINE\n8\n"), 2);
+  std::string_view line;
+  ASSERT_TRUE(reader.Next(line));
+  ASSERT_TRUE(reader.Next(line));
+  EXPECT_EQ(line, "LINE");
+  EXPECT_EQ(reader.LineNumber(), 2u);
+  reader.Unread();
+  EXPECT_FALSE(reader.AtEnd());
+  ASSERT_TRUE(reader.Next(line));
+  EXPECT_EQ(line, "LINE");
+  EXPECT_EQ(reader.LineNumber(), 2u);
+  ASSERT_TRUE(reader.Next(line));
+  EXPECT_EQ(line, "8");
+  EXPECT_EQ(reader.LineNumber(), 3u);
+}
+
+TEST(LineReader, ReadsFilesAndCountsTheBytesTaken) {
+  test::TempDir dir;
+  std::string text;
+  for (int i = 0; i < 50000; ++i) text += " 10\r\n" + std::to_string(i) + ".5\r\n";
+  const std::string path = dir.Write("big.dxf", text);
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  LineReader reader(f, 4096);
+  std::string_view line;
+  std::size_t count = 0;
+  std::string last;
+  while (reader.Next(line)) {
+    ++count;
+    last = std::string(line);
+  }
+  std::fclose(f);
+  EXPECT_EQ(count, 100000u);
+  EXPECT_EQ(last, "49999.5");
+  EXPECT_EQ(reader.BytesTaken(), text.size());
+}
+
+}  // namespace
+}  // namespace corvane

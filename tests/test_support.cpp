@@ -1,0 +1,174 @@
+#include "tests/test_support.h"
+
+#include <atomic>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#ifndef CORVANE_SOURCE_DIR
+#define CORVANE_SOURCE_DIR "."
+#endif
+
+namespace corvane::test {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+  static std::atomic<unsigned> counter{0};
+  std::random_device rd;
+  path_ = fs::temp_directory_path() /
+          ("corvane-test-" + std::to_string(rd()) + "-" + std::to_string(counter++));
+  fs::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(path_, ec);
+}
+
+std::string TempDir::Write(const std::string& name, std::string_view content) const {
+  const fs::path p = path_ / name;
+  WriteFile(p, content);
+  return p.string();
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteFile(const fs::path& path, std::string_view content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(content.data(), static_cast<std::streamsize>(content.size()));
+}
+
+std::vector<std::string> SplitCrLf(std::string_view text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t at = text.find("\r\n", start);
+    if (at == std::string_view::npos) {
+      lines.emplace_back(text.substr(start));
+      break;
+    }
+    lines.emplace_back(text.substr(start, at - start));
+    start = at + 2;
+  }
+  return lines;
+}
+
+namespace {
+std::vector<std::string> ShippedList(const char* name) {
+  const std::string text = ReadFile(fs::path(CORVANE_SOURCE_DIR) / "data" / name);
+  std::vector<std::string> lines;
+  std::string current;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' || c == '\n') {
+      lines.push_back(current);
+      current.clear();
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      current += c;
+    }
+  }
+  if (!current.empty()) lines.push_back(current);
+  return lines;
+}
+}  // namespace
+
+std::vector<std::string> ShippedFieldNames() { return ShippedList("corvane2.dat"); }
+std::vector<std::string> ShippedCustomItems() { return ShippedList("corvane.dat"); }
+std::vector<std::string> ShippedHints() { return ShippedList("hints.dat"); }
+
+TExportConfig TestConfig(bool withCustom) {
+  TExportConfig c = ZeroConfig();
+  c.Signature.assign("CRV200");
+  c.FieldSeparator.assign(",");
+  c.FileExtension.assign("txt");
+  c.EntityMask = kAllEntityOptions & ~EntityBitValue(entity_bit::kThreePointsOnly);
+  for (int k = 0; k < kFieldCount; ++k) {
+    c.FieldOrder[k] = k;
+    c.FieldChecked[k] = 1;
+  }
+  c.FieldChecked[4] = withCustom ? 1 : 0;
+  for (int k = 0; k < kCustomItemCount; ++k) c.CustomOrder[k] = k;
+  c.CustomChecked[0] = 1;
+  c.CustomChecked[1] = 1;
+  c.StartNumber = 1;
+  c.XDecimals = c.YDecimals = c.ZDecimals = 3;
+  c.ForcedZValue.assign("0.00");
+  c.CustomSeparator.assign("/");
+  return c;
+}
+
+std::vector<FieldRow> FieldRowsOf(const TExportConfig& config) {
+  const std::vector<std::string> names = ShippedFieldNames();
+  std::vector<FieldRow> rows;
+  for (int k = 0; k < kFieldCount; ++k) {
+    const int index = config.FieldOrder[k];
+    FieldRow row;
+    if (index >= 0 && static_cast<std::size_t>(index) < names.size()) row.text = names[static_cast<std::size_t>(index)];
+    row.checked = config.FieldChecked[k] != 0;
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+RunRequest RequestFor(const TExportConfig& config, const std::vector<std::string>& dxfPaths,
+                      const std::string& destFolder) {
+  RunRequest request;
+  for (const std::string& p : dxfPaths) {
+    const fs::path path(p);
+    InputFile f;
+    f.dxfFolder = path.parent_path().string();
+    f.name = path.filename().string();
+    f.destFolder = destFolder.empty() ? f.dxfFolder : destFolder;
+    request.files.push_back(f);
+  }
+  request.fieldRows = FieldRowsOf(config);
+  request.customItemNames = ShippedCustomItems();
+  request.hintLines = ShippedHints();
+  return request;
+}
+
+bool TestObserver::StopRequested() {
+  if (stopInFile < 0 || currentFile_ < stopInFile) return false;
+  return ++passes_ > stopAfterPasses;
+}
+
+void TestObserver::FileStarted(std::size_t index, std::string_view stepText) {
+  currentFile_ = static_cast<int>(index);
+  passes_ = 0;
+  steps.emplace_back(stepText);
+}
+
+void TestObserver::ProgressMaximum(std::size_t, std::uint64_t units) { maxima.push_back(units); }
+void TestObserver::ProgressPosition(std::size_t, std::uint64_t units) { lastPosition = units; }
+
+Conversion ConvertText(std::string_view dxf, const TExportConfig& config) {
+  TempDir dir;
+  const std::string path = dir.Write("drawing.dxf", dxf);
+  TestObserver observer;
+  Conversion c;
+  c.result = RunConversion(config, RequestFor(config, {path}), observer);
+  c.report = c.result.report;
+  const fs::path data = dir.path() / ("drawing." + std::string(config.FileExtension.view()));
+  if (fs::exists(data)) c.data = ReadFile(data);
+  c.dataLines = SplitCrLf(c.data);
+  return c;
+}
+
+std::string DxfWithEntities(std::string_view entities) {
+  std::string s =
+      "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1009\n  0\nENDSEC\n"
+      "  0\nSECTION\n  2\nENTITIES\n";
+  s += entities;
+  s += "  0\nENDSEC\n  0\nEOF\n";
+  return s;
+}
+
+}  // namespace corvane::test

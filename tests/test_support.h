@@ -1,0 +1,91 @@
+// Shared helpers of the tests: temporary folders, whole-file reads, a configuration to start
+// from, and a one-call conversion of a DXF text held in the test.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/export_config.h"
+#include "engine/conversion_run.h"
+#include "engine/run_observer.h"
+
+namespace corvane::test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::string Str() const { return path_.string(); }
+  // Writes `content` to the file `name` inside the folder and returns its full path.
+  std::string Write(const std::string& name, std::string_view content) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::string ReadFile(const std::filesystem::path& path);
+void WriteFile(const std::filesystem::path& path, std::string_view content);
+
+// Splits data file or report text into lines at CR LF (the only terminator the engine writes).
+std::vector<std::string> SplitCrLf(std::string_view text);
+
+// The lookup lists shipped in data/.
+std::vector<std::string> ShippedFieldNames();
+std::vector<std::string> ShippedCustomItems();
+std::vector<std::string> ShippedHints();
+
+// A configuration for tests: fields N X Y Z ticked in that order, C ticked too when
+// withCustom; comma separator, 3 decimals, extension "txt", start number 1, every entity option
+// on except 3 points only; custom items 0 (type) and 1 (layer) ticked, "/" between them.
+TExportConfig TestConfig(bool withCustom = false);
+
+// The field rows of a configuration, as the main window hands them over.
+std::vector<FieldRow> FieldRowsOf(const TExportConfig& config);
+
+// A request for the given DXF files (full paths) with the shipped lookup lists; data files go to
+// `destFolder`, or beside each drawing when it is empty.
+RunRequest RequestFor(const TExportConfig& config, const std::vector<std::string>& dxfPaths,
+                      const std::string& destFolder = "");
+
+// An observer with a fixed date, that stops when asked to after a given number of files or
+// main-loop passes.
+class TestObserver : public RunObserver {
+ public:
+  std::string ReportDateTime() override { return "07/12/2026 10:00:00"; }
+  bool StopRequested() override;
+  void FileStarted(std::size_t index, std::string_view stepText) override;
+  void ProgressMaximum(std::size_t index, std::uint64_t units) override;
+  void ProgressPosition(std::size_t index, std::uint64_t units) override;
+
+  int stopInFile = -1;      // stop when this file (by index) has started
+  long stopAfterPasses = 0;  // ... and after this many stop checks in it
+  std::vector<std::string> steps;
+  std::vector<std::uint64_t> maxima;
+  std::uint64_t lastPosition = 0;
+
+ private:
+  int currentFile_ = -1;
+  long passes_ = 0;
+};
+
+// Converts one DXF text with `config` in a temporary folder; returns the data file's text
+// (empty when none was written) and the report.
+struct Conversion {
+  std::string data;
+  std::vector<std::string> dataLines;
+  std::vector<std::string> report;
+  RunResult result;
+};
+Conversion ConvertText(std::string_view dxf, const TExportConfig& config);
+
+// The smallest DXF text around some entity text: a header section, then an ENTITIES section
+// holding `entities` (pairs, each line ending in LF), then ENDSEC and EOF.
+std::string DxfWithEntities(std::string_view entities);
+
+}  // namespace corvane::test
