@@ -7,7 +7,8 @@
 
 namespace corvane {
 
-// Returns "" on success, otherwise "Cannot create file \"<path>\". <system reason>"; the previous
+// Returns "" on success, otherwise "Cannot create file \"<path>\". <system reason>" (no final
+// full stop: the error box adds one); the previous
 // file, if any, is then left as it was.
 std::string WriteFileAtomically(const std::string& path, std::string_view content);
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "config/atomic_file.h"
 #include "config/file_io.h"
 
 namespace corvane {
@@ -52,33 +53,6 @@ std::optional<std::string> CheckDecimals(const char* name, std::int32_t decimals
 }
 
 // Unique enough to make a clash unlikely; exclusive creation settles the rest.
-std::string TemporarySuffix() {
-  static std::atomic<unsigned> counter{0};
-  const auto ticks = static_cast<unsigned long long>(
-      std::chrono::steady_clock::now().time_since_epoch().count());
-  unsigned long long mixed = ticks * 0x9E3779B97F4A7C15ull + counter.fetch_add(1);
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string suffix = ".";
-  for (int i = 0; i < 12; ++i, mixed >>= 4) suffix += kHex[mixed & 0xF];
-  return suffix + ".tmp";
-}
-
-// Writes the whole image and closes the file; false with errno's value in `error` when any
-// write, the flush or the close fails.
-bool WriteAndClose(std::FILE* file, const TExportConfig& record, int& error) {
-  bool ok = std::fwrite(&record, 1, kExportConfigSize, file) == kExportConfigSize;
-  if (!ok) error = errno;
-  if (std::fflush(file) != 0 && ok) {
-    ok = false;
-    error = errno;
-  }
-  if (std::fclose(file) != 0 && ok) {
-    ok = false;
-    error = errno;
-  }
-  return ok;
-}
-
 }  // namespace
 
 std::optional<std::string> ValidateConfig(const TExportConfig& c) {
@@ -141,40 +115,8 @@ ConfigFileResult ReadConfigFile(const std::string& path, TExportConfig& working,
 }
 
 std::string WriteConfigFile(const std::string& path, const TExportConfig& working) {
-  const fs::path target(path);
-  fs::path temporary;
-  std::FILE* file = nullptr;
-  int error = 0;
-  for (int attempt = 0; attempt < 8 && file == nullptr; ++attempt) {
-    temporary = target;
-    temporary += TemporarySuffix();
-    file = OpenFile(temporary, "wbx");
-    if (file == nullptr) {
-      error = errno;
-      if (error != EEXIST) break;
-    }
-  }
-  if (file == nullptr) return CannotCreateMessage(path, SystemReason(error));
-
-  std::error_code ignored;
-  if (!WriteAndClose(file, working, error)) {
-    fs::remove(temporary, ignored);
-    return CannotCreateMessage(path, SystemReason(error));
-  }
-
-  // A replaced file keeps its permissions rather than taking the defaults of a new one.
-  const fs::file_status old_status = fs::status(target, ignored);
-  if (fs::is_regular_file(old_status)) {
-    fs::permissions(temporary, old_status.permissions(), ignored);
-  }
-
-  std::error_code renamed;
-  fs::rename(temporary, target, renamed);
-  if (renamed) {
-    fs::remove(temporary, ignored);
-    return CannotCreateMessage(path, renamed.message());
-  }
-  return "";
+  return WriteFileAtomically(
+      path, std::string_view(reinterpret_cast<const char*>(&working), kExportConfigSize));
 }
 
 }  // namespace corvane

@@ -49,8 +49,9 @@ void AddSummary(const RunSettings& run, const FileState& state, std::vector<std:
     const std::size_t labelLine = static_cast<std::size_t>(2 * i);
     const std::string& label =
         labelLine < run.hintLines.size() ? run.hintLines[labelLine] : std::string();
-    std::string line = " " + label + " : " + std::to_string(state.EntityCounts[i]) + " ";
-    if (i == entity_bit::kBlocks) line += "(" + std::string(run.config.BlockNames.view()) + ")";
+    std::string line(" ");
+    line.append(label).append(" : ").append(std::to_string(state.EntityCounts[i])).append(" ");
+    if (i == entity_bit::kBlocks) line.append("(").append(run.config.BlockNames.view()).append(")");
     lines.push_back(std::move(line));
   }
   lines.push_back("");

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <limits>
 #include <system_error>
 
@@ -34,6 +35,7 @@ bool ReadExtendedDigits(const ScanResult& scan, DecimalDigits& value) {
   const auto written = std::to_chars(text, text + sizeof text, x, std::chars_format::scientific,
                                      kValueDigits - 1);
   if (written.ec != std::errc{}) return false;
+  std::memset(value.digits, '0', kPaddedDigits);
   value.digits[0] = text[0];
   std::copy(text + 2, text + 1 + kValueDigits, value.digits + 1);
   int count = kValueDigits;
@@ -48,10 +50,11 @@ bool ReadExtendedDigits(const ScanResult& scan, DecimalDigits& value) {
   return true;
 }
 
-int Format(std::string_view text, int decimals, char* out, bool always_extended) {
+template <bool kAlwaysExtended>
+int Format(std::string_view text, int decimals, char* out) {
   ScanResult scan = ScanDecimalText(text);
   if (scan.status == ScanStatus::kNotNumber) return -1;
-  if (scan.status == ScanStatus::kNeedsExtended || (always_extended && scan.value.count > 0)) {
+  if (scan.status == ScanStatus::kNeedsExtended || (kAlwaysExtended && scan.value.count > 0)) {
     if (!ReadExtendedDigits(scan, scan.value)) return -1;
   }
   decimals = std::clamp(decimals, 0, kMaxDecimals);
@@ -62,13 +65,13 @@ int Format(std::string_view text, int decimals, char* out, bool always_extended)
 }  // namespace
 
 int FormatCoordinateThroughExtended(std::string_view text, int decimals, char* out) {
-  return Format(text, decimals, out, true);
+  return Format<true>(text, decimals, out);
 }
 
 }  // namespace coordinate_detail
 
 int FormatCoordinate(std::string_view text, int decimals, char* out) {
-  return coordinate_detail::Format(text, decimals, out, false);
+  return coordinate_detail::Format<false>(text, decimals, out);
 }
 
 }  // namespace corvane

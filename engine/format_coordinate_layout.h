@@ -17,33 +17,34 @@ inline constexpr int kExponentFormLead = 14;
 // Keeps at most 14 significant digits and at most `decimals` places after the point. Only the first
 // dropped digit decides (5 or more rounds the magnitude up), so "12.0005" keeps its 5 even though the
 // nearest double lies below it. Trailing zeros are dropped from the result; a zero result has count 0.
-inline void RoundDigits(DecimalDigits& v, int decimals) {
+CORVANE_COORDINATE_INLINE void RoundDigits(DecimalDigits& v, int decimals) {
   if (v.count == 0) return;
   const int last_place = std::max(v.lead - (kKeptDigits - 1), -decimals);
   const int keep = v.lead - last_place + 1;
   if (keep >= v.count) return;
+  int n;
   if (keep < 0 || v.digits[keep] < '5') {
     // keep < 0: the first dropped place lies above the first digit and holds a zero.
-    int n = keep < 0 ? 0 : keep;
+    n = keep < 0 ? 0 : keep;
     while (n > 0 && v.digits[n - 1] == '0') --n;
-    v.count = n;
-    return;
+  } else {
+    n = keep;
+    while (n > 0 && v.digits[n - 1] == '9') --n;  // these 9s become trailing zeros
+    if (n == 0) {
+      // All kept digits were 9 (or none was kept): the value becomes the next power of ten.
+      v.digits[0] = '1';
+      n = 1;
+      ++v.lead;
+    } else {
+      ++v.digits[n - 1];
+    }
   }
-  int i = keep - 1;
-  while (i >= 0 && v.digits[i] == '9') --i;
-  if (i < 0) {
-    // All kept digits were 9 (or none was kept): the value becomes the next power of ten.
-    v.digits[0] = '1';
-    v.count = 1;
-    ++v.lead;
-    return;
-  }
-  ++v.digits[i];
-  v.count = i + 1;  // the 9s after it became trailing zeros
+  std::memset(v.digits + n, '0', kValueDigits);  // the dropped digits, as kPaddedDigits promises
+  v.count = n;
 }
 
 // Writes rounded digits to `out` (at least 32 bytes) and returns the length.
-inline int LayOutDigits(const DecimalDigits& v, int decimals, char* out) {
+CORVANE_COORDINATE_INLINE int LayOutDigits(const DecimalDigits& v, int decimals, char* out) {
   if (v.count == 0) {
     // Zero has no sign, even when it came from a negative value.
     std::memset(out, '0', 16);
@@ -58,7 +59,7 @@ inline int LayOutDigits(const DecimalDigits& v, int decimals, char* out) {
     *p++ = v.digits[0];
     if (v.count > 1) {
       *p++ = '.';
-      std::memcpy(p, v.digits + 1, static_cast<std::size_t>(v.count - 1));
+      std::memcpy(p, v.digits + 1, 16);  // at most 13 of them count
       p += v.count - 1;
     }
     *p++ = 'E';
@@ -70,27 +71,20 @@ inline int LayOutDigits(const DecimalDigits& v, int decimals, char* out) {
     return static_cast<int>(p - out) + width;
   }
 
-  // Fixed form: fill every place with '0', then drop the digits in at their places. Rounding left no
-  // digit beyond the last decimal place, and the integer part has at most 14 digits.
-  const int integer_length = v.lead >= 0 ? v.lead + 1 : 1;
-  const int length = integer_length + (decimals > 0 ? 1 + decimals : 0);
-  std::memset(p, '0', 32);
-  int integer_digits = 0;
+  // Fixed form. Rounding left no digit beyond the last decimal place and at most 14 before the point,
+  // and the padding supplies the zeros for places beyond the kept digits.
   if (v.lead >= 0) {
-    integer_digits = std::min(v.count, integer_length);
-    std::memcpy(p, v.digits, static_cast<std::size_t>(integer_digits));
-  }
-  if (decimals > 0) {
+    const int integer_length = v.lead + 1;
+    std::memcpy(p, v.digits, 16);
+    if (decimals == 0) return static_cast<int>(p - out) + integer_length;
     p[integer_length] = '.';
-    if (integer_digits < v.count) {
-      // Place -1 is written right after the point; the first remaining digit stands at place
-      // min(lead, -1).
-      const int first_place = std::min(v.lead, -1);
-      std::memcpy(p + integer_length - first_place, v.digits + integer_digits,
-                  static_cast<std::size_t>(v.count - integer_digits));
-    }
+    std::memcpy(p + integer_length + 1, v.digits + integer_length, 16);
+    return static_cast<int>(p - out) + integer_length + 1 + decimals;
   }
-  return static_cast<int>(p - out) + length;
+  // Below 1: "0.", then zeros down to the first digit's place (at most 13, as lead >= -decimals).
+  std::memcpy(p, "0.00000000000000", 16);
+  std::memcpy(p + 1 - v.lead, v.digits, 16);
+  return static_cast<int>(p - out) + 2 + decimals;
 }
 
 }  // namespace corvane::coordinate_detail

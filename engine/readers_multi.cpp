@@ -82,9 +82,11 @@ void ReadPolylineEntity(FileState& file) {
   int code = -1;
   std::string_view value;
   // Reads one pair; false at the end of the input (a code line without its value is dropped).
+  // The code is taken before the value line is read, which may move the code line's bytes.
   auto nextPair = [&] {
-    if (!in.Next(codeLine) || !in.Next(valueLine)) return false;
+    if (!in.Next(codeLine)) return false;
     code = GroupCode(TrimDxf(codeLine));
+    if (!in.Next(valueLine)) return false;
     value = TrimDxf(valueLine);
     return true;
   };

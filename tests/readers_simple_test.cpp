@@ -61,7 +61,7 @@ Lines FileBody(const test::Conversion& c) {
   return body;
 }
 
-TEST(LineReader, WorkedExampleWritesStartThenEndAndCountsOnce) {
+TEST(LineEntityReader, WorkedExampleWritesStartThenEndAndCountsOnce) {
   const std::string dxf = DxfWithEntities(Pairs({"0", "LINE", "5", "1A", "8", "WALLS", "10", "1.0",
                                                  "20", "2.0", "30", "0.0", "11", "4.0", "21", "6.0",
                                                  "31", "0.0"}));
@@ -71,7 +71,7 @@ TEST(LineReader, WorkedExampleWritesStartThenEndAndCountsOnce) {
   EXPECT_EQ(FileBody(c), (Lines{" Lines : 1 "}));
 }
 
-TEST(LineReader, DataLineWorkedRun) {
+TEST(LineEntityReader, DataLineWorkedRun) {
   TExportConfig cfg = Config(Bit(entity_bit::kLines), {1, 0});
   cfg.NumberPrefix.assign("P");
   cfg.ZDecimals = 2;
@@ -81,7 +81,7 @@ TEST(LineReader, DataLineWorkedRun) {
   EXPECT_EQ(c.dataLines, (Lines{"P1,1.500,2.000,0.00,WALLS/LINE", "P2,3.250,4.000,0.00,WALLS/LINE"}));
 }
 
-TEST(LineReader, PointsWithoutZGroupsAreWrittenWithZeroAndNoneIsLost) {
+TEST(LineEntityReader, PointsWithoutZGroupsAreWrittenWithZeroAndNoneIsLost) {
   TExportConfig cfg = Config(Bit(entity_bit::kLines));
   // A 2D writer: no 30 and 31 at all.
   auto c = ConvertText(DxfWithEntities(Pairs({"0", "LINE", "8", "A", "10", "1", "20", "2", "11",
@@ -101,7 +101,7 @@ TEST(LineReader, PointsWithoutZGroupsAreWrittenWithZeroAndNoneIsLost) {
   EXPECT_EQ(c.dataLines, (Lines{"1,1.000,2.000,0.000,LINE/!NoLayer!", "2,3.000,4.000,7.000,LINE/!NoLayer!"}));
 }
 
-TEST(LineReader, LineWithoutAnyCoordinateIsCountedButWritesNothing) {
+TEST(LineEntityReader, LineWithoutAnyCoordinateIsCountedButWritesNothing) {
   const auto c = ConvertText(DxfWithEntities(Pairs({"0", "LINE", "8", "A", "39", "1"})),
                              Config(Bit(entity_bit::kLines)));
   EXPECT_TRUE(c.dataLines.empty());

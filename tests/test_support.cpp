@@ -41,6 +41,7 @@ std::string ReadFile(const fs::path& path) {
 }
 
 void WriteFile(const fs::path& path, std::string_view content) {
+  if (path.has_parent_path()) fs::create_directories(path.parent_path());
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(content.data(), static_cast<std::streamsize>(content.size()));
 }

@@ -1,0 +1,230 @@
+// corvane-cli end to end: the real program on real folders.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "cli/cli_options.h"
+#include "cli/input_files.h"
+#include "tests/test_support.h"
+
+#ifndef CORVANE_CLI_PATH
+#define CORVANE_CLI_PATH "corvane-cli"
+#endif
+
+namespace corvane {
+namespace {
+
+namespace fs = std::filesystem;
+using test::DxfWithEntities;
+using test::ReadFile;
+using test::SplitCrLf;
+using test::TempDir;
+
+struct CliRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) {
+    if (c == '\'') q += "'\\''";
+    else q += c;
+  }
+  return q + "'";
+}
+
+CliRun RunCliProgram(const TempDir& dir, const std::string& arguments) {
+  const std::string out = (dir.path() / "stdout.log").string();
+  const std::string err = (dir.path() / "stderr.log").string();
+  const std::string command = "cd " + Quote(dir.Str()) + " && " + Quote(CORVANE_CLI_PATH) + " " +
+                              arguments + " >" + Quote(out) + " 2>" + Quote(err) + " </dev/null";
+  const int raw = std::system(command.c_str());
+  CliRun run;
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  run.out = ReadFile(out);
+  run.err = ReadFile(err);
+  fs::remove(out);
+  fs::remove(err);
+  return run;
+}
+
+std::string Points(int n) {
+  std::string s;
+  for (int i = 0; i < n; ++i) {
+    s += "  0\nPOINT\n  8\nP\n 10\n" + std::to_string(i) + ".25\n 20\n" + std::to_string(2 * i) +
+         "\n 30\n-1.5\n";
+  }
+  return DxfWithEntities(s);
+}
+
+TEST(CliUsage, HelpVersionAndUsageErrors) {
+  TempDir dir;
+  CliRun r = RunCliProgram(dir, "--help");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("Usage: corvane-cli"), std::string::npos);
+  EXPECT_EQ(RunCliProgram(dir, "--version").status, 0);
+  for (const char* bad : {"", "--jobs 0 x.dxf", "--jobs many x.dxf", "--bogus x.dxf", "--config"}) {
+    r = RunCliProgram(dir, bad);
+    EXPECT_EQ(r.status, 2) << bad;
+    EXPECT_NE(r.err.find("corvane-cli: "), std::string::npos) << bad;
+    EXPECT_TRUE(r.out.empty()) << bad;
+  }
+}
+
+TEST(CliUsage, ParsesLongFormsWithEqualsAndStopsAtDoubleDash) {
+  std::string error;
+  const auto o = ParseCliOptions({"--dest=out", "-j", "3", "-q", "--", "-odd.dxf"}, error);
+  ASSERT_TRUE(o.has_value()) << error;
+  EXPECT_EQ(o->destFolder, "out");
+  EXPECT_EQ(o->jobs, 3);
+  EXPECT_TRUE(o->quiet);
+  EXPECT_EQ(o->inputs, (std::vector<std::string>{"-odd.dxf"}));
+}
+
+TEST(CliInputs, FoldersStandForTheirDxfFilesInNameOrder) {
+  TempDir dir;
+  fs::create_directories(dir.path() / "in" / "sub.dxf");  // a folder, not a drawing
+  dir.Write("in/b.DXF", Points(1));
+  dir.Write("in/a.dxf", Points(2));
+  dir.Write("in/c.Dxf", Points(3));
+  dir.Write("in/notes.txt", "not a drawing");
+  std::vector<InputFile> files;
+  std::string error;
+  ASSERT_TRUE(ExpandInputs({(dir.path() / "in").string(), "loose.dxf"}, "", files, error));
+  ASSERT_EQ(files.size(), 4u);
+  EXPECT_EQ(files[0].name, "a.dxf");
+  EXPECT_EQ(files[1].name, "b.DXF");
+  EXPECT_EQ(files[2].name, "c.Dxf");
+  EXPECT_EQ(files[3].name, "loose.dxf");
+  EXPECT_EQ(files[3].dxfFolder, "");
+}
+
+TEST(CliRun, ConvertsAFolderWithTheDefaultConfiguration) {
+  TempDir dir;
+  dir.Write("in/a.dxf", Points(2));
+  dir.Write("in/B.DXF", Points(1));
+  const CliRun r = RunCliProgram(dir, "in");
+  EXPECT_EQ(r.status, 0) << r.err;
+  // default.crv: N, X, Y, Z with three decimals, comma separated, extension txt.
+  EXPECT_EQ(ReadFile(dir.path() / "in" / "a.txt"), "1,0.250,0.000,-1.500\r\n2,1.250,2.000,-1.500\r\n");
+  EXPECT_EQ(ReadFile(dir.path() / "in" / "B.txt"), "1,0.250,0.000,-1.500\r\n");
+  EXPECT_NE(r.out.find("Number of processed files : 2\n"), std::string::npos);
+  EXPECT_LT(r.out.find("DXF File  : in/B.DXF"), r.out.find("DXF File  : in/a.dxf"));
+  EXPECT_NE(r.out.find(" Points : 2 \n"), std::string::npos);
+  EXPECT_TRUE(r.err.empty()) << r.err;  // no progress bar when stderr is not a terminal
+}
+
+TEST(CliRun, DestinationReportAndQuiet) {
+  TempDir dir;
+  dir.Write("a.dxf", Points(3));
+  fs::create_directories(dir.path() / "out");
+  CliRun r = RunCliProgram(dir, "-d out -r run.log a.dxf");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(fs::exists(dir.path() / "out" / "a.txt"));
+  std::string lf = ReadFile(dir.path() / "run.log");
+  for (std::size_t at; (at = lf.find("\r\n")) != std::string::npos;) lf.replace(at, 2, "\n");
+  EXPECT_EQ(lf, r.out);
+
+  r = RunCliProgram(dir, "-q -d out a.dxf missing.dxf");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(r.out.empty());
+  EXPECT_NE(r.err.find("missing.dxf: *** Error, file is used by another application ***"),
+            std::string::npos)
+      << r.err;
+
+  r = RunCliProgram(dir, "-d nowhere a.dxf");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("nowhere"), std::string::npos);
+}
+
+TEST(CliRun, RefusedConfigurationsAreUsageErrors) {
+  TempDir dir;
+  dir.Write("a.dxf", Points(1));
+  dir.Write("bad.crv", "CRV200 but no length byte");
+  CliRun r = RunCliProgram(dir, "-c bad.crv a.dxf");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("This is not a Corvane 2.0 configuration file"), std::string::npos);
+  r = RunCliProgram(dir, "-c none.crv a.dxf");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("Cannot open file \"none.crv\""), std::string::npos);
+  EXPECT_FALSE(fs::exists(dir.path() / "a.txt"));
+}
+
+// A configuration made byte by byte from the record layout, as another program would write it.
+std::string HandMadeConfig() {
+  std::string b(576, '\0');
+  auto text = [&](std::size_t at, const std::string& s) {
+    b[at] = static_cast<char>(s.size());
+    b.replace(at + 1, s.size(), s);
+  };
+  auto i32 = [&](std::size_t at, std::int32_t v) {
+    for (int k = 0; k < 4; ++k) b[at + k] = static_cast<char>((static_cast<std::uint32_t>(v) >> (8 * k)) & 0xFF);
+  };
+  text(0, "CRV200");
+  text(7, ";");      // field separator
+  text(18, "csv");   // extension
+  i32(32, 0x1);      // points only
+  const int fieldOrder[5] = {4, 0, 2, 1, 3};  // custom data first, then N, Y, X, Z
+  for (int k = 0; k < 5; ++k) {
+    i32(140 + 4 * k, fieldOrder[k]);
+    b[160 + k] = 1;
+  }
+  const int customOrder[8] = {1, 0, 2, 3, 4, 5, 6, 7};  // layer first, then the type
+  for (int k = 0; k < 8; ++k) i32(168 + 4 * k, customOrder[k]);
+  b[200] = 1;
+  b[201] = 1;
+  text(208, "PT");   // number prefix
+  i32(260, 100);     // start number
+  i32(316, 2);
+  i32(372, 1);
+  i32(428, 0);
+  text(433, "0.00");
+  text(444, "@");    // custom prefix
+  text(495, "|");    // custom separator
+  b[572] = 1;        // header line
+  return b;
+}
+
+TEST(CliRun, AConfigurationWrittenFromTheLayoutAloneGivesTheDesignedHeader) {
+  TempDir dir;
+  dir.Write("a.dxf", Points(1));
+  dir.Write("hand.crv", HandMadeConfig());
+  const CliRun r = RunCliProgram(dir, "--config hand.crv a.dxf");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto custom = test::ShippedCustomItems();
+  const auto lines = SplitCrLf(ReadFile(dir.path() / "a.csv"));
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "@" + custom[1] + "|" + custom[0] + ";Number;Y Coord.;X Coord.;Z Coord.");
+  EXPECT_EQ(lines[1], "@P|POINT;PT100;0.0;0.25;-2");
+}
+
+TEST(CliRun, ManyJobsWriteTheSameBytes) {
+  TempDir dir;
+  for (int f = 0; f < 6; ++f) {
+    dir.Write("one/f" + std::to_string(f) + ".dxf", Points(100 * (f + 1)));
+    dir.Write("many/f" + std::to_string(f) + ".dxf", Points(100 * (f + 1)));
+  }
+  const CliRun one = RunCliProgram(dir, "-r one.log one");
+  const CliRun many = RunCliProgram(dir, "-j 4 -r many.log many");
+  EXPECT_EQ(one.status, 0);
+  EXPECT_EQ(many.status, 0);
+  std::string a = ReadFile(dir.path() / "one.log"), b = ReadFile(dir.path() / "many.log");
+  a = a.substr(a.find("\r\n"));  // the date line may differ
+  b = b.substr(b.find("\r\n"));
+  for (std::size_t at; (at = b.find("many/")) != std::string::npos;) b.replace(at, 5, "one/");
+  EXPECT_EQ(a, b);
+  for (int f = 0; f < 6; ++f) {
+    const std::string name = "f" + std::to_string(f) + ".txt";
+    EXPECT_EQ(ReadFile(dir.path() / "one" / name), ReadFile(dir.path() / "many" / name));
+  }
+}
+
+}  // namespace
+}  // namespace corvane
