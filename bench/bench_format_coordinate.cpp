@@ -67,6 +67,6 @@ int main() {
   for (std::size_t i = 0; i < kInputs; ++i) mix.push_back(kSamples[i % std::size(kSamples)]);
   std::shuffle(mix.begin(), mix.end(), std::mt19937(1));
   Report("shuffled mix of all", NanosecondsPerCall(mix));
-  std::printf("(checksum %llu)\n", static_cast<unsigned long long>(g_sink % 1000));
+  std::printf("(checksum %llu)\n", static_cast<unsigned long long>(g_sink));
   return 0;
 }

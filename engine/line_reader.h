@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -45,6 +46,23 @@ class LineReader {
       line = last_;
       ++line_number_;
       return true;
+    }
+    // The common case: a whole line already in the block.
+    if (!skipping_long_) {
+      const char* start = buf_ + begin_;
+      const void* nl = std::memchr(start, '\n', clean_ - begin_);
+      if (nl != nullptr) {
+        const std::size_t length = static_cast<std::size_t>(static_cast<const char*>(nl) - start);
+        std::size_t stop = length;
+        if (stop > 0 && start[stop - 1] == '\r') --stop;
+        if (stop <= kMaxLineLength) {
+          line = std::string_view(start, stop);
+          begin_ += length + 1;
+          last_ = line;
+          ++line_number_;
+          return true;
+        }
+      }
     }
     return NextSlow(line);
   }

@@ -3,7 +3,10 @@
 // converted side by side, each with its own FileState.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cstring>
+#include <memory>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -39,17 +42,31 @@ struct RunSettings {
 // coordinate came from when it turns out not to be a number.
 class ValueSlot {
  public:
-  ValueSlot() { text_.reserve(64); }
+  ValueSlot() : data_(std::make_unique<char[]>(64)), capacity_(64) {}
   void Set(std::string_view value, std::uint64_t line) {
-    text_.assign(value.data(), value.size());
+    if (value.size() > capacity_) Grow(value.size());
+    char* to = data_.get();
+    // Values are mostly a few bytes: a plain loop beats a library call for those.
+    if (value.size() <= 32) {
+      for (std::size_t i = 0; i < value.size(); ++i) to[i] = value[i];
+    } else {
+      std::memcpy(to, value.data(), value.size());
+    }
+    size_ = value.size();
     line_ = line;
   }
   void Reset(std::string_view startValue = {}) { Set(startValue, 0); }
-  std::string_view view() const { return text_; }
+  std::string_view view() const { return std::string_view(data_.get(), size_); }
   std::uint64_t line() const { return line_; }
 
  private:
-  std::string text_;
+  void Grow(std::size_t needed) {
+    capacity_ = std::max(needed, capacity_ * 2);
+    data_ = std::make_unique<char[]>(capacity_);
+  }
+  std::unique_ptr<char[]> data_;
+  std::size_t capacity_ = 0;
+  std::size_t size_ = 0;
   std::uint64_t line_ = 0;
 };
 
