@@ -8,33 +8,12 @@
 #include "engine/data_line.h"
 #include "engine/line_reader.h"
 #include "engine/pairs.h"
+#include "engine/reader_support.h"
 #include "engine/readers.h"
 
 namespace corvane {
 
 namespace {
-
-constexpr std::string_view kNoHandle = "!NoHandle!";
-constexpr std::string_view kNoLayer = "!NoLayer!";
-
-// Every entity starts from the same values; the slots keep their buffers between entities.
-EntityValues& StartEntity(FileState& file, std::string_view zStart = {}) {
-  EntityValues& v = file.values;
-  v.XText.Reset();
-  v.YText.Reset();
-  v.ZText.Reset(zStart);
-  v.Handle.Reset(kNoHandle);
-  v.Layer.Reset(kNoLayer);
-  v.BlockName.Reset();
-  v.TextValue.Reset();
-  return v;
-}
-
-void WritePoint(FileState& file, CoordText z, std::string_view entityName) {
-  const EntityValues& v = file.values;
-  WriteDataLine(file, Coord(v.XText), Coord(v.YText), z, v.Handle.view(), v.Layer.view(),
-                entityName, {}, {});
-}
 
 // A group 70 value: a signed 32-bit integer in decimal, with an optional sign. The flags decide
 // which vertices are exported, so a value that is not one ends the file rather than being
@@ -179,7 +158,7 @@ void ReadPolylineEntity(FileState& file) {
 }
 
 void ReadLwPolylineEntity(FileState& file) {
-  EntityValues& v = StartEntity(file, "0");
+  EntityValues& v = StartEntity(file, {}, "0");
   ReadPairsUntilZero(file, [&](int code, std::string_view value) {
     const std::uint64_t line = file.input.LineNumber();
     switch (code) {

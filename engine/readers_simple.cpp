@@ -4,34 +4,12 @@
 
 #include "engine/data_line.h"
 #include "engine/pairs.h"
+#include "engine/reader_support.h"
 #include "engine/readers.h"
 
 namespace corvane {
 
 namespace {
-
-constexpr std::string_view kNoHandle = "!NoHandle!";
-constexpr std::string_view kNoLayer = "!NoLayer!";
-constexpr std::string_view kNoBlockName = "!NoBlockName!";
-
-// Every entity starts from the same values; the slots keep their buffers between entities.
-EntityValues& StartEntity(FileState& file, std::string_view blockName = {}) {
-  EntityValues& v = file.values;
-  v.XText.Reset();
-  v.YText.Reset();
-  v.ZText.Reset();
-  v.Handle.Reset(kNoHandle);
-  v.Layer.Reset(kNoLayer);
-  v.BlockName.Reset(blockName);
-  v.TextValue.Reset();
-  return v;
-}
-
-void WritePoint(FileState& file, CoordText z, std::string_view entityName) {
-  const EntityValues& v = file.values;
-  WriteDataLine(file, Coord(v.XText), Coord(v.YText), z, v.Handle.view(), v.Layer.view(),
-                entityName, v.BlockName.view(), v.TextValue.view());
-}
 
 }  // namespace
 

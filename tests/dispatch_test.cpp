@@ -19,22 +19,13 @@ namespace {
 
 using test::ConvertText;
 using test::DxfWithEntities;
+using test::FileBody;
+using test::kTruncated;
+using test::Pairs;
 using test::TestConfig;
 using Lines = std::vector<std::string>;
 using namespace entity_bit;
 
-// Group pairs as DXF writes them: codes right-aligned in three columns, one line per item.
-std::string Pairs(std::initializer_list<std::string_view> items) {
-  std::string s;
-  bool isCode = true;
-  for (std::string_view item : items) {
-    if (isCode && item.size() < 3) s.append(3 - item.size(), ' ');
-    s += item;
-    s += '\n';
-    isCode = !isCode;
-  }
-  return s;
-}
 
 constexpr std::uint32_t Bit(int bit) { return EntityBitValue(bit); }
 
@@ -45,11 +36,6 @@ TExportConfig Config(std::uint32_t mask) {
   return c;
 }
 
-Lines FileBody(const test::Conversion& c) {
-  Lines body;
-  for (std::size_t i = 7; i < c.report.size() && !c.report[i].empty(); ++i) body.push_back(c.report[i]);
-  return body;
-}
 
 std::multiset<std::string> Types(const test::Conversion& c) {
   std::multiset<std::string> types;

@@ -15,24 +15,13 @@ namespace {
 
 using test::ConvertText;
 using test::DxfWithEntities;
+using test::FileBody;
+using test::kTruncated;
+using test::Pairs;
 using test::TestConfig;
 using Lines = std::vector<std::string>;
 using namespace entity_bit;
 
-const std::string kTruncated = "*** Error, the file ends inside an entity and may be truncated ***";
-
-// Group pairs as DXF writes them: codes right-aligned in three columns, one line per item.
-std::string Pairs(std::initializer_list<std::string_view> items) {
-  std::string s;
-  bool isCode = true;
-  for (std::string_view item : items) {
-    if (isCode && item.size() < 3) s.append(3 - item.size(), ' ');
-    s += item;
-    s += '\n';
-    isCode = !isCode;
-  }
-  return s;
-}
 
 constexpr std::uint32_t Bit(int bit) { return EntityBitValue(bit); }
 
@@ -48,11 +37,6 @@ TExportConfig Config(std::uint32_t mask) {
   return c;
 }
 
-Lines FileBody(const test::Conversion& c) {
-  Lines body;
-  for (std::size_t i = 7; i < c.report.size() && !c.report[i].empty(); ++i) body.push_back(c.report[i]);
-  return body;
-}
 
 // The X values of the data lines: enough to tell which vertices went out.
 Lines Xs(const test::Conversion& c) {

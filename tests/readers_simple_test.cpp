@@ -14,23 +14,12 @@ namespace {
 
 using test::ConvertText;
 using test::DxfWithEntities;
+using test::FileBody;
+using test::kTruncated;
+using test::Pairs;
 using test::TestConfig;
 using Lines = std::vector<std::string>;
 
-constexpr std::string_view kTruncated = "*** Error, the file ends inside an entity and may be truncated ***";
-
-// Group pairs as DXF writes them: codes right-aligned in three columns, one line per item.
-std::string Pairs(std::initializer_list<std::string_view> items) {
-  std::string s;
-  bool isCode = true;
-  for (std::string_view item : items) {
-    if (isCode && item.size() < 3) s.append(3 - item.size(), ' ');
-    s += item;
-    s += '\n';
-    isCode = !isCode;
-  }
-  return s;
-}
 
 // Fields N, X, Y, Z and C with 3 decimals; the custom field holds `items` in this order.
 TExportConfig Config(std::uint32_t mask, std::initializer_list<int> items = {0, 1}) {
@@ -53,13 +42,6 @@ TExportConfig Config(std::uint32_t mask, std::initializer_list<int> items = {0, 
 
 constexpr std::uint32_t Bit(int bit) { return EntityBitValue(bit); }
 
-// The report lines of the only file between its "Data File" block and its closing empty line:
-// the error and summary lines.
-Lines FileBody(const test::Conversion& c) {
-  Lines body;
-  for (std::size_t i = 7; i < c.report.size() && !c.report[i].empty(); ++i) body.push_back(c.report[i]);
-  return body;
-}
 
 TEST(LineEntityReader, WorkedExampleWritesStartThenEndAndCountsOnce) {
   const std::string dxf = DxfWithEntities(Pairs({"0", "LINE", "5", "1A", "8", "WALLS", "10", "1.0",

@@ -172,4 +172,22 @@ std::string DxfWithEntities(std::string_view entities) {
   return s;
 }
 
+std::string Pairs(std::initializer_list<std::string_view> items) {
+  std::string s;
+  bool isCode = true;
+  for (std::string_view item : items) {
+    if (isCode && item.size() < 3) s.append(3 - item.size(), ' ');
+    s += item;
+    s += '\n';
+    isCode = !isCode;
+  }
+  return s;
+}
+
+std::vector<std::string> FileBody(const Conversion& c) {
+  std::vector<std::string> body;
+  for (std::size_t i = 7; i < c.report.size() && !c.report[i].empty(); ++i) body.push_back(c.report[i]);
+  return body;
+}
+
 }  // namespace corvane::test

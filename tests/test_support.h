@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -87,5 +88,15 @@ Conversion ConvertText(std::string_view dxf, const TExportConfig& config);
 // The smallest DXF text around some entity text: a header section, then an ENTITIES section
 // holding `entities` (pairs, each line ending in LF), then ENDSEC and EOF.
 std::string DxfWithEntities(std::string_view entities);
+
+// Group pairs as DXF writes them: codes right-aligned in three columns, one line per item.
+std::string Pairs(std::initializer_list<std::string_view> items);
+
+// The report lines of a single-file conversion between its "Data File" block and its closing
+// empty line: the error and summary lines.
+std::vector<std::string> FileBody(const Conversion& c);
+
+inline constexpr std::string_view kTruncated =
+    "*** Error, the file ends inside an entity and may be truncated ***";
 
 }  // namespace corvane::test
