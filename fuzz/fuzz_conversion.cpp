@@ -1,0 +1,278 @@
+// The whole conversion of one drawing over arbitrary bytes: the scan for ENTITIES, the main loop and
+// every entity reader, with every entity option, field and custom item in use.
+//
+// Each input is converted three ways, which must agree on the data file, the error and the counts:
+// ConvertFile over the input written to a file (the real path, summary and progress included), and the
+// main loop over the input in memory, once with the default block size and once with blocks of 1 to 64
+// bytes (picked from the input), so that block ends fall everywhere inside the pairs the readers hold.
+// A second configuration, run in memory, writes the custom field twice (a hand-edited field-name list
+// can do that), keeps only three 3DFACE corners, filters blocks and forces Z.
+#include <unistd.h>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/export_config.h"
+#include "engine/conversion_run.h"
+#include "engine/convert_file.h"
+#include "engine/data_file_writer.h"
+#include "engine/dispatch.h"
+#include "engine/line_reader.h"
+#include "engine/pairs.h"
+#include "engine/run_observer.h"
+#include "engine/run_state.h"
+
+namespace {
+
+using namespace corvane;
+
+[[noreturn]] void Fail(const char* what, std::string_view a = {}, std::string_view b = {}) {
+  std::fprintf(stderr, "conversion: %s\n  first:  %.*s\n  second: %.*s\n", what,
+               static_cast<int>(std::min<std::size_t>(a.size(), 2000)), a.data(),
+               static_cast<int>(std::min<std::size_t>(b.size(), 2000)), b.data());
+  std::abort();
+}
+
+std::string ReadWhole(const std::string& path) {
+  std::string text;
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) Fail("cannot read back a file", path);
+  char buffer[65536];
+  std::size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, got);
+  std::fclose(f);
+  return text;
+}
+
+void WriteWhole(const std::string& path, std::string_view text) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr || std::fwrite(text.data(), 1, text.size(), f) != text.size()) Fail("cannot write", path);
+  std::fclose(f);
+}
+
+// One folder for the whole session; the files in it are rewritten by every input.
+struct Scratch {
+  std::string folder, drawing, data;
+  Scratch() {
+    char name[] = "/tmp/corvane-fuzz-XXXXXX";
+    if (mkdtemp(name) == nullptr) Fail("cannot create a temporary folder");
+    folder = name;
+    drawing = folder + "/drawing.dxf";
+    data = folder + "/drawing.txt";
+  }
+  ~Scratch() {
+    std::error_code ec;
+    std::filesystem::remove_all(folder, ec);
+  }
+};
+
+TExportConfig Everything() {
+  TExportConfig c = ZeroConfig();
+  c.Signature.assign("CRV200");
+  c.FieldSeparator.assign(";");
+  c.FileExtension.assign("txt");
+  c.EntityMask = kAllEntityOptions & ~EntityBitValue(entity_bit::kThreePointsOnly);
+  for (int k = 0; k < kFieldCount; ++k) {
+    c.FieldOrder[k] = k;
+    c.FieldChecked[k] = 1;
+  }
+  for (int k = 0; k < kCustomItemCount; ++k) {
+    c.CustomOrder[k] = k;
+    c.CustomChecked[k] = 1;
+  }
+  c.NumberPrefix.assign("P");
+  c.XPrefix.assign("x=");
+  c.YPrefix.assign("y=");
+  c.ZPrefix.assign("z=");
+  c.CustomPrefix.assign("[");
+  c.CustomSeparator.assign("|");
+  c.CustomLabel.assign("label");
+  // Near the top of the 32-bit range, so the counters must go on past it.
+  c.StartNumber = 2147483600;
+  c.SequenceStart = 2147483640;
+  c.EntityNumberStart = 2147483000;
+  c.XDecimals = 3;
+  c.YDecimals = 14;
+  c.ZDecimals = 0;
+  c.ForcedZValue.assign("0");
+  c.IncludeHeader = 1;
+  return c;
+}
+
+TExportConfig Variant() {
+  TExportConfig c = Everything();
+  c.EntityMask = kAllEntityOptions & ~(EntityBitValue(entity_bit::kAdded2D) | EntityBitValue(entity_bit::kAdded3D) |
+                                       EntityBitValue(entity_bit::kFitPoints));
+  c.BlockNames.assign("A*,?B,,*X?");
+  c.ForceZ = 1;
+  c.ForcedZValue.assign("-1.5");
+  c.XDecimals = 0;
+  c.YDecimals = 7;
+  c.ZDecimals = 2;
+  c.FieldSeparator.assign("");
+  c.IncludeHeader = 0;
+  return c;
+}
+
+RunRequest RequestWith(std::vector<std::string> rowTexts) {
+  RunRequest request;
+  for (std::string& text : rowTexts) request.fieldRows.push_back(FieldRow{std::move(text), true});
+  request.customItemNames = {"Type", "Layer", "Handle", "Block", "Text", "Label", "Seq", "Entity"};
+  for (int i = 0; i < 36; ++i) request.hintLines.push_back("hint " + std::to_string(i));
+  return request;
+}
+
+struct Result {
+  bool valid = true;  // the scan found a usable ENTITIES line
+  std::string error;  // the text of a FileConversionError
+  bool truncated = false;
+  std::array<std::int64_t, 17> counts{};
+  std::string data;
+};
+
+// The scan of ConvertFile: "ENTITIES" counts as the value of a group-2 pair with lines after it.
+bool ScanForEntities(LineReader& in) {
+  std::string_view line;
+  bool afterCodeTwo = false;
+  while (in.Next(line)) {
+    if (afterCodeTwo && line == "ENTITIES") return !in.AtEnd();
+    afterCodeTwo = TrimDxf(line) == "2";
+  }
+  return false;
+}
+
+Result ConvertInMemory(std::string_view text, const RunSettings& run, std::size_t blockSize,
+                       const std::string& dataPath) {
+  Result r;
+  {
+    DataFileWriter out(dataPath);
+    const TExportConfig& cfg = run.config;
+    if (cfg.IncludeHeader) {
+      out.Append(run.HeaderLine);
+      out.Append("\r\n");
+    }
+    LineReader in(text, blockSize);
+    FileState state(run, in, out);
+    state.ActiveEntityMask = cfg.EntityMask;
+    state.PointNumber = cfg.StartNumber;
+    state.EntityNumber = cfg.EntityNumberStart;
+    try {
+      if (!ScanForEntities(in)) {
+        r.valid = false;
+      } else {
+        std::string_view line;
+        state.phase = LinePhase::kCode;
+        while (in.Next(line)) {
+          state.SequenceNumber = cfg.SequenceStart;
+          DispatchEntityLine(state, line);
+          if (in.AtEnd()) break;
+        }
+      }
+    } catch (const FileConversionError& e) {
+      r.error = e.message;
+    }
+    r.truncated = state.endedInsideEntity;
+    r.counts = state.EntityCounts;
+    out.Close();
+  }
+  r.data = ReadWhole(dataPath);
+  return r;
+}
+
+void Compare(const Result& a, const Result& b, const char* what) {
+  if (a.data != b.data) Fail(what, a.data, b.data);
+  if (a.valid != b.valid || a.error != b.error) Fail(what, a.error, b.error);
+  if (a.error.empty() && a.valid && (a.truncated != b.truncated || a.counts != b.counts)) {
+    Fail(what, "counts or truncation differ");
+  }
+}
+
+class QuietObserver : public RunObserver {
+ public:
+  std::string ReportDateTime() override { return "-"; }
+  bool StopRequested() override { return false; }
+  void ProgressMaximum(std::size_t, std::uint64_t units) override { maximum = units; }
+  void ProgressPosition(std::size_t, std::uint64_t units) override {
+    if (units < position || units > maximum) Fail("the progress position left its range");
+    position = units;
+  }
+  std::uint64_t maximum = 0, position = 0;
+};
+
+// The report lines ConvertFile gives for a result of the in-memory loop.
+std::vector<std::string> ExpectedLines(const Result& r, const RunSettings& run, const std::string& dataPath) {
+  std::vector<std::string> lines{"Data File : " + dataPath, ""};
+  if (!r.valid) {
+    lines.push_back("*** Error, not a valid DXF file ***");
+    return lines;
+  }
+  if (!r.error.empty()) {
+    lines.push_back("*** Error, " + r.error + " ***");
+    return lines;
+  }
+  if (r.truncated) lines.push_back("*** Error, the file ends inside an entity and may be truncated ***");
+  for (int i = 0; i < 15; ++i) {
+    if (!((run.config.EntityMask >> i) & 1u) || i == 7 || i == 9 || i == 11) continue;
+    std::string line = " " + run.hintLines[static_cast<std::size_t>(2 * i)] + " : " + std::to_string(r.counts[i]) + " ";
+    if (i == entity_bit::kBlocks) line += "(" + std::string(run.config.BlockNames.view()) + ")";
+    lines.push_back(line);
+  }
+  lines.push_back("");
+  return lines;
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string s;
+  for (const std::string& l : lines) s += l + "\n";
+  return s;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static Scratch scratch;
+  static const RunSettings everything = PrepareRunSettings(
+      Everything(), RequestWith({"Number", "X Coordinate", "Y Coordinate", "Z Coordinate", "Custom data"}));
+  static const RunSettings variant = PrepareRunSettings(
+      Variant(), RequestWith({"Custom data", "Number", "Custom data", "X Coordinate", "Z Coordinate"}));
+
+  // An exact-size heap block, so the address sanitizer sees any read past the input.
+  const auto copy = std::make_unique<char[]>(size + 1);
+  if (size > 0) std::memcpy(copy.get(), data, size);
+  const std::string_view text(copy.get(), size);
+  const std::size_t smallBlock = 1 + (size * 7 + (size > 0 ? data[size / 2] : 0)) % 64;
+
+  // The real per-file conversion, from a file.
+  WriteWhole(scratch.drawing, text);
+  QuietObserver observer;
+  FileOutcome outcome;
+  const FileJob job{0, scratch.drawing, scratch.data, "drawing.dxf"};
+  ConvertFile(everything, job, observer, [] { return false; }, outcome);
+  if (!outcome.fatalError.empty()) Fail("output error", outcome.fatalError);
+  Result fromFile;
+  fromFile.data = ReadWhole(scratch.data);
+
+  const Result whole = ConvertInMemory(text, everything, kReadBlockSize, scratch.data);
+  const Result small = ConvertInMemory(text, everything, smallBlock, scratch.data);
+  if (fromFile.data != whole.data) Fail("file and memory data differ", fromFile.data, whole.data);
+  Compare(whole, small, "block size changed the result");
+  const std::vector<std::string> expected = ExpectedLines(whole, everything, scratch.data);
+  if (outcome.lines != expected) Fail("report lines differ", Joined(outcome.lines), Joined(expected));
+  if (outcome.hadError != (!whole.valid || !whole.error.empty() || whole.truncated)) Fail("error flag");
+
+  const Result variantWhole = ConvertInMemory(text, variant, kReadBlockSize, scratch.data);
+  const Result variantSmall = ConvertInMemory(text, variant, smallBlock, scratch.data);
+  Compare(variantWhole, variantSmall, "block size changed the result (variant)");
+  return 0;
+}
