@@ -31,14 +31,24 @@ FileHandle OpenDrawing(const std::string& path, std::uint64_t& size) {
   return f;
 }
 
-// Skips to the line "ENTITIES" standing as the value of a group-2 pair. True when found and
-// more lines follow it.
+// Skips to the line "ENTITIES" that names a section: the value of a group-2 pair right after
+// the pair 0/SECTION. A layer, block or style named ENTITIES is also a group-2 value, in the
+// TABLES or BLOCKS section; starting there would export the contents of block definitions. True
+// when found and more lines follow it.
 bool ScanForEntities(LineReader& in) {
   std::string_view line;
-  bool afterCodeTwo = false;
+  // Whether the lines three, two and one before the current one trimmed to "0", "SECTION", "2".
+  bool zeroBefore3 = false, sectionBefore2 = false, twoBefore1 = false;
+  bool zeroBefore2 = false, sectionBefore1 = false, zeroBefore1 = false;
   while (in.Next(line)) {
-    if (afterCodeTwo && line == "ENTITIES") return !in.AtEnd();
-    afterCodeTwo = TrimDxf(line) == "2";
+    if (twoBefore1 && sectionBefore2 && zeroBefore3 && line == "ENTITIES") return !in.AtEnd();
+    const std::string_view t = TrimDxf(line);
+    zeroBefore3 = zeroBefore2;
+    sectionBefore2 = sectionBefore1;
+    zeroBefore2 = zeroBefore1;
+    twoBefore1 = t == "2";
+    sectionBefore1 = t == "SECTION";
+    zeroBefore1 = t == "0";
   }
   return false;
 }

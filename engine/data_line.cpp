@@ -1,5 +1,6 @@
 #include "engine/data_line.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -10,9 +11,7 @@ namespace corvane {
 
 namespace {
 
-// Room for every fixed part of one line: five prefixes, three coordinates, the numbers and the
-// label, with separators. The entity texts are added on top per line.
-constexpr std::size_t kFixedLineRoom = 5 * 51 + 3 * kMaxCoordinateText + 3 * 24 + 51 + 16 * 11 + 8;
+constexpr std::size_t kNumberRoom = 24;  // PutNumber's bound
 
 inline char* Put(char* p, std::string_view s) {
   // Most pieces are a few bytes long: a plain loop beats a library call for those.
@@ -77,14 +76,50 @@ std::string BuildHeaderLine(const RunSettings& run, const std::vector<std::strin
   return line;
 }
 
+void SizeDataLines(RunSettings& run) {
+  const TExportConfig& cfg = run.config;
+  constexpr std::size_t kPrefix = decltype(cfg.NumberPrefix)::kCapacity;
+  // One custom field: its prefix, and per item a separator and the item; the entity texts (items 0
+  // to 4) are counted apart, by how often the most repeated one is ticked.
+  std::size_t customRoom = kPrefix;
+  int textTimes[5] = {};
+  for (int item : run.customItems) {
+    customRoom += run.customSeparator.size();
+    if (item >= 0 && item < 5) {
+      ++textTimes[item];
+    } else if (item == 5) {
+      customRoom += decltype(cfg.CustomLabel)::kCapacity;
+    } else {
+      customRoom += kNumberRoom;
+    }
+  }
+  std::size_t customFields = 0;
+  std::size_t room = 2;  // CR LF
+  for (FieldCode field : run.fields) {
+    room += run.fieldSeparator.size() + kPrefix;
+    switch (field) {
+      case FieldCode::kNumber: room += kNumberRoom; break;
+      // FormatCoordinate may use all of its output block, beyond the text it returns.
+      case FieldCode::kX:
+      case FieldCode::kY:
+      case FieldCode::kZ: room += kMaxCoordinateText; break;
+      case FieldCode::kCustom:
+        room += customRoom - kPrefix;
+        ++customFields;
+        break;
+    }
+  }
+  run.lineRoom = room;
+  run.textCopies = customFields * static_cast<std::size_t>(*std::max_element(textTimes, textTimes + 5));
+}
+
 void WriteDataLine(FileState& file, CoordText XText, CoordText YText, CoordText ZText,
                    std::string_view Handle, std::string_view Layer, std::string_view EntityName,
                    std::string_view BlockName, std::string_view TextValue) {
   const RunSettings& run = file.run;
   const TExportConfig& cfg = run.config;
-  const std::size_t room = kFixedLineRoom + Handle.size() + Layer.size() + EntityName.size() +
-                           BlockName.size() + TextValue.size() +
-                           run.customSeparator.size() * 8 + run.fieldSeparator.size() * 5;
+  const std::size_t room = run.lineRoom + run.textCopies * (Handle.size() + Layer.size() + EntityName.size() +
+                                                           BlockName.size() + TextValue.size());
   char* const start = file.out.Reserve(room);
   char* p = start;
   bool firstField = true;

@@ -14,6 +14,9 @@ namespace corvane {
 // `customItemNames` is the custom-item list (header titles).
 std::string BuildHeaderLine(const RunSettings& run, const std::vector<std::string>& customItemNames);
 
+// Sets run.lineRoom and run.textCopies from the resolved fields and custom items and the separators.
+void SizeDataLines(RunSettings& run);
+
 // Composes one data line from the texts a reader collected and appends it, with CR LF, to the
 // file's data file. Throws FileConversionError when a selected coordinate is not a number.
 void WriteDataLine(FileState& file, CoordText XText, CoordText YText, CoordText ZText,

@@ -34,6 +34,11 @@ struct RunSettings {
   std::string BlockNamePatterns;
   std::string HeaderLine;
   std::vector<std::string> hintLines;          // report labels at line 2*i
+  // What one data line can take: lineRoom bytes besides its entity texts, and each entity text up
+  // to textCopies times (a hand-edited field-name list can repeat the custom field). Set by
+  // SizeDataLines from the fields and custom items.
+  std::size_t lineRoom = 0;
+  std::size_t textCopies = 0;
 };
 
 // A value an entity reader keeps while it consumes an entity. The text is copied out of the

@@ -1,12 +1,13 @@
 // The whole conversion of one drawing over arbitrary bytes: the scan for ENTITIES, the main loop and
 // every entity reader, with every entity option, field and custom item in use.
 //
-// Each input is converted three ways, which must agree on the data file, the error and the counts:
-// ConvertFile over the input written to a file (the real path, summary and progress included), and the
-// main loop over the input in memory, once with the default block size and once with blocks of 1 to 64
-// bytes (picked from the input), so that block ends fall everywhere inside the pairs the readers hold.
-// A second configuration, run in memory, writes the custom field twice (a hand-edited field-name list
-// can do that), keeps only three 3DFACE corners, filters blocks and forces Z.
+// Each input is converted twice, and the two must agree on the data file, the error and the counts:
+// by ConvertFile over the input written to a file (the real path with the default block size, summary
+// and progress included), and by the main loop over the input in memory with blocks of 1 to 64 bytes
+// (picked from the input), so that block ends fall everywhere inside the pairs the readers hold.
+// A second configuration, run in memory with both block sizes, writes the custom field twice (a
+// hand-edited field-name list can do that), keeps only three 3DFACE corners, filters blocks and
+// forces Z.
 #include <unistd.h>
 
 #include <array>
@@ -263,16 +264,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Result fromFile;
   fromFile.data = ReadWhole(scratch.data);
 
-  const Result whole = ConvertInMemory(text, everything, kReadBlockSize, scratch.data);
+  // Every run allocates a reader block of over a megabyte, which the address sanitizer makes slow:
+  // the file run stands for the default block size, and the variant runs on every other input.
   const Result small = ConvertInMemory(text, everything, smallBlock, scratch.data);
-  if (fromFile.data != whole.data) Fail("file and memory data differ", fromFile.data, whole.data);
-  Compare(whole, small, "block size changed the result");
-  const std::vector<std::string> expected = ExpectedLines(whole, everything, scratch.data);
+  if (fromFile.data != small.data) Fail("block size changed the data file", fromFile.data, small.data);
+  const std::vector<std::string> expected = ExpectedLines(small, everything, scratch.data);
   if (outcome.lines != expected) Fail("report lines differ", Joined(outcome.lines), Joined(expected));
-  if (outcome.hadError != (!whole.valid || !whole.error.empty() || whole.truncated)) Fail("error flag");
+  if (outcome.hadError != (!small.valid || !small.error.empty() || small.truncated)) Fail("error flag");
 
-  const Result variantWhole = ConvertInMemory(text, variant, kReadBlockSize, scratch.data);
-  const Result variantSmall = ConvertInMemory(text, variant, smallBlock, scratch.data);
-  Compare(variantWhole, variantSmall, "block size changed the result (variant)");
+  if ((size & 1) != 0) {
+    const Result variantWhole = ConvertInMemory(text, variant, kReadBlockSize, scratch.data);
+    const Result variantSmall = ConvertInMemory(text, variant, smallBlock, scratch.data);
+    Compare(variantWhole, variantSmall, "block size changed the result (variant)");
+  }
   return 0;
 }

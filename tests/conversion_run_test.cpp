@@ -105,6 +105,22 @@ TEST(ConversionReport, FilesWithoutAUsableEntitiesLineAreNotValid) {
   }
 }
 
+TEST(ConversionReport, OnlyTheSectionNamedEntitiesStartsTheMainLoop) {
+  // A layer and a block named ENTITIES are group-2 values too, before the real section; the
+  // block's own point must not be exported as drawing content.
+  const std::string dxf =
+      "  0\nSECTION\n  2\nTABLES\n  0\nTABLE\n  2\nLAYER\n  0\nLAYER\n  2\nENTITIES\n 70\n0\n"
+      "  0\nENDTAB\n  0\nENDSEC\n  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  8\n0\n  2\nENTITIES\n"
+      " 70\n0\n  0\nPOINT\n  8\n0\n 10\n111.0\n 20\n222.0\n 30\n333.0\n  0\nENDBLK\n  0\nENDSEC\n"
+      "  0\nSECTION\n  2\nENTITIES\n  0\nPOINT\n  8\nENTITIES\n 10\n1.0\n 20\n2.0\n 30\n3.0\n"
+      "  0\nENDSEC\n  0\nEOF\n";
+  TExportConfig cfg = TestConfig();
+  cfg.EntityMask = EntityBitValue(entity_bit::kPoints);
+  const auto c = test::ConvertText(dxf, cfg);
+  EXPECT_EQ(c.dataLines, (Lines{"1,1.000,2.000,3.000"}));
+  EXPECT_EQ(c.report[7], " Points : 1 ");
+}
+
 TEST(ConversionReport, StopDuringTheSecondOfThreeFiles) {
   TempDir dir;
   TExportConfig cfg = TestConfig();
