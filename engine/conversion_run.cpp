@@ -175,7 +175,6 @@ RunResult RunConversion(const TExportConfig& config, const RunRequest& request,
   // Once the user stops or an error ends the run, no further file starts; files already being
   // converted by other jobs see only the user's stop, so the report keeps its order.
   std::atomic<bool> noNewFile{false};
-  auto stopRequested = [&] { return observer.StopRequested(); };
   const std::size_t count = plan.size();
   std::vector<FileOutcome> outcomes(count);
   std::vector<std::atomic<bool>> done(count);
@@ -185,7 +184,7 @@ RunResult RunConversion(const TExportConfig& config, const RunRequest& request,
     FileOutcome& out = outcomes[i];
     if (plan[i].refusal.empty()) {
       FileJob job{i, plan[i].dxfPath, plan[i].dataPath, FileNameOf(request.files[i].name)};
-      ConvertFile(run, job, observer, stopRequested, out);
+      ConvertFile(run, job, observer, out);
     }
     // The stop flag is looked at again after each file; a later file must not start.
     out.stopAfter = observer.StopRequested();

@@ -70,7 +70,7 @@ void AddSummary(const RunSettings& run, const FileState& state, std::vector<std:
 }  // namespace
 
 void ConvertFile(const RunSettings& run, const FileJob& job, RunObserver& observer,
-                 const std::function<bool()>& stopRequested, FileOutcome& outcome) {
+                 FileOutcome& outcome) {
   auto& lines = outcome.lines;
   auto errorLine = [&](const std::string& text) {
     lines.push_back("*** Error, " + text + " ***");
@@ -118,7 +118,7 @@ void ConvertFile(const RunSettings& run, const FileJob& job, RunObserver& observ
           shown = units;
           observer.ProgressPosition(job.index, units);
         }
-        if (stopRequested()) {
+        if (observer.StopRequested()) {
           outcome.stoppedInside = true;
           out.Close();
           observer.FileFinished(job.index);

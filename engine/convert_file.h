@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,9 +25,9 @@ struct FileOutcome {
   std::string fatalError;          // a data file could not be created or written: the run ends
 };
 
-// Converts one file. The stop predicate is asked at the top of every main-loop pass. Problems of
-// the drawing become report lines; an output error fills outcome.fatalError.
+// Converts one file. The observer is asked for the stop flag at the top of every main-loop pass.
+// Problems of the drawing become report lines; an output error fills outcome.fatalError.
 void ConvertFile(const RunSettings& run, const FileJob& job, RunObserver& observer,
-                 const std::function<bool()>& stopRequested, FileOutcome& outcome);
+                 FileOutcome& outcome);
 
 }  // namespace corvane

@@ -1,21 +1,10 @@
 #include "engine/dispatch.h"
 
-#include "engine/pairs.h"
 #include "engine/readers.h"
 
 namespace corvane {
 
-void DispatchEntityLine(FileState& file, std::string_view line) {
-  switch (file.phase) {
-    case LinePhase::kCode:
-      file.phase = GroupCode(TrimDxf(line)) == 0 ? LinePhase::kValueOfZero : LinePhase::kValue;
-      return;
-    case LinePhase::kValue:
-      file.phase = LinePhase::kCode;
-      return;
-    case LinePhase::kValueOfZero:
-      break;
-  }
+void DispatchEntityName(FileState& file, std::string_view line) {
   // An entity name. The pairs of an entity no reader takes follow as code and value lines; a
   // reader that runs sets the phase it leaves the input in.
   file.phase = LinePhase::kCode;

@@ -4,11 +4,28 @@
 
 #include <string_view>
 
+#include "engine/pairs.h"
 #include "engine/run_state.h"
 
 namespace corvane {
 
-// `line` is the line as read, unchanged. Keeps file.phase in step with the pair structure.
-void DispatchEntityLine(FileState& file, std::string_view line);
+// Starts the reader of the entity named `line` when its type is enabled.
+void DispatchEntityName(FileState& file, std::string_view line);
+
+// `line` is the line as read, unchanged. Keeps file.phase in step with the pair structure; most
+// lines are codes and values of entities no reader takes, so that part is inline.
+inline void DispatchEntityLine(FileState& file, std::string_view line) {
+  switch (file.phase) {
+    case LinePhase::kCode:
+      file.phase = CodeOfLine(line) == 0 ? LinePhase::kValueOfZero : LinePhase::kValue;
+      return;
+    case LinePhase::kValue:
+      file.phase = LinePhase::kCode;
+      return;
+    case LinePhase::kValueOfZero:
+      DispatchEntityName(file, line);
+      return;
+  }
+}
 
 }  // namespace corvane

@@ -62,7 +62,7 @@ LineReader::~LineReader() = default;
 void LineReader::Allocate() {
   // Room for a line cut at its maximum length plus one block behind it, and a byte of slack.
   capacity_ = kMaxLineLength + block_size_ + 1;
-  storage_ = std::make_unique<char[]>(capacity_);
+  storage_ = std::make_unique<char[]>(capacity_ + kSlack);  // zeroed, slack included
   buf_ = storage_.get();
 }
 
@@ -190,8 +190,7 @@ bool LineReader::NextSlow(std::string_view& line) {
   return true;
 }
 
-bool LineReader::AtEnd() {
-  if (pushed_back_) return false;
+bool LineReader::AtEndSlow() {
   for (;;) {
     if (skipping_long_ && !SkipLongRest()) {
       if (source_done_ && clean_ == end_) return true;

@@ -14,6 +14,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <memory>
 #include <string>
 #include <string_view>
@@ -50,9 +54,9 @@ class LineReader {
     // The common case: a whole line already in the block.
     if (!skipping_long_) {
       const char* start = buf_ + begin_;
-      const void* nl = std::memchr(start, '\n', clean_ - begin_);
+      const char* nl = FindNewline(start, clean_ - begin_);
       if (nl != nullptr) {
-        const std::size_t length = static_cast<std::size_t>(static_cast<const char*>(nl) - start);
+        const std::size_t length = static_cast<std::size_t>(nl - start);
         std::size_t stop = length;
         if (stop > 0 && start[stop - 1] == '\r') --stop;
         if (stop <= kMaxLineLength) {
@@ -76,7 +80,10 @@ class LineReader {
   // True when no further line can be read: the end of the file, or a Ctrl-Z, is next.
   // May read ahead, which ends the validity of the views handed out (but not of a line handed
   // back with Unread()).
-  bool AtEnd();
+  bool AtEnd() {
+    if (pushed_back_ || (!skipping_long_ && begin_ < clean_)) return false;
+    return AtEndSlow();
+  }
 
   // Bytes taken from the source so far (the file position of the block reads).
   std::uint64_t BytesTaken() const { return bytes_taken_; }
@@ -85,8 +92,26 @@ class LineReader {
   std::uint64_t LineNumber() const { return line_number_; }
 
  private:
+  // The first LF among the n bytes at p, or nullptr. Most DXF lines are shorter than 16 bytes:
+  // one compare of 16 bytes finds their end without a library call. The buffer has kSlack
+  // readable bytes behind its end for this.
+  static const char* FindNewline(const char* p, std::size_t n) {
+#if defined(__SSE2__)
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8('\n'))));
+    if (n < 16) mask &= (1u << n) - 1u;
+    if (mask != 0) return p + __builtin_ctz(mask);
+    if (n <= 16) return nullptr;
+    return static_cast<const char*>(std::memchr(p + 16, '\n', n - 16));
+#else
+    return static_cast<const char*>(std::memchr(p, '\n', n));
+#endif
+  }
+  static constexpr std::size_t kSlack = 16;
+
   void Allocate();
   bool NextSlow(std::string_view& line);
+  bool AtEndSlow();
   std::size_t ReadSource(char* to, std::size_t n);
   void Fill();  // moves the unread bytes to the front and reads one block behind them
   void CleanNewBytes(std::size_t from);

@@ -30,6 +30,23 @@ inline int GroupCode(std::string_view trimmed) {
   return code;
 }
 
+// The group code of a code line as read. DXF writers right-align codes in three columns ("  0",
+// " 10", "100"); those are read directly, anything else is trimmed first.
+inline int CodeOfLine(std::string_view line) {
+  if (line.size() == 3) {
+    const char a = line[0], b = line[1], c = line[2];
+    if (c >= '0' && c <= '9') {
+      if (a == ' ') {
+        if (b == ' ') return c - '0';
+        if (b >= '1' && b <= '9') return (b - '0') * 10 + (c - '0');
+      } else if (a >= '1' && a <= '9' && b >= '0' && b <= '9') {
+        return (a - '0') * 100 + (b - '0') * 10 + (c - '0');
+      }
+    }
+  }
+  return GroupCode(TrimDxf(line));
+}
+
 // Reads group pairs of one entity and hands each (code, trimmed value) to onPair, until a code
 // line that trims to "0" has been read (its value line, the next entity's name, stays unread).
 // At the end of the input the loop ends as if that code had come, and file.endedInsideEntity is
@@ -40,7 +57,7 @@ bool ReadPairsUntilZero(FileState& file, OnPair&& onPair) {
   std::string_view codeLine, valueLine;
   for (;;) {
     if (!in.Next(codeLine)) break;
-    const int code = GroupCode(TrimDxf(codeLine));
+    const int code = CodeOfLine(codeLine);
     if (code == 0) {
       file.phase = LinePhase::kValueOfZero;
       return true;

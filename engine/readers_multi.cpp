@@ -64,7 +64,7 @@ void ReadPolylineEntity(FileState& file) {
   // The code is taken before the value line is read, which may move the code line's bytes.
   auto nextPair = [&] {
     if (!in.Next(codeLine)) return false;
-    code = GroupCode(TrimDxf(codeLine));
+    code = CodeOfLine(codeLine);
     if (!in.Next(valueLine)) return false;
     value = TrimDxf(valueLine);
     return true;
