@@ -6,6 +6,7 @@
 
 #include "engine/data_file_writer.h"
 #include "engine/format_coordinate.h"
+#include "engine/report_text.h"
 
 namespace corvane {
 
@@ -30,10 +31,9 @@ inline char* PutNumber(char* p, std::int64_t value) {
 [[noreturn]] void ThrowNotANumber(CoordText text, bool forced) {
   std::string message;
   if (forced) {
-    message = "the forced Z value \"" + std::string(text.text) + "\" is not a number";
+    message = "the forced Z value " + QuoteForReport(text.text) + " is not a number";
   } else {
-    message = "\"" + std::string(text.text) + "\" in line " + std::to_string(text.line) +
-              " is not a number";
+    message = QuoteForReport(text.text) + " in line " + std::to_string(text.line) + " is not a number";
   }
   throw FileConversionError{std::move(message)};
 }

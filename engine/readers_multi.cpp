@@ -9,6 +9,7 @@
 #include "engine/line_reader.h"
 #include "engine/pairs.h"
 #include "engine/reader_support.h"
+#include "engine/report_text.h"
 #include "engine/readers.h"
 
 namespace corvane {
@@ -38,7 +39,7 @@ std::int32_t GroupSeventyValue(std::string_view text, std::uint64_t line) {
     }
   }
   if (!valid) {
-    throw FileConversionError{"group 70 value \"" + std::string(text) + "\" in line " +
+    throw FileConversionError{"group 70 value " + QuoteForReport(text) + " in line " +
                               std::to_string(line) + " is not an integer"};
   }
   return static_cast<std::int32_t>(negative ? -magnitude : magnitude);

@@ -17,7 +17,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -142,13 +141,17 @@ struct Result {
   std::string data;
 };
 
-// The scan of ConvertFile: "ENTITIES" counts as the value of a group-2 pair with lines after it.
+// The scan of ConvertFile, written out again (it is private to convert_file.cpp): "ENTITIES" counts
+// as the value of a group-2 pair right after the pair 0/SECTION, with lines after it. When the two
+// drift apart, the fuzzer stops with "the scan here and ConvertFile's disagree".
 bool ScanForEntities(LineReader& in) {
   std::string_view line;
-  bool afterCodeTwo = false;
+  std::string before[3];  // the three lines before `line`, trimmed, nearest first
   while (in.Next(line)) {
-    if (afterCodeTwo && line == "ENTITIES") return !in.AtEnd();
-    afterCodeTwo = TrimDxf(line) == "2";
+    if (line == "ENTITIES" && before[0] == "2" && before[1] == "SECTION" && before[2] == "0") return !in.AtEnd();
+    before[2] = std::move(before[1]);
+    before[1] = std::move(before[0]);
+    before[0] = std::string(TrimDxf(line));
   }
   return false;
 }
@@ -259,7 +262,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   QuietObserver observer;
   FileOutcome outcome;
   const FileJob job{0, scratch.drawing, scratch.data, "drawing.dxf"};
-  ConvertFile(everything, job, observer, [] { return false; }, outcome);
+  ConvertFile(everything, job, observer, outcome);
   if (!outcome.fatalError.empty()) Fail("output error", outcome.fatalError);
   Result fromFile;
   fromFile.data = ReadWhole(scratch.data);
@@ -268,6 +271,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // the file run stands for the default block size, and the variant runs on every other input.
   const Result small = ConvertInMemory(text, everything, smallBlock, scratch.data);
   if (fromFile.data != small.data) Fail("block size changed the data file", fromFile.data, small.data);
+  const bool fileValid = outcome.lines.size() < 3 || outcome.lines[2] != "*** Error, not a valid DXF file ***";
+  if (fileValid != small.valid) Fail("the scan here and ConvertFile's disagree");
   const std::vector<std::string> expected = ExpectedLines(small, everything, scratch.data);
   if (outcome.lines != expected) Fail("report lines differ", Joined(outcome.lines), Joined(expected));
   if (outcome.hadError != (!small.valid || !small.error.empty() || small.truncated)) Fail("error flag");

@@ -161,8 +161,11 @@ TEST(HostileDrawing, HugeNumberTextsAreReadOrReportedNotGuessed) {
   const std::string polyline = DxfWithEntities(Point("1", "2", "3", "OK") + Pairs({"0", "POLYLINE", "70", flags}));
   const auto p = ConvertText(polyline, Config());
   EXPECT_EQ(p.dataLines, Lines{"1,1.000,2.000,3.000,POINT/OK"});
-  EXPECT_EQ(FileBody(p), Lines{"*** Error, group 70 value \"" + flags + "\" in line " +
+  // A long or unprintable text is quoted short and safe for a terminal.
+  EXPECT_EQ(FileBody(p), Lines{"*** Error, group 70 value \"" + flags.substr(0, 60) + "...\" in line " +
                                std::to_string(LineNumberOf(polyline, flags)) + " is not an integer ***"});
+  const auto e = ConvertText(DxfWithEntities(Point("1\x1b[2J", "2", "3", "ESC")), Config());
+  EXPECT_EQ(FileBody(e), Lines{"*** Error, \"1?[2J\" in line 20 is not a number ***"});
 }
 
 TEST(HostileDrawing, PolylinesWithoutSeqendOneAfterAnother) {
