@@ -10,7 +10,7 @@
 namespace corvane {
 
 // True when `pattern` matches the whole `name`. A rest of two or more "*" does not match a
-// used-up name: "AB**" does not match "AB" (kept as the design has it).
+// used-up name: "AB**" does not match "AB" (kept: saved filters rely on it).
 bool MatchWildcard(std::string_view name, std::string_view pattern);
 
 // True when the list lets `name` through: the first non-empty piece that matches decides; a list

@@ -1,6 +1,6 @@
 // The state of a conversion run (prepared once from the configuration) and of one DXF file.
-// The design's program-wide variables live here under their own names, so several files can be
-// converted side by side, each with its own FileState.
+// The counters and selections a run shares (PointNumber, EntityNumber, ...) live here rather than
+// in globals, so several files can be converted side by side, each with its own FileState.
 #pragma once
 
 #include <algorithm>

@@ -192,7 +192,7 @@ std::string HandMadeConfig() {
   return b;
 }
 
-TEST(CliRun, AConfigurationWrittenFromTheLayoutAloneGivesTheDesignedHeader) {
+TEST(CliRun, AConfigurationWrittenFromTheLayoutAloneGivesItsHeaderLine) {
   TempDir dir;
   dir.Write("a.dxf", Points(1));
   dir.Write("hand.crv", HandMadeConfig());
