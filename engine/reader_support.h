@@ -33,4 +33,26 @@ inline void WritePoint(FileState& file, CoordText z, std::string_view entityName
                 entityName, v.BlockName.view(), v.TextValue.view());
 }
 
+// The point of an entity whose X or Y has arrived but whose Z has not. 2D writers leave out the Z
+// groups; such a point is written with an empty Z when the next point or the end of the entity
+// comes first, so that a counted entity never silently loses a point.
+class PointAwaitingZ {
+ public:
+  explicit PointAwaitingZ(std::string_view entityName) : entityName_(entityName) {}
+  // Which point of the entity waits (0 start or control, 1 end or fit, a corner), or -1.
+  int which() const { return which_; }
+  void Await(int which) { which_ = which; }
+  // Its Z came; the reader writes the point itself.
+  void Arrived() { which_ = -1; }
+  void WriteWithoutZ(FileState& file) {
+    if (which_ < 0) return;
+    which_ = -1;
+    WritePoint(file, CoordText{}, entityName_);
+  }
+
+ private:
+  std::string_view entityName_;
+  int which_ = -1;
+};
+
 }  // namespace corvane

@@ -181,15 +181,7 @@ void ReadSplineEntity(FileState& file) {
   using namespace entity_bit;
   EntityValues& v = StartEntity(file);
   const bool kindWritten[2] = {file.Enabled(kControlPoints), file.Enabled(kFitPoints)};
-  // The point (0 control, 1 fit) whose X or Y has arrived but whose Z has not: a 2D spline has
-  // no groups 30 and 31, and its points go out with an empty Z when the next point or the end of
-  // the entity comes first.
-  int pending = -1;
-  auto writeWithoutZ = [&] {
-    if (pending < 0) return;
-    pending = -1;
-    WritePoint(file, CoordText{}, "SPLINE");
-  };
+  PointAwaitingZ pending("SPLINE");
   ReadPairsUntilZero(file, [&](int code, std::string_view value) {
     const std::uint64_t line = file.input.LineNumber();
     switch (code) {
@@ -198,39 +190,32 @@ void ReadSplineEntity(FileState& file) {
       case 10:
       case 11:
         // Every control point shares group 10 (every fit point 11): any X starts a new point.
-        writeWithoutZ();
+        pending.WriteWithoutZ(file);
         v.XText.Set(value, line);
-        if (kindWritten[code - 10]) pending = code - 10;
+        if (kindWritten[code - 10]) pending.Await(code - 10);
         break;
       case 20:
       case 21:
         v.YText.Set(value, line);
-        if (kindWritten[code - 20]) pending = code - 20;
+        if (kindWritten[code - 20]) pending.Await(code - 20);
         break;
       case 30:
       case 31:
         v.ZText.Set(value, line);
-        pending = -1;
+        pending.Arrived();
         if (kindWritten[code - 30]) WritePoint(file, Coord(v.ZText), "SPLINE");
         break;
       default: break;
     }
   });
-  writeWithoutZ();
+  pending.WriteWithoutZ(file);
   file.CountEntity(kSplines);
 }
 
 void Read3DFaceEntity(FileState& file, bool ThreePointsOnly) {
   EntityValues& v = StartEntity(file);
   const int corners = ThreePointsOnly ? 3 : 4;
-  // The corner whose X or Y has arrived but whose Z has not; written with an empty Z when the
-  // next corner's X or the end of the entity comes first.
-  int pending = -1;
-  auto writeWithoutZ = [&] {
-    if (pending < 0) return;
-    pending = -1;
-    WritePoint(file, CoordText{}, "3DFACE");
-  };
+  PointAwaitingZ pending("3DFACE");
   ReadPairsUntilZero(file, [&](int code, std::string_view value) {
     const std::uint64_t line = file.input.LineNumber();
     if (code == 5) {
@@ -238,19 +223,20 @@ void Read3DFaceEntity(FileState& file, bool ThreePointsOnly) {
     } else if (code == 8) {
       v.Layer.Set(value, line);
     } else if (code >= 10 && code < 10 + corners) {
-      if (pending >= 0 && pending != code - 10) writeWithoutZ();
+      // The next corner's X: the corner waiting goes out without its Z.
+      if (pending.which() >= 0 && pending.which() != code - 10) pending.WriteWithoutZ(file);
       v.XText.Set(value, line);
-      pending = code - 10;
+      pending.Await(code - 10);
     } else if (code >= 20 && code < 20 + corners) {
       v.YText.Set(value, line);
-      pending = code - 20;
+      pending.Await(code - 20);
     } else if (code >= 30 && code < 30 + corners) {
       v.ZText.Set(value, line);
-      pending = -1;
+      pending.Arrived();
       WritePoint(file, Coord(v.ZText), "3DFACE");
     }
   });
-  writeWithoutZ();
+  pending.WriteWithoutZ(file);
   file.CountEntity(entity_bit::k3DFaces);
 }
 

@@ -65,15 +65,7 @@ void ReadTextEntity(FileState& file, std::string_view entityName) {
 
 void ReadLineEntity(FileState& file) {
   EntityValues& v = StartEntity(file);
-  // The point (0 start, 1 end) whose X or Y has arrived but whose Z has not. 2D writers leave
-  // out groups 30 and 31; such a point is written with an empty Z when the other point's X or
-  // the end of the entity comes first, so that a counted line is never silently dropped.
-  int pending = -1;
-  auto writeWithoutZ = [&] {
-    if (pending < 0) return;
-    pending = -1;
-    WritePoint(file, CoordText{}, "LINE");
-  };
+  PointAwaitingZ pending("LINE");
   ReadPairsUntilZero(file, [&](int code, std::string_view value) {
     const std::uint64_t line = file.input.LineNumber();
     switch (code) {
@@ -81,25 +73,26 @@ void ReadLineEntity(FileState& file) {
       case 8: v.Layer.Set(value, line); break;
       case 10:
       case 11:
-        if (pending >= 0 && pending != code - 10) writeWithoutZ();
+        // The X of the other point: the one waiting goes out without its Z.
+        if (pending.which() >= 0 && pending.which() != code - 10) pending.WriteWithoutZ(file);
         v.XText.Set(value, line);
-        pending = code - 10;
+        pending.Await(code - 10);
         break;
       case 20:
       case 21:
         v.YText.Set(value, line);
-        pending = code - 20;
+        pending.Await(code - 20);
         break;
       case 30:
       case 31:
         v.ZText.Set(value, line);
-        pending = -1;
+        pending.Arrived();
         WritePoint(file, Coord(v.ZText), "LINE");
         break;
       default: break;
     }
   });
-  writeWithoutZ();
+  pending.WriteWithoutZ(file);
   file.CountEntity(entity_bit::kLines);
 }
 

@@ -13,6 +13,7 @@
 
 #include "config/default_config.h"
 #include "config/file_io.h"
+#include "tests/test_support.h"
 
 #if defined(__linux__)
 #include <csignal>
@@ -24,27 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TempFolder {
- public:
-  TempFolder() {
-    static std::atomic<int> counter{0};
-    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-    path_ = fs::temp_directory_path() /
-            ("corvane_crv_" + DecimalText(ticks) + "_" + DecimalText(counter++));
-    fs::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-  std::size_t EntryCount() const {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(path_), {}));
-  }
-
- private:
-  fs::path path_;
-};
+using TempFolder = test::TempDir;
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary);

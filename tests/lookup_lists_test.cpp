@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "config/file_io.h"
+#include "tests/test_support.h"
 
 #ifndef CORVANE_SOURCE_DIR
 #define CORVANE_SOURCE_DIR "/work/main"
@@ -23,25 +24,11 @@ namespace {
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
-class TempFolder {
+// A temporary program folder with helpers to lay out list files in it.
+class TempFolder : public test::TempDir {
  public:
-  TempFolder() {
-    static std::atomic<int> counter{0};
-    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-    path_ = fs::temp_directory_path() /
-            ("corvane_lists_" + DecimalText(ticks) + "_" + DecimalText(counter++));
-    fs::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  std::string Path() const { return path_.string(); }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-  void Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream out(path_ / name, std::ios::binary);
-    out << bytes;
-  }
+  std::string Path() const { return Str(); }
+  void Write(const std::string& name, const std::string& bytes) const { test::TempDir::Write(name, bytes); }
   void WriteLines(const std::string& name, std::size_t count, const std::string& stem) const {
     std::string bytes;
     for (std::size_t i = 0; i < count; ++i) bytes += stem + DecimalText(i) + "\r\n";
@@ -53,9 +40,6 @@ class TempFolder {
     WriteLines(kCustomItemFile, 8, "Item ");
     WriteLines(kHintFile, 36, "Hint ");
   }
-
- private:
-  fs::path path_;
 };
 
 TEST(SplitLines, AcceptsEveryLineEndAndIgnoresAFinalOne) {

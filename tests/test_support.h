@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <initializer_list>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,12 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
   const std::filesystem::path& path() const { return path_; }
   std::string Str() const { return path_.string(); }
+  // The full path of `name` inside the folder.
+  std::string File(const std::string& name) const { return (path_ / name).string(); }
+  // How many files and folders it holds: a save that left a temporary file behind shows.
+  std::size_t EntryCount() const {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(path_), {}));
+  }
   // Writes `content` to the file `name` inside the folder and returns its full path.
   std::string Write(const std::string& name, std::string_view content) const;
 
