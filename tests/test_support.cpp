@@ -137,18 +137,27 @@ RunRequest RequestFor(const TExportConfig& config, const std::vector<std::string
 }
 
 bool TestObserver::StopRequested() {
+  std::lock_guard<std::mutex> lock(mutex_);
   if (stopInFile < 0 || currentFile_ < stopInFile) return false;
   return ++passes_ > stopAfterPasses;
 }
 
 void TestObserver::FileStarted(std::size_t index, std::string_view stepText) {
+  std::lock_guard<std::mutex> lock(mutex_);
   currentFile_ = static_cast<int>(index);
   passes_ = 0;
   steps.emplace_back(stepText);
 }
 
-void TestObserver::ProgressMaximum(std::size_t, std::uint64_t units) { maxima.push_back(units); }
-void TestObserver::ProgressPosition(std::size_t, std::uint64_t units) { lastPosition = units; }
+void TestObserver::ProgressMaximum(std::size_t, std::uint64_t units) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  maxima.push_back(units);
+}
+
+void TestObserver::ProgressPosition(std::size_t, std::uint64_t units) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  lastPosition = units;
+}
 
 Conversion ConvertText(std::string_view dxf, const TExportConfig& config) {
   TempDir dir;

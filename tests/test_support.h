@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <initializer_list>
 #include <iterator>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,7 +63,7 @@ RunRequest RequestFor(const TExportConfig& config, const std::vector<std::string
                       const std::string& destFolder = "");
 
 // An observer with a fixed date, that stops when asked to after a given number of files or
-// main-loop passes.
+// main-loop passes. Safe for runs with several jobs, as the observer contract asks.
 class TestObserver : public RunObserver {
  public:
   std::string ReportDateTime() override { return "07/12/2026 10:00:00"; }
@@ -78,6 +79,7 @@ class TestObserver : public RunObserver {
   std::uint64_t lastPosition = 0;
 
  private:
+  std::mutex mutex_;
   int currentFile_ = -1;
   long passes_ = 0;
 };
