@@ -69,6 +69,34 @@ void AddSummary(const RunSettings& run, const FileState& state, std::vector<std:
 
 }  // namespace
 
+DrawingEnd ConvertDrawing(FileState& state, RunObserver* observer, std::size_t index) {
+  const TExportConfig& cfg = state.run.config;
+  LineReader& in = state.input;
+  if (cfg.IncludeHeader) {
+    state.out.Append(state.run.HeaderLine);
+    state.out.Append("\r\n");
+  }
+  if (!ScanForEntities(in)) return DrawingEnd::kNotDxf;
+  std::uint64_t shown = 0;
+  std::string_view line;
+  state.phase = LinePhase::kCode;
+  for (;;) {
+    if (observer != nullptr) {
+      const std::uint64_t units = in.BytesTaken() / kProgressUnit;
+      if (units != shown) {
+        shown = units;
+        observer->ProgressPosition(index, units);
+      }
+      if (observer->StopRequested()) return DrawingEnd::kStopped;
+    }
+    if (!in.Next(line)) break;
+    state.SequenceNumber = cfg.SequenceStart;
+    DispatchEntityLine(state, line);
+    if (in.AtEnd()) break;
+  }
+  return DrawingEnd::kComplete;
+}
+
 void ConvertFile(const RunSettings& run, const FileJob& job, RunObserver& observer,
                  FileOutcome& outcome) {
   auto& lines = outcome.lines;
@@ -92,56 +120,25 @@ void ConvertFile(const RunSettings& run, const FileJob& job, RunObserver& observ
 
   try {
     DataFileWriter out(job.dataPath);
-    const TExportConfig& cfg = run.config;
-    if (cfg.IncludeHeader) {
-      out.Append(run.HeaderLine);
-      out.Append("\r\n");
-    }
     LineReader in(dxf.get());
     FileState state(run, in, out);
-    state.ActiveEntityMask = cfg.EntityMask;
-    state.PointNumber = cfg.StartNumber;
-    state.EntityNumber = cfg.EntityNumberStart;
+    // Problems of the drawing end this file with a report line; its data file keeps what was
+    // written, and only a complete file gets the summary.
+    bool complete = false;
     try {
-      if (!ScanForEntities(in)) {
-        errorLine("not a valid DXF file");
-        out.Close();
-        observer.FileFinished(job.index);
-        return;
-      }
-      std::uint64_t shown = 0;
-      std::string_view line;
-      state.phase = LinePhase::kCode;
-      for (;;) {
-        const std::uint64_t units = in.BytesTaken() / kProgressUnit;
-        if (units != shown) {
-          shown = units;
-          observer.ProgressPosition(job.index, units);
-        }
-        if (observer.StopRequested()) {
-          outcome.stoppedInside = true;
-          out.Close();
-          observer.FileFinished(job.index);
-          return;
-        }
-        if (!in.Next(line)) break;
-        state.SequenceNumber = cfg.SequenceStart;
-        DispatchEntityLine(state, line);
-        if (in.AtEnd()) break;
-      }
+      const DrawingEnd end = ConvertDrawing(state, &observer, job.index);
+      if (end == DrawingEnd::kNotDxf) errorLine("not a valid DXF file");
+      outcome.stoppedInside = end == DrawingEnd::kStopped;
+      complete = end == DrawingEnd::kComplete;
     } catch (const FileConversionError& e) {
       errorLine(e.message);
-      out.Close();
-      observer.FileFinished(job.index);
-      return;
     } catch (const InputReadError& e) {
       errorLine(e.message);
-      out.Close();
-      observer.FileFinished(job.index);
-      return;
     }
-    if (state.endedInsideEntity) errorLine("the file ends inside an entity and may be truncated");
-    AddSummary(run, state, lines);
+    if (complete) {
+      if (state.endedInsideEntity) errorLine("the file ends inside an entity and may be truncated");
+      AddSummary(run, state, lines);
+    }
     out.Close();
   } catch (const OutputError& e) {
     outcome.fatalError = e.message;

@@ -25,6 +25,14 @@ struct FileOutcome {
   std::string fatalError;          // a data file could not be created or written: the run ends
 };
 
+enum class DrawingEnd { kComplete, kNotDxf, kStopped };
+
+// The conversion of one drawing once its input and data file are open: the header line when
+// asked for, the scan for the ENTITIES section, then the main loop to the end of the input.
+// With an observer, progress is reported for file `index` and the stop flag is asked at the top
+// of every pass. Throws FileConversionError, InputReadError and OutputError.
+DrawingEnd ConvertDrawing(FileState& state, RunObserver* observer, std::size_t index);
+
 // Converts one file. The observer is asked for the stop flag at the top of every main-loop pass.
 // Problems of the drawing become report lines; an output error fills outcome.fatalError.
 void ConvertFile(const RunSettings& run, const FileJob& job, RunObserver& observer,

@@ -93,8 +93,15 @@ struct EntityValues {
 };
 
 struct FileState {
+  // Every file starts from the configuration: its entity options and its first numbers.
   FileState(const RunSettings& runSettings, LineReader& in, DataFileWriter& outFile)
-      : run(runSettings), input(in), out(outFile), blockFilter(runSettings.BlockNamePatterns) {}
+      : run(runSettings),
+        input(in),
+        out(outFile),
+        blockFilter(runSettings.BlockNamePatterns),
+        ActiveEntityMask(runSettings.config.EntityMask),
+        PointNumber(runSettings.config.StartNumber),
+        EntityNumber(runSettings.config.EntityNumberStart) {}
 
   const RunSettings& run;
   LineReader& input;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/conversion_run.h"
+#include "engine/convert_file.h"
 #include "engine/data_file_writer.h"
 #include "engine/dispatch.h"
 #include "engine/line_reader.h"
@@ -149,22 +150,15 @@ TEST(Dispatch, CrLfAndLfDrawingsGiveTheSameOutput) {
 
 // The main loop over an in-memory text read in blocks of `blockSize` bytes, so that block
 // boundaries fall inside and between the pairs the readers hold.
-std::string ConvertInBlocks(std::string_view entities, const TExportConfig& cfg, std::size_t blockSize) {
+std::string ConvertInBlocks(std::string_view dxf, const TExportConfig& cfg, std::size_t blockSize) {
   const RunSettings run = PrepareRunSettings(cfg, test::RequestFor(cfg, {}));
   test::TempDir dir;
   const std::string path = (dir.path() / "out.txt").string();
   {
     DataFileWriter out(path);
-    LineReader in(entities, blockSize);
+    LineReader in(dxf, blockSize);
     FileState state(run, in, out);
-    state.ActiveEntityMask = cfg.EntityMask;
-    state.PointNumber = cfg.StartNumber;
-    std::string_view line;
-    while (in.Next(line)) {
-      state.SequenceNumber = cfg.SequenceStart;
-      DispatchEntityLine(state, line);
-      if (in.AtEnd()) break;
-    }
+    EXPECT_EQ(ConvertDrawing(state, nullptr, 0), DrawingEnd::kComplete);
     out.Close();
   }
   return test::ReadFile(path);
@@ -182,7 +176,7 @@ TEST(Dispatch, BlockBoundariesAnywhereDoNotChangeTheOutput) {
   ASSERT_EQ(test::SplitCrLf(expected).size(), 18u);
   for (std::size_t block = 1; block <= 24; ++block) {
     SCOPED_TRACE(block);
-    EXPECT_EQ(ConvertInBlocks(entities + "  0\nENDSEC\n", cfg, block), expected);
+    EXPECT_EQ(ConvertInBlocks(DxfWithEntities(entities), cfg, block), expected);
   }
 }
 
