@@ -8,21 +8,106 @@ const char* const kCliUsage =
     "Usage: corvane-cli [OPTIONS] INPUT...\n"
     "Converts DXF drawings into point lists: one data file per drawing, and a run report.\n"
     "\n"
-    "INPUT is a DXF file, or a folder standing for all its *.dxf files (any letter case),\n"
-    "taken in name order.\n"
+    "INPUT is a DXF file, or a folder standing for its *.dxf files (any letter case, hidden\n"
+    "files left out), taken in name order.\n"
     "\n"
     "Options:\n"
-    "  -c, --config FILE.crv  export configuration (default: default.crv beside the program)\n"
-    "  -d, --dest DIR         folder for the data files (default: the folder of each drawing)\n"
-    "  -r, --report FILE      also write the run report to FILE\n"
-    "  -j, --jobs N           convert up to N files at once (default 1); output is identical\n"
-    "  -q, --quiet            print only errors\n"
-    "  -h, --help             show this help\n"
-    "      --version          show the version\n"
+    "  -c, --config FILE.crv    export configuration (default: default.crv beside the program)\n"
+    "  -d, --dest DIR           folder for the data files (default: the folder of each drawing)\n"
+    "  -r, --report FILE        also write the run report to FILE\n"
+    "  -j, --jobs N             convert up to N files at once (default 1); output is identical\n"
+    "  -q, --quiet              print only errors\n"
+    "      --show-config        print the configuration (after any --set) and exit\n"
+    "      --set NAME=VALUE     change one setting of the configuration for this run; repeatable\n"
+    "      --save-config FILE   save the configuration (after any --set) as a .crv file\n"
+    "  -h, --help               show this help\n"
+    "      --version            show the version\n"
     "\n"
-    "Exit status: 0 all files converted, 1 a file got an error or the run was stopped,\n"
-    "2 usage or configuration error. Ctrl-C stops the run: the file in hand keeps its lines\n"
-    "and the report is completed.\n";
+    "Settings for --set are the names --show-config prints, for example:\n"
+    "  --set Entities=points,lines,2dpolylines --set Fields=N,X,Y,Z,C\n"
+    "  --set XDecimals=2 --set FieldSeparator=\";\" --set CustomItems=type,layer\n"
+    "With --save-config and no INPUT the configuration is saved and nothing is converted.\n"
+    "\n"
+    "Exit status: 0 all files converted, 1 a file got an error, the run was stopped or its\n"
+    "report could not be written, 2 usage or configuration error. Ctrl-C (or SIGTERM, SIGHUP)\n"
+    "stops the run: the file in hand keeps its lines and the report is completed; a second\n"
+    "one ends the program at once.\n";
+
+namespace {
+
+enum class Takes { kNothing, kValue };
+
+struct OptionSpec {
+  char shortName;  // 0: long only
+  const char* longName;
+  Takes takes;
+};
+
+constexpr OptionSpec kOptions[] = {
+    {'c', "config", Takes::kValue},      {'d', "dest", Takes::kValue},
+    {'r', "report", Takes::kValue},      {'j', "jobs", Takes::kValue},
+    {'q', "quiet", Takes::kNothing},     {'h', "help", Takes::kNothing},
+    {0, "version", Takes::kNothing},     {0, "show-config", Takes::kNothing},
+    {0, "set", Takes::kValue},           {0, "save-config", Takes::kValue},
+};
+
+const OptionSpec* FindLong(const std::string& name) {
+  for (const OptionSpec& o : kOptions) {
+    if (name == o.longName) return &o;
+  }
+  return nullptr;
+}
+
+const OptionSpec* FindShort(char c) {
+  for (const OptionSpec& o : kOptions) {
+    if (o.shortName != 0 && o.shortName == c) return &o;
+  }
+  return nullptr;
+}
+
+std::string Shown(const OptionSpec& o) { return std::string("--") + o.longName; }
+
+bool Apply(const OptionSpec& o, const std::string& value, CliOptions& out, std::string& error) {
+  const std::string name = o.longName;
+  if (o.takes == Takes::kValue && value.empty()) {
+    error = "option " + Shown(o) + " needs a non-empty value";
+    return false;
+  }
+  if (name == "config") {
+    out.configPath = value;
+  } else if (name == "dest") {
+    out.destFolder = value;
+  } else if (name == "report") {
+    out.reportPath = value;
+  } else if (name == "jobs") {
+    int jobs = 0;
+    const auto r = std::from_chars(value.data(), value.data() + value.size(), jobs);
+    if (r.ec != std::errc() || r.ptr != value.data() + value.size() || jobs < 1 || jobs > 256) {
+      error = "--jobs needs a whole number from 1 to 256, not \"" + value + "\"";
+      return false;
+    }
+    out.jobs = jobs;
+  } else if (name == "quiet") {
+    out.quiet = true;
+  } else if (name == "help") {
+    out.help = true;
+  } else if (name == "version") {
+    out.version = true;
+  } else if (name == "show-config") {
+    out.showConfig = true;
+  } else if (name == "set") {
+    if (value.find('=') == std::string::npos) {
+      error = "--set needs NAME=VALUE, not \"" + value + "\"";
+      return false;
+    }
+    out.settings.push_back(value);
+  } else if (name == "save-config") {
+    out.saveConfigPath = value;
+  }
+  return true;
+}
+
+}  // namespace
 
 std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string& error) {
   CliOptions o;
@@ -37,60 +122,59 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
       onlyInputs = true;
       continue;
     }
-    // "--name=value" and "--name value" both work for the options that take a value.
-    std::string name = a;
-    std::optional<std::string> inlineValue;
-    if (a.rfind("--", 0) == 0) {
-      const std::size_t eq = a.find('=');
-      if (eq != std::string::npos) {
-        name = a.substr(0, eq);
-        inlineValue = a.substr(eq + 1);
-      }
-    }
-    auto value = [&](std::string& into) -> bool {
-      if (inlineValue) {
-        into = *inlineValue;
-        return true;
-      }
+    auto nextValue = [&](const OptionSpec& spec, std::string& into) -> bool {
       if (i + 1 >= args.size()) {
-        error = "option " + name + " needs a value";
+        error = "option " + Shown(spec) + " needs a value";
         return false;
       }
       into = args[++i];
       return true;
     };
-    if (name == "-c" || name == "--config") {
-      if (!value(o.configPath)) return std::nullopt;
-    } else if (name == "-d" || name == "--dest") {
-      if (!value(o.destFolder)) return std::nullopt;
-    } else if (name == "-r" || name == "--report") {
-      if (!value(o.reportPath)) return std::nullopt;
-    } else if (name == "-j" || name == "--jobs") {
-      std::string text;
-      if (!value(text)) return std::nullopt;
-      int jobs = 0;
-      const auto r = std::from_chars(text.data(), text.data() + text.size(), jobs);
-      if (r.ec != std::errc() || r.ptr != text.data() + text.size() || jobs < 1 || jobs > 256) {
-        error = "--jobs needs a whole number from 1 to 256, not \"" + text + "\"";
+    if (a.rfind("--", 0) == 0) {
+      const std::size_t eq = a.find('=');
+      const std::string name = a.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
+      const OptionSpec* spec = FindLong(name);
+      if (spec == nullptr) {
+        error = "unknown option --" + name;
         return std::nullopt;
       }
-      o.jobs = jobs;
-    } else if (name == "-q" || name == "--quiet") {
-      o.quiet = true;
-    } else if (name == "-h" || name == "--help") {
-      o.help = true;
-    } else if (name == "--version") {
-      o.version = true;
-    } else {
-      error = "unknown option " + a;
-      return std::nullopt;
+      std::string value;
+      if (spec->takes == Takes::kNothing) {
+        if (eq != std::string::npos) {
+          error = "option " + Shown(*spec) + " takes no value";
+          return std::nullopt;
+        }
+      } else if (eq != std::string::npos) {
+        value = a.substr(eq + 1);
+      } else if (!nextValue(*spec, value)) {
+        return std::nullopt;
+      }
+      if (!Apply(*spec, value, o, error)) return std::nullopt;
+      continue;
     }
-    if (inlineValue && (name == "-q" || name == "--quiet" || name == "--help" || name == "--version")) {
-      error = "option " + name + " takes no value";
-      return std::nullopt;
+    // A bundle of short options: flags, then at most one option with a value, which takes the
+    // rest of the bundle or the next argument.
+    for (std::size_t k = 1; k < a.size(); ++k) {
+      const OptionSpec* spec = FindShort(a[k]);
+      if (spec == nullptr) {
+        error = std::string("unknown option -") + a[k];
+        return std::nullopt;
+      }
+      std::string value;
+      if (spec->takes == Takes::kValue) {
+        if (k + 1 < a.size()) {
+          value = a.substr(k + 1);
+        } else if (!nextValue(*spec, value)) {
+          return std::nullopt;
+        }
+        if (!Apply(*spec, value, o, error)) return std::nullopt;
+        break;
+      }
+      if (!Apply(*spec, value, o, error)) return std::nullopt;
     }
   }
-  if (!o.help && !o.version && o.inputs.empty()) {
+  const bool needsInput = !o.help && !o.version && !o.showConfig && o.saveConfigPath.empty();
+  if (needsInput && o.inputs.empty()) {
     error = "no INPUT given";
     return std::nullopt;
   }

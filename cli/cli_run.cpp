@@ -1,5 +1,6 @@
 #include "cli/cli_run.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 
@@ -18,6 +19,7 @@
 #include "cli/terminal_observer.h"
 #include "config/crv_file.h"
 #include "config/export_config.h"
+#include "config/file_io.h"
 #include "config/lookup_lists.h"
 #include "config/program_folder.h"
 #include "engine/conversion_run.h"
@@ -55,21 +57,34 @@ std::vector<FieldRow> FieldRows(const TExportConfig& config, const std::vector<s
 
 bool IsErrorLine(const std::string& line) { return line.rfind("*** Error", 0) == 0; }
 
-void PrintReport(const RunResult& result, bool quiet) {
-  if (!quiet) {
-    for (const std::string& line : result.report) {
-      std::fwrite(line.data(), 1, line.size(), stdout);
-      std::fputc('\n', stdout);
-    }
-    std::fflush(stdout);
-    return;
+// Prints the report on standard output; false with the reason when it could not all be written
+// (a full disk, a closed or broken pipe), which the exit status must then tell.
+bool PrintReport(const RunResult& result, std::string& reason) {
+  errno = 0;
+  for (const std::string& line : result.report) {
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
   }
-  // Quiet: only the error lines, each with the drawing it belongs to.
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    reason = SystemReason(errno);
+    return false;
+  }
+  return true;
+}
+
+// Quiet: only the error lines, each with the drawing it belongs to.
+void PrintErrorLines(const RunResult& result) {
   std::string drawing;
   for (const std::string& line : result.report) {
     if (line.rfind("DXF File  : ", 0) == 0) drawing = line.substr(12);
     if (IsErrorLine(line)) std::fprintf(stderr, "corvane-cli: %s: %s\n", drawing.c_str(), line.c_str());
   }
+}
+
+std::string RefusedConfigMessage(const std::string& path, const ConfigFileResult& read) {
+  // The signature message does not name the file; a batch script's log must.
+  if (read.status == ConfigReadStatus::kNotConfigFile) return "\"" + path + "\": " + read.message;
+  return read.message;
 }
 
 }  // namespace
@@ -97,23 +112,30 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
   TExportConfig config = ZeroConfig();
   TExportConfig saved = ZeroConfig();
   const ConfigFileResult read = ReadConfigFile(configPath, config, saved);
-  if (!read.accepted) return ConfigError(read.message);
+  if (!read.accepted) return ConfigError(RefusedConfigMessage(configPath, read));
 
   if (!options->destFolder.empty()) {
     std::error_code ec;
-    if (!fs::is_directory(options->destFolder, ec)) {
+    const fs::file_status st = fs::status(options->destFolder, ec);
+    if (!fs::exists(st)) {
       return ConfigError("the destination folder \"" + options->destFolder + "\" does not exist");
+    }
+    if (!fs::is_directory(st)) {
+      return ConfigError("the destination \"" + options->destFolder + "\" is not a folder");
     }
   }
 
   RunRequest request;
-  if (!ExpandInputs(options->inputs, options->destFolder, request.files, error)) {
+  std::vector<std::string> warnings;
+  if (!ExpandInputs(options->inputs, options->destFolder, request.files, warnings, error)) {
     return ConfigError(error);
   }
+  for (const std::string& w : warnings) std::fprintf(stderr, "corvane-cli: warning: %s\n", w.c_str());
   request.fieldRows = FieldRows(config, lists.fieldNames);
   request.customItemNames = lists.customItems;
   request.hintLines = lists.hints;
   request.reportPath = options->reportPath;
+  request.configPath = configPath;
   request.jobs = options->jobs;
 
   std::vector<std::uint64_t> sizes;
@@ -126,19 +148,28 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
   TerminalObserver observer(stop, progress, std::move(sizes));
 
   const RunResult result = RunConversion(config, request, observer);
-  if (result.refusal) return ConfigError(*result.refusal);
-  PrintReport(result, options->quiet);
+  if (result.refusal) return ConfigError(result.refusal->message);
 
   int status = (result.filesWithErrors > 0 || result.stopped) ? kExitFileErrors : kExitOk;
+  if (options->quiet) {
+    PrintErrorLines(result);
+  } else {
+    std::string reason;
+    if (!PrintReport(result, reason)) {
+      std::fprintf(stderr, "corvane-cli: cannot write the report to standard output: %s\n",
+                   reason.c_str());
+      status = kExitFileErrors;
+    }
+  }
   if (!result.fatalError.empty()) {
     std::fprintf(stderr, "corvane-cli: %s.\n", result.fatalError.c_str());
     status = kExitFileErrors;
   }
   if (!result.reportWriteError.empty()) {
-    std::fprintf(stderr, "corvane-cli: %s\n", result.reportWriteError.c_str());
+    std::fprintf(stderr, "corvane-cli: %s.\n", result.reportWriteError.c_str());
     status = kExitFileErrors;
   }
-  if (result.stopped && !options->quiet) std::fputs("corvane-cli: stopped by the user\n", stderr);
+  if (result.stopped) std::fputs("corvane-cli: stopped by the user\n", stderr);
   return status;
 }
 

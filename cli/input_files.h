@@ -8,14 +8,13 @@
 
 namespace corvane {
 
-// A folder stands for its "*.dxf" files (any letter case), sorted by name; anything else is
-// taken as a DXF file, so a missing file is reported by the run like any file it cannot open.
-// Data files go to destFolder, or beside each drawing when it is empty. Returns false with
-// `error` set when a folder cannot be listed.
+// A folder stands for its drawings as the desktop program's file list shows them (ListDxfFiles);
+// anything else is taken as a DXF file, so a missing file is reported by the run like any file it
+// cannot open. Data files go to destFolder, or beside each drawing when it is empty. A folder
+// without drawings adds a line to `warnings`. Returns false with `error` set when a folder
+// cannot be listed.
 bool ExpandInputs(const std::vector<std::string>& inputs, const std::string& destFolder,
-                  std::vector<InputFile>& files, std::string& error);
-
-// True for a name ending in ".dxf", in any letter case.
-bool IsDxfName(const std::string& name);
+                  std::vector<InputFile>& files, std::vector<std::string>& warnings,
+                  std::string& error);
 
 }  // namespace corvane

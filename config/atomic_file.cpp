@@ -9,6 +9,13 @@
 
 #include "config/file_io.h"
 
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 namespace corvane {
 
 namespace {
@@ -29,13 +36,24 @@ std::string TemporarySuffix() {
 }
 
 // Writes everything and closes the file; false with errno's value in `error` when any write,
-// the flush or the close fails.
-bool WriteAndClose(std::FILE* file, std::string_view content, int& error) {
+// the flush, the sync to disk (when asked for) or the close fails.
+bool WriteAndClose(std::FILE* file, std::string_view content, bool toDisk, int& error) {
   bool ok = content.empty() || std::fwrite(content.data(), 1, content.size(), file) == content.size();
   if (!ok) error = errno;
   if (std::fflush(file) != 0 && ok) {
     ok = false;
     error = errno;
+  }
+  if (toDisk && ok) {
+#if defined(_WIN32)
+    const int synced = _commit(_fileno(file));
+#else
+    const int synced = ::fsync(fileno(file));
+#endif
+    if (synced != 0) {
+      ok = false;
+      error = errno;
+    }
   }
   if (std::fclose(file) != 0 && ok) {
     ok = false;
@@ -44,10 +62,72 @@ bool WriteAndClose(std::FILE* file, std::string_view content, int& error) {
   return ok;
 }
 
+// Follows a chain of symbolic links to the file they reach (which may not exist yet).
+fs::path ResolveLinks(fs::path p) {
+  for (int hop = 0; hop < 40; ++hop) {
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(p, ec))) return p;
+    const fs::path next = fs::read_symlink(p, ec);
+    if (ec) return p;
+    p = next.is_absolute() ? next : p.parent_path() / next;
+  }
+  return p;
+}
+
+// Read-only as the user sees it: no write permission for anyone (the read-only attribute on
+// Windows), or none for this user. Even an administrator's save must not replace such a file.
+bool IsReadOnly(const fs::path& p, const fs::file_status& status) {
+  const fs::perms writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  if ((status.permissions() & writable) == fs::perms::none) return true;
+#if defined(_WIN32)
+  (void)p;
+  return false;
+#else
+  return ::access(p.c_str(), W_OK) != 0 && errno == EACCES;
+#endif
+}
+
+std::string WriteThrough(const fs::path& target, const std::string& shownPath,
+                         std::string_view content) {
+  std::FILE* file = OpenFile(target, "wb");
+  if (file == nullptr) return CannotCreateMessage(shownPath, SystemReason(errno));
+  int error = 0;
+  if (!WriteAndClose(file, content, /*toDisk=*/false, error)) {
+    return CannotCreateMessage(shownPath, SystemReason(error));
+  }
+  return "";
+}
+
+// After the rename, the folder entry itself must reach the disk, or a power cut can still
+// bring back the old name.
+void SyncFolder(const fs::path& folder) {
+#if !defined(_WIN32)
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+#else
+  (void)folder;
+#endif
+}
+
 }  // namespace
 
 std::string WriteFileAtomically(const std::string& path, std::string_view content) {
-  const fs::path target(path);
+  // A link is kept and the file it reaches is saved: replacing the link by a plain file would
+  // leave its target stale, and the user named the link because it leads there.
+  const fs::path target = ResolveLinks(fs::path(path));
+  std::error_code ignored;
+  const fs::file_status oldStatus = fs::status(target, ignored);
+  if (fs::exists(oldStatus) && !fs::is_regular_file(oldStatus)) {
+    // A FIFO, a terminal or a device is written to, never replaced by a file of that name.
+    if (fs::is_directory(oldStatus)) return CannotCreateMessage(path, SystemReason(EISDIR));
+    return WriteThrough(target, path, content);
+  }
+  if (fs::is_regular_file(oldStatus) && IsReadOnly(target, oldStatus)) {
+    return CannotCreateMessage(path, SystemReason(EACCES));
+  }
+
   fs::path temporary;
   std::FILE* file = nullptr;
   int error = 0;
@@ -62,14 +142,12 @@ std::string WriteFileAtomically(const std::string& path, std::string_view conten
   }
   if (file == nullptr) return CannotCreateMessage(path, SystemReason(error));
 
-  std::error_code ignored;
-  if (!WriteAndClose(file, content, error)) {
+  if (!WriteAndClose(file, content, /*toDisk=*/true, error)) {
     fs::remove(temporary, ignored);
     return CannotCreateMessage(path, SystemReason(error));
   }
 
   // A replaced file keeps its permissions rather than taking the defaults of a new one.
-  const fs::file_status oldStatus = fs::status(target, ignored);
   if (fs::is_regular_file(oldStatus)) fs::permissions(temporary, oldStatus.permissions(), ignored);
 
   std::error_code renamed;
@@ -78,6 +156,7 @@ std::string WriteFileAtomically(const std::string& path, std::string_view conten
     fs::remove(temporary, ignored);
     return CannotCreateMessage(path, renamed.message());
   }
+  SyncFolder(target.parent_path());
   return "";
 }
 

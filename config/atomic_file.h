@@ -7,9 +7,12 @@
 
 namespace corvane {
 
-// Returns "" on success, otherwise "Cannot create file \"<path>\". <system reason>" (no final
-// full stop: the error box adds one); the previous
-// file, if any, is then left as it was.
+// Saves `content` as the file at `path`: written to a temporary file in the same folder, flushed
+// to disk, then renamed over the target, so that a failed or interrupted save leaves the previous
+// file as it was. A symlink is followed and the file it reaches is saved; a FIFO, a terminal or
+// a device is written to directly, never replaced; a regular file that is read-only (for this
+// user or for everyone) is refused. Returns "" on success, otherwise "Cannot create file
+// \"<path>\". <system reason>" (no final full stop: the error box adds one).
 std::string WriteFileAtomically(const std::string& path, std::string_view content);
 
 }  // namespace corvane

@@ -5,13 +5,15 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <condition_variable>
 #include <mutex>
-#include <set>
+#include <new>
 #include <thread>
 
 #include "config/atomic_file.h"
 #include "engine/convert_file.h"
 #include "engine/data_line.h"
+#include "engine/output_files.h"
 #include "engine/run_state.h"
 
 namespace corvane {
@@ -25,48 +27,28 @@ constexpr std::size_t kHintLinesNeeded = 36;
 
 bool IsSeparator(char c) { return c == '/' || c == kSeparator; }
 
-// Two spellings of one file are the same file: compare the paths made absolute and normal, with
-// symbolic links of existing parts resolved.
-std::string ComparablePath(const std::string& path) {
-  std::error_code ec;
-  std::filesystem::path p = std::filesystem::weakly_canonical(std::filesystem::absolute(path, ec), ec);
-  if (ec) p = std::filesystem::absolute(path, ec).lexically_normal();
-  return p.string();
-}
-
-bool HasDxfExtension(const std::string& path) {
-  const std::string ext = std::filesystem::path(path).extension().string();
-  if (ext.size() != 4) return false;
-  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-  return ext[0] == '.' && lower(ext[1]) == 'd' && lower(ext[2]) == 'x' && lower(ext[3]) == 'f';
-}
-
-// Planned conversions: the paths of each file, or the reason it is not converted.
 struct PlannedFile {
   std::string dxfPath;
   std::string dataPath;
-  std::string refusal;  // the "*** Error, ... ***" line when the data file would replace something
+  // Earlier files of the run whose data file is the same file: this one waits for them, since
+  // whichever of them creates it first keeps it.
+  std::vector<std::size_t> sameDataFileBefore;
 };
 
 std::vector<PlannedFile> PlanFiles(const RunSettings& run, const RunRequest& request) {
   std::vector<PlannedFile> plan;
   plan.reserve(request.files.size());
-  std::set<std::string> written;
-  const std::string report =
-      request.reportPath.empty() ? std::string() : ComparablePath(request.reportPath);
+  std::vector<FileTarget> targets;
+  targets.reserve(request.files.size());
   for (const InputFile& file : request.files) {
     PlannedFile p;
     p.dxfPath = WithSeparator(file.dxfFolder) + file.name;
     p.dataPath = DataFilePath(file.destFolder, file.name, run.config.FileExtension.view());
-    const std::string target = ComparablePath(p.dataPath);
-    if (HasDxfExtension(p.dataPath) || target == ComparablePath(p.dxfPath)) {
-      p.refusal = "*** Error, the data file " + p.dataPath + " would replace a DXF file ***";
-    } else if (!report.empty() && target == report) {
-      p.refusal = "*** Error, the data file " + p.dataPath + " would replace the report file ***";
-    } else if (!written.insert(target).second) {
-      p.refusal = "*** Error, the data file " + p.dataPath +
-                  " was already written for an earlier file of this run ***";
+    FileTarget target = ResolveTarget(p.dataPath);
+    for (std::size_t j = 0; j < targets.size(); ++j) {
+      if (SameFile(targets[j], target)) p.sameDataFileBefore.push_back(j);
     }
+    targets.push_back(std::move(target));
     plan.push_back(std::move(p));
   }
   return plan;
@@ -90,6 +72,129 @@ std::string JoinReport(const std::vector<std::string>& lines) {
   return text;
 }
 
+RunRefusal ErrorRefusal(std::string message) {
+  return RunRefusal{RunRefusal::Kind::kError, std::move(message)};
+}
+
+// The report must not take the place of anything the run reads or writes, and its folder must
+// be there before hours of converting, not after.
+std::optional<RunRefusal> CheckReportPath(const TExportConfig& config, const RunRequest& request) {
+  if (request.reportPath.empty()) return std::nullopt;
+  const std::string& path = request.reportPath;
+  const FileTarget report = ResolveTarget(path);
+  std::error_code ec;
+  const std::filesystem::path folder = std::filesystem::path(report.path).parent_path();
+  if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
+    return ErrorRefusal("The folder of the report file \"" + path + "\" does not exist");
+  }
+  if (NamesDxfFile(path) || NamesDxfFile(report.path)) {
+    return ErrorRefusal("The report file \"" + path + "\" would replace a DXF file");
+  }
+  if (!request.configPath.empty() && SameFile(report, ResolveTarget(request.configPath))) {
+    return ErrorRefusal("The report file \"" + path + "\" is the configuration file in use");
+  }
+  for (const InputFile& file : request.files) {
+    const std::string dxfPath = WithSeparator(file.dxfFolder) + file.name;
+    if (SameFile(report, ResolveTarget(dxfPath))) {
+      return ErrorRefusal("The report file \"" + path + "\" is the drawing \"" + dxfPath +
+                          "\" of this run");
+    }
+    const std::string dataPath =
+        DataFilePath(file.destFolder, file.name, config.FileExtension.view());
+    if (SameFile(report, ResolveTarget(dataPath))) {
+      return ErrorRefusal("The report file \"" + path + "\" is the data file of \"" + dxfPath +
+                          "\"");
+    }
+  }
+  return std::nullopt;
+}
+
+// The run's view of the stop flag: the user's, or the end of the run that an output error in
+// another job has made certain.
+class RunControl : public RunObserver {
+ public:
+  explicit RunControl(RunObserver& user) : user_(user) {}
+  std::string ReportDateTime() override { return user_.ReportDateTime(); }
+  void RunStarted(std::size_t n) override { user_.RunStarted(n); }
+  void FileStarted(std::size_t i, std::string_view text) override { user_.FileStarted(i, text); }
+  void ProgressMaximum(std::size_t i, std::uint64_t u) override { user_.ProgressMaximum(i, u); }
+  void ProgressPosition(std::size_t i, std::uint64_t u) override { user_.ProgressPosition(i, u); }
+  void FileFinished(std::size_t i) override { user_.FileFinished(i); }
+  bool StopRequested() override { return aborted_.load(std::memory_order_relaxed) || user_.StopRequested(); }
+  void RunFinished() override { user_.RunFinished(); }
+
+  bool UserStopRequested() { return user_.StopRequested(); }
+  void Abort() { aborted_.store(true, std::memory_order_relaxed); }
+
+ private:
+  RunObserver& user_;
+  std::atomic<bool> aborted_{false};
+};
+
+// Files are handed out strictly in list order, and none once the run is ending, so the files
+// that started are always the first ones of the list.
+class FileQueue {
+ public:
+  explicit FileQueue(std::size_t count) : count_(count), finished_(count, false) {}
+
+  std::optional<std::size_t> Take() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (closed_ || next_ >= count_) return std::nullopt;
+    return next_++;
+  }
+  void Close() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    closed_ = true;
+  }
+  std::size_t Started() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return next_;
+  }
+  void Finish(std::size_t i) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      finished_[i] = true;
+    }
+    changed_.notify_all();
+  }
+  // Earlier files always started before this one, so waiting for them cannot deadlock.
+  void WaitFor(const std::vector<std::size_t>& earlier) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] {
+      for (std::size_t j : earlier) {
+        if (!finished_[j]) return false;
+      }
+      return true;
+    });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  const std::size_t count_;
+  std::size_t next_ = 0;
+  bool closed_ = false;
+  std::vector<bool> finished_;
+};
+
+// Calls RunFinished however the run ends, an exception included.
+class FinishGuard {
+ public:
+  explicit FinishGuard(RunObserver& observer) : observer_(observer) {}
+  FinishGuard(const FinishGuard&) = delete;
+  FinishGuard& operator=(const FinishGuard&) = delete;
+  ~FinishGuard() { Finish(); }
+  void Finish() {
+    if (done_) return;
+    done_ = true;
+    observer_.RunFinished();
+  }
+
+ private:
+  RunObserver& observer_;
+  bool done_ = false;
+};
+
 }  // namespace
 
 std::string WithSeparator(const std::string& folder) {
@@ -109,23 +214,19 @@ RunSettings PrepareRunSettings(const TExportConfig& config, const RunRequest& re
   RunSettings run;
   run.config = config;
   for (int k = 0; k < kCustomItemCount; ++k) {
-    if (config.CustomChecked[k]) {
-      run.SelectedCustomItems.push_back(std::to_string(config.CustomOrder[k]));
-      if (config.CustomOrder[k] >= 0 && config.CustomOrder[k] < kCustomItemCount) {
-        run.customItems.push_back(config.CustomOrder[k]);
-      }
+    if (config.CustomChecked[k] && config.CustomOrder[k] >= 0 &&
+        config.CustomOrder[k] < kCustomItemCount) {
+      run.SelectedCustomItems.push_back(config.CustomOrder[k]);
     }
   }
   for (const FieldRow& row : request.fieldRows) {
-    if (!row.checked) continue;
-    run.SelectedFields.push_back(row.text.substr(0, 1));
-    if (row.text.empty()) continue;
+    if (!row.checked || row.text.empty()) continue;
     switch (row.text[0]) {
-      case 'N': run.fields.push_back(FieldCode::kNumber); break;
-      case 'X': run.fields.push_back(FieldCode::kX); break;
-      case 'Y': run.fields.push_back(FieldCode::kY); break;
-      case 'Z': run.fields.push_back(FieldCode::kZ); break;
-      case 'C': run.fields.push_back(FieldCode::kCustom); break;
+      case 'N': run.SelectedFields.push_back(FieldCode::kNumber); break;
+      case 'X': run.SelectedFields.push_back(FieldCode::kX); break;
+      case 'Y': run.SelectedFields.push_back(FieldCode::kY); break;
+      case 'Z': run.SelectedFields.push_back(FieldCode::kZ); break;
+      case 'C': run.SelectedFields.push_back(FieldCode::kCustom); break;
       default: break;
     }
   }
@@ -138,25 +239,29 @@ RunSettings PrepareRunSettings(const TExportConfig& config, const RunRequest& re
   return run;
 }
 
-std::optional<std::string> CheckRun(const TExportConfig& config, const RunRequest& request) {
+std::optional<RunRefusal> CheckRun(const TExportConfig& config, const RunRequest& request) {
   for (char c : config.FileExtension.view()) {
     const auto u = static_cast<unsigned char>(c);
     if (c == '/' || c == '\\' || c == ':' || u < 32 || u == 127) {
-      return "The file extension \"" + std::string(config.FileExtension.view()) +
-             "\" cannot be used: it contains a character that is not allowed in a file name.";
+      return ErrorRefusal("The file extension \"" + std::string(config.FileExtension.view()) +
+                          "\" cannot be used: it contains a character that is not allowed in a file name");
     }
   }
-  const RunSettings probe = PrepareRunSettings(config, RunRequest{{}, request.fieldRows, {}, {}, {}, 1});
-  if (probe.fields.empty()) return std::string(kNoFieldsMessage);
-  if (request.hintLines.size() < kHintLinesNeeded) {
-    return "The hint list holds " + std::to_string(request.hintLines.size()) +
-           " lines; the report needs " + std::to_string(kHintLinesNeeded) + ".";
+  RunRequest rowsOnly;
+  rowsOnly.fieldRows = request.fieldRows;
+  const RunSettings probe = PrepareRunSettings(config, rowsOnly);
+  if (probe.SelectedFields.empty()) {
+    return RunRefusal{RunRefusal::Kind::kInformation, std::string(kNoFieldsMessage)};
   }
-  return std::nullopt;
+  if (request.hintLines.size() < kHintLinesNeeded) {
+    return ErrorRefusal("The hint list holds " + std::to_string(request.hintLines.size()) +
+                        " lines; the report needs " + std::to_string(kHintLinesNeeded));
+  }
+  return CheckReportPath(config, request);
 }
 
 RunResult RunConversion(const TExportConfig& config, const RunRequest& request,
-                        RunObserver& observer) {
+                        RunObserver& userObserver) {
   RunResult result;
   if (auto refusal = CheckRun(config, request)) {
     result.refusal = std::move(refusal);
@@ -165,6 +270,12 @@ RunResult RunConversion(const TExportConfig& config, const RunRequest& request,
   const RunSettings run = PrepareRunSettings(config, request);
   const std::vector<PlannedFile> plan = PlanFiles(run, request);
 
+  OutputGuard guard;
+  for (const PlannedFile& p : plan) guard.Protect(p.dxfPath, ProtectedKind::kDrawing);
+  if (!request.reportPath.empty()) guard.Protect(request.reportPath, ProtectedKind::kReport);
+  if (!request.configPath.empty()) guard.Protect(request.configPath, ProtectedKind::kConfiguration);
+
+  RunControl observer(userObserver);
   std::vector<std::string>& report = result.report;
   report.push_back("Corvane report created " + observer.ReportDateTime());
   report.push_back("");
@@ -172,78 +283,72 @@ RunResult RunConversion(const TExportConfig& config, const RunRequest& request,
   report.push_back("");
 
   observer.RunStarted(request.files.size());
-  // Once the user stops or an error ends the run, no further file starts; files already being
-  // converted by other jobs see only the user's stop, so the report keeps its order.
-  std::atomic<bool> noNewFile{false};
+  FinishGuard finish(observer);
   const std::size_t count = plan.size();
   std::vector<FileOutcome> outcomes(count);
-  std::vector<std::atomic<bool>> done(count);
-  for (auto& d : done) d.store(false);
+  FileQueue queue(count);
 
   auto convertOne = [&](std::size_t i) {
     FileOutcome& out = outcomes[i];
-    if (plan[i].refusal.empty()) {
+    try {
+      queue.WaitFor(plan[i].sameDataFileBefore);
       FileJob job{i, plan[i].dxfPath, plan[i].dataPath, FileNameOf(request.files[i].name)};
-      ConvertFile(run, job, observer, out);
+      ConvertFile(run, job, observer, guard, out);
+    } catch (const std::bad_alloc&) {
+      out.fatalError = "There is not enough memory to convert \"" + plan[i].dxfPath + "\"";
+    } catch (const std::exception& e) {
+      out.fatalError = std::string(e.what());
+    } catch (...) {
+      out.fatalError = "An unexpected error ended the conversion of \"" + plan[i].dxfPath + "\"";
     }
     // The stop flag is looked at again after each file; a later file must not start.
-    out.stopAfter = observer.StopRequested();
-    if (out.stopAfter || !out.fatalError.empty()) noNewFile = true;
+    out.stopAfter = observer.UserStopRequested();
+    if (!out.fatalError.empty()) observer.Abort();
+    if (out.stopAfter || !out.fatalError.empty()) queue.Close();
+    queue.Finish(i);
   };
 
-  const std::size_t jobs =
-      std::max<std::size_t>(1, std::min<std::size_t>(static_cast<std::size_t>(std::max(1, request.jobs)), count));
+  const std::size_t jobs = std::max<std::size_t>(
+      1, std::min<std::size_t>(static_cast<std::size_t>(std::max(1, request.jobs)), count));
+  auto work = [&] {
+    while (auto i = queue.Take()) convertOne(*i);
+  };
   if (jobs <= 1) {
-    for (std::size_t i = 0; i < count; ++i) {
-      convertOne(i);
-      done[i] = true;
-      if (outcomes[i].stopAfter || !outcomes[i].fatalError.empty()) break;
-    }
+    work();
   } else {
-    std::atomic<std::size_t> next{0};
     std::vector<std::thread> workers;
     workers.reserve(jobs);
-    for (std::size_t w = 0; w < jobs; ++w) {
-      workers.emplace_back([&] {
-        for (;;) {
-          if (noNewFile) return;
-          const std::size_t i = next.fetch_add(1);
-          if (i >= count) return;
-          convertOne(i);
-          done[i] = true;
-        }
-      });
-    }
+    for (std::size_t w = 0; w < jobs; ++w) workers.emplace_back(work);
     for (auto& t : workers) t.join();
   }
 
-  // The report lists the files in their order, up to the first one after which the run ended.
-  for (std::size_t i = 0; i < count && done[i]; ++i) {
+  // Every file that started is in the report, in list order: each created or emptied a data file
+  // that the user must hear of. The run's end (an output error or the user's stop) comes last.
+  const std::size_t started = queue.Started();
+  std::string fatalError;
+  for (std::size_t i = 0; i < started; ++i) {
+    const FileOutcome& out = outcomes[i];
+    if (!out.fatalError.empty() && fatalError.empty()) fatalError = out.fatalError;
+    if (out.stopAfter) result.stopped = true;
+  }
+  for (std::size_t i = 0; i < started; ++i) {
     const FileOutcome& out = outcomes[i];
     report.push_back("DXF File  : " + plan[i].dxfPath);
-    if (!plan[i].refusal.empty()) {
-      report.push_back(plan[i].refusal);
-      ++result.filesWithErrors;
-    } else {
-      report.insert(report.end(), out.lines.begin(), out.lines.end());
-      if (out.hadError) ++result.filesWithErrors;
-    }
-    if (!out.fatalError.empty()) {
-      // The run ends here; what was gathered is kept, with the reason as its last line.
-      report.push_back("*** Error, " + out.fatalError + " ***");
-      result.fatalError = out.fatalError;
-      ++result.filesWithErrors;
-      break;
-    }
-    report.push_back("");
-    if (out.stopAfter) {
-      report.push_back(std::string(kCanceledLine));
-      result.stopped = true;
-      break;
-    }
+    report.insert(report.end(), out.lines.begin(), out.lines.end());
+    if (out.hadError || !out.fatalError.empty()) ++result.filesWithErrors;
+    // Blocks are separated by an empty line; the line that tells why a run ended follows the
+    // last block directly, as it always has for a single job.
+    if (fatalError.empty() || i + 1 < started) report.push_back("");
+  }
+  if (!fatalError.empty()) {
+    report.push_back("*** Error, " + fatalError + " ***");
+    result.fatalError = fatalError;
+    result.stopped = false;
+  } else if (result.stopped) {
+    report.push_back(std::string(kCanceledLine));
   }
 
-  observer.RunFinished();
+  finish.Finish();
   if (!request.reportPath.empty()) {
     result.reportWriteError = WriteFileAtomically(request.reportPath, JoinReport(report));
   }

@@ -33,12 +33,21 @@ struct RunRequest {
   std::vector<std::string> customItemNames;  // the custom-item list: titles of the header line
   std::vector<std::string> hintLines;        // the hint list: line 2*i labels option i
   std::string reportPath;                    // empty: the report is only returned
+  std::string configPath;                    // the configuration in use, never to be written over
   int jobs = 1;                              // files converted at once; output is the same for any
+};
+
+// Why a run did not start. The front end shows an information box for kInformation (the user
+// has to choose something first) and its error box for kError (a path or a list is wrong).
+struct RunRefusal {
+  enum class Kind { kInformation, kError };
+  Kind kind = Kind::kError;
+  std::string message;  // the user text, without a final full stop for kError
 };
 
 struct RunResult {
   // Set when the run was refused before anything happened; nothing else is filled then.
-  std::optional<std::string> refusal;
+  std::optional<RunRefusal> refusal;
   std::vector<std::string> report;
   std::size_t filesWithErrors = 0;  // files that got an "*** Error, ... ***" line
   bool stopped = false;
@@ -49,11 +58,17 @@ struct RunResult {
   std::string reportWriteError;
 };
 
-// The message of a run the configuration or the field rows do not allow, if any.
-std::optional<std::string> CheckRun(const TExportConfig& config, const RunRequest& request);
+// Why the configuration, the field rows or the paths of a request do not allow a run, if they
+// don't: a file extension that would leave the folder, no known field ticked, a short hint list,
+// or a report path that names a drawing, the configuration in use, a data file of the run or a
+// folder that does not exist.
+std::optional<RunRefusal> CheckRun(const TExportConfig& config, const RunRequest& request);
 
-// Converts every file of the request with a copy of `config`. The observer sees the progress and
-// is asked for the stop flag; the report is returned and written to request.reportPath (atomically).
+// Converts every file of the request with a copy of `config`; the run may be called on any
+// thread. The observer sees the progress and is asked for the stop flag; RunFinished always
+// follows RunStarted, whatever ends the run. The report is returned and saved to
+// request.reportPath. No data file ever replaces a drawing, the report, the configuration in use
+// or another data file of the run: such a file gets a report line instead.
 RunResult RunConversion(const TExportConfig& config, const RunRequest& request,
                         RunObserver& observer);
 

@@ -7,6 +7,7 @@
 #include "engine/data_file_writer.h"
 #include "engine/dispatch.h"
 #include "engine/line_reader.h"
+#include "engine/output_files.h"
 #include "engine/pairs.h"
 
 namespace corvane {
@@ -35,12 +36,21 @@ FileHandle OpenDrawing(const std::string& path, std::uint64_t& size) {
 // the pair 0/SECTION. A layer, block or style named ENTITIES is also a group-2 value, in the
 // TABLES or BLOCKS section; starting there would export the contents of block definitions. True
 // when found and more lines follow it.
-bool ScanForEntities(LineReader& in) {
+// Progress is reported while skipping, so a long BLOCKS section does not look like a hang.
+bool ScanForEntities(LineReader& in, RunObserver* observer, std::size_t index) {
   std::string_view line;
+  std::uint64_t shown = 0;
   // Whether the lines three, two and one before the current one trimmed to "0", "SECTION", "2".
   bool zeroBefore3 = false, sectionBefore2 = false, twoBefore1 = false;
   bool zeroBefore2 = false, sectionBefore1 = false, zeroBefore1 = false;
   while (in.Next(line)) {
+    if (observer != nullptr) {
+      const std::uint64_t units = in.BytesTaken() / kProgressUnit;
+      if (units != shown) {
+        shown = units;
+        observer->ProgressPosition(index, units);
+      }
+    }
     if (twoBefore1 && sectionBefore2 && zeroBefore3 && line == "ENTITIES") return !in.AtEnd();
     const std::string_view t = TrimDxf(line);
     zeroBefore3 = zeroBefore2;
@@ -76,7 +86,7 @@ DrawingEnd ConvertDrawing(FileState& state, RunObserver* observer, std::size_t i
     state.out.Append(state.run.HeaderLine);
     state.out.Append("\r\n");
   }
-  if (!ScanForEntities(in)) return DrawingEnd::kNotDxf;
+  if (!ScanForEntities(in, observer, index)) return DrawingEnd::kNotDxf;
   std::uint64_t shown = 0;
   std::string_view line;
   state.phase = LinePhase::kCode;
@@ -98,7 +108,7 @@ DrawingEnd ConvertDrawing(FileState& state, RunObserver* observer, std::size_t i
 }
 
 void ConvertFile(const RunSettings& run, const FileJob& job, RunObserver& observer,
-                 FileOutcome& outcome) {
+                 OutputGuard& guard, FileOutcome& outcome) {
   auto& lines = outcome.lines;
   auto errorLine = [&](const std::string& text) {
     lines.push_back("*** Error, " + text + " ***");
@@ -113,13 +123,24 @@ void ConvertFile(const RunSettings& run, const FileJob& job, RunObserver& observ
     observer.FileFinished(job.index);
     return;
   }
+  OpenedDataFile data = guard.OpenDataFile(job.dataPath);
+  if (!data.refusal.empty()) {
+    errorLine(data.refusal);
+    observer.FileFinished(job.index);
+    return;
+  }
   lines.push_back("Data File : " + job.dataPath);
   lines.push_back("");
+  if (data.file == nullptr) {
+    outcome.fatalError = data.error;
+    observer.FileFinished(job.index);
+    return;
+  }
   observer.ProgressMaximum(job.index, size / kProgressUnit);
   observer.ProgressPosition(job.index, 0);
 
   try {
-    DataFileWriter out(job.dataPath);
+    DataFileWriter out(data.file, job.dataPath);
     LineReader in(dxf.get());
     FileState state(run, in, out);
     // Problems of the drawing end this file with a report line; its data file keeps what was
@@ -131,9 +152,9 @@ void ConvertFile(const RunSettings& run, const FileJob& job, RunObserver& observ
       outcome.stoppedInside = end == DrawingEnd::kStopped;
       complete = end == DrawingEnd::kComplete;
     } catch (const FileConversionError& e) {
-      errorLine(e.message);
+      errorLine(e.what());
     } catch (const InputReadError& e) {
-      errorLine(e.message);
+      errorLine(e.what());
     }
     if (complete) {
       if (state.endedInsideEntity) errorLine("the file ends inside an entity and may be truncated");
@@ -141,7 +162,7 @@ void ConvertFile(const RunSettings& run, const FileJob& job, RunObserver& observ
     }
     out.Close();
   } catch (const OutputError& e) {
-    outcome.fatalError = e.message;
+    outcome.fatalError = e.what();
   }
   observer.FileFinished(job.index);
 }

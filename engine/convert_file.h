@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/output_files.h"
 #include "engine/run_observer.h"
 #include "engine/run_state.h"
 
@@ -34,8 +35,9 @@ enum class DrawingEnd { kComplete, kNotDxf, kStopped };
 DrawingEnd ConvertDrawing(FileState& state, RunObserver* observer, std::size_t index);
 
 // Converts one file. The observer is asked for the stop flag at the top of every main-loop pass.
-// Problems of the drawing become report lines; an output error fills outcome.fatalError.
+// The data file is opened through `guard`, which may refuse it (a report line). Problems of the
+// drawing become report lines; an output error fills outcome.fatalError.
 void ConvertFile(const RunSettings& run, const FileJob& job, RunObserver& observer,
-                 FileOutcome& outcome);
+                 OutputGuard& guard, FileOutcome& outcome);
 
 }  // namespace corvane

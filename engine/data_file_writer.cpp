@@ -3,22 +3,18 @@
 #include <cerrno>
 #include <system_error>
 
-#include "engine/run_state.h"
+#include "config/file_io.h"
+#include "engine/errors.h"
 
 namespace corvane {
 
 namespace {
 constexpr std::size_t kWriteBlockSize = std::size_t{256} << 10;
 
-std::string SystemReason(int err) { return std::generic_category().message(err); }
 }  // namespace
 
-DataFileWriter::DataFileWriter(std::string path) : path_(std::move(path)) {
-  file_ = std::fopen(path_.c_str(), "wb");
-  if (file_ == nullptr) {
-    const int err = errno;
-    throw OutputError{"Cannot create file \"" + path_ + "\". " + SystemReason(err)};
-  }
+DataFileWriter::DataFileWriter(std::FILE* file, std::string path)
+    : path_(std::move(path)), file_(file) {
   capacity_ = kWriteBlockSize;
   buffer_ = std::make_unique<char[]>(capacity_);
 }

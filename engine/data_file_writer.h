@@ -11,8 +11,8 @@ namespace corvane {
 
 class DataFileWriter {
  public:
-  // Creates the file, or empties an existing one. Throws OutputError when that fails.
-  explicit DataFileWriter(std::string path);
+  // Takes over a file opened for writing (OutputGuard::OpenDataFile); `path` names it in errors.
+  DataFileWriter(std::FILE* file, std::string path);
   DataFileWriter(const DataFileWriter&) = delete;
   DataFileWriter& operator=(const DataFileWriter&) = delete;
   ~DataFileWriter();  // closes without reporting; call Close() to learn of errors

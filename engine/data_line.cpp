@@ -51,7 +51,7 @@ inline char* PutCoordinate(char* p, CoordText text, int decimals, bool forced) {
 std::string BuildHeaderLine(const RunSettings& run, const std::vector<std::string>& customItemNames) {
   std::string line;
   bool first = true;
-  for (FieldCode field : run.fields) {
+  for (FieldCode field : run.SelectedFields) {
     if (!first) line += run.fieldSeparator;
     first = false;
     switch (field) {
@@ -62,7 +62,7 @@ std::string BuildHeaderLine(const RunSettings& run, const std::vector<std::strin
       case FieldCode::kCustom: {
         line += run.config.CustomPrefix.view();
         bool firstItem = true;
-        for (int item : run.customItems) {
+        for (int item : run.SelectedCustomItems) {
           if (!firstItem) line += run.customSeparator;
           firstItem = false;
           if (item >= 0 && static_cast<std::size_t>(item) < customItemNames.size()) {
@@ -83,7 +83,7 @@ void SizeDataLines(RunSettings& run) {
   // to 4) are counted apart, by how often the most repeated one is ticked.
   std::size_t customRoom = kPrefix;
   int textTimes[5] = {};
-  for (int item : run.customItems) {
+  for (int item : run.SelectedCustomItems) {
     customRoom += run.customSeparator.size();
     if (item >= 0 && item < 5) {
       ++textTimes[item];
@@ -95,7 +95,7 @@ void SizeDataLines(RunSettings& run) {
   }
   std::size_t customFields = 0;
   std::size_t room = 2;  // CR LF
-  for (FieldCode field : run.fields) {
+  for (FieldCode field : run.SelectedFields) {
     room += run.fieldSeparator.size() + kPrefix;
     switch (field) {
       case FieldCode::kNumber: room += kNumberRoom; break;
@@ -123,7 +123,7 @@ void WriteDataLine(FileState& file, CoordText XText, CoordText YText, CoordText 
   char* const start = file.out.Reserve(room);
   char* p = start;
   bool firstField = true;
-  for (FieldCode field : run.fields) {
+  for (FieldCode field : run.SelectedFields) {
     if (!firstField) p = Put(p, run.fieldSeparator);
     firstField = false;
     switch (field) {
@@ -151,7 +151,7 @@ void WriteDataLine(FileState& file, CoordText XText, CoordText YText, CoordText 
       case FieldCode::kCustom: {
         p = Put(p, cfg.CustomPrefix.view());
         bool firstItem = true;
-        for (int item : run.customItems) {
+        for (int item : run.SelectedCustomItems) {
           if (!firstItem) p = Put(p, run.customSeparator);
           firstItem = false;
           switch (item) {

@@ -8,10 +8,8 @@
 
 namespace corvane {
 
-// Fills SelectedFields, SelectedCustomItems and their resolved forms, the separators, the block
-// patterns and HeaderLine of `run` from run.config and the field rows' first characters.
-// `fieldRowCodes` holds, in displayed order, the text of every ticked field row.
-// `customItemNames` is the custom-item list (header titles).
+// The header line of a data file: the titles of run.SelectedFields in order, the custom field
+// titled by the names of run.SelectedCustomItems. `customItemNames` is the custom-item list.
 std::string BuildHeaderLine(const RunSettings& run, const std::vector<std::string>& customItemNames);
 
 // Sets run.lineRoom and run.textCopies from the resolved fields and custom items and the separators.

@@ -22,15 +22,12 @@
 #include <string>
 #include <string_view>
 
+#include "engine/errors.h"
+
 namespace corvane {
 
 inline constexpr std::size_t kMaxLineLength = std::size_t{1} << 20;  // 1 MiB
 inline constexpr std::size_t kReadBlockSize = std::size_t{256} << 10;
-
-// Thrown when the underlying file reports a read error.
-struct InputReadError {
-  std::string message;
-};
 
 class LineReader {
  public:

@@ -14,6 +14,7 @@
 
 #include "config/export_config.h"
 #include "engine/block_filter.h"
+#include "engine/errors.h"
 
 namespace corvane {
 
@@ -25,10 +26,11 @@ enum class FieldCode : std::uint8_t { kNumber, kX, kY, kZ, kCustom };
 // Everything a run derives from its configuration copy before the first file.
 struct RunSettings {
   TExportConfig config{};                      // the run's own copy; never changes during the run
-  std::vector<std::string> SelectedFields;     // first characters of the ticked field rows
-  std::vector<std::string> SelectedCustomItems;  // "0".."7" of the ticked custom rows, in order
-  std::vector<FieldCode> fields;               // SelectedFields resolved, unknown codes left out
-  std::vector<int> customItems;                // SelectedCustomItems resolved, unknown ones left out
+  // The ticked field rows' codes in displayed order; a row whose first character is not one of
+  // the five codes writes nothing and is left out.
+  std::vector<FieldCode> SelectedFields;
+  // The ticked custom items' indexes in displayed order (an index outside 0..7 is left out).
+  std::vector<int> SelectedCustomItems;
   std::string fieldSeparator;
   std::string customSeparator;
   std::string BlockNamePatterns;
@@ -127,17 +129,6 @@ struct FileState {
     ++EntityCounts[option];
     ++EntityNumber;
   }
-};
-
-// Thrown to end the conversion of one file with a report line ("*** Error, ... ***"); the run
-// goes on with the next file.
-struct FileConversionError {
-  std::string message;  // the text between "*** Error, " and " ***"
-};
-
-// Thrown when a data file cannot be created or written: the run ends, its report is kept.
-struct OutputError {
-  std::string message;
 };
 
 }  // namespace corvane

@@ -29,6 +29,7 @@
 #include "engine/data_file_writer.h"
 #include "engine/dispatch.h"
 #include "engine/line_reader.h"
+#include "engine/output_files.h"
 #include "engine/pairs.h"
 #include "engine/run_observer.h"
 #include "engine/run_state.h"
@@ -145,13 +146,14 @@ Result ConvertInMemory(std::string_view text, const RunSettings& run, std::size_
                        const std::string& dataPath) {
   Result r;
   {
-    DataFileWriter out(dataPath);
+    OutputGuard guard;
+    DataFileWriter out(guard.OpenDataFile(dataPath).file, dataPath);
     LineReader in(text, blockSize);
     FileState state(run, in, out);
     try {
       r.valid = ConvertDrawing(state, nullptr, 0) != DrawingEnd::kNotDxf;
     } catch (const FileConversionError& e) {
-      r.error = e.message;
+      r.error = e.what();
     }
     r.truncated = state.endedInsideEntity;
     r.counts = state.EntityCounts;
@@ -229,7 +231,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   QuietObserver observer;
   FileOutcome outcome;
   const FileJob job{0, scratch.drawing, scratch.data, "drawing.dxf"};
-  ConvertFile(everything, job, observer, outcome);
+  OutputGuard guard;
+  ConvertFile(everything, job, observer, guard, outcome);
   if (!outcome.fatalError.empty()) Fail("output error", outcome.fatalError);
   Result fromFile;
   fromFile.data = ReadWhole(scratch.data);

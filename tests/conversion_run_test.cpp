@@ -197,14 +197,16 @@ TEST(DataFileGuards, DrawingsAndTheReportAreNeverReplaced) {
   EXPECT_EQ(ReadFile(odd), drawing);
   EXPECT_EQ(r.filesWithErrors, 1u);
 
+  // A report that a data file of the run would replace refuses the whole run before anything is
+  // written, rather than losing one of the two.
   cfg.FileExtension.assign("log");
   const std::string path = dir.Write("CorvaneLog.dxf", drawing);
   RunRequest request = RequestFor(cfg, {path});
   request.reportPath = (dir.path() / "CorvaneLog.log").string();
   r = RunConversion(cfg, request, observer);
-  EXPECT_NE(r.report[5].find("would replace the report file"), std::string::npos);
-  EXPECT_EQ(ReadFile(request.reportPath).find("*** Error, the data file"), 
-            ReadFile(request.reportPath).find("*** Error"));
+  ASSERT_TRUE(r.refusal.has_value());
+  EXPECT_NE(r.refusal->message.find("is the data file of"), std::string::npos) << r.refusal->message;
+  EXPECT_FALSE(fs::exists(request.reportPath));
 }
 
 TEST(RunRefusals, ExtensionsThatLeaveTheFolderOrHideControlCharacters) {
@@ -214,7 +216,7 @@ TEST(RunRefusals, ExtensionsThatLeaveTheFolderOrHideControlCharacters) {
     TestObserver observer;
     const RunResult r = RunConversion(cfg, RequestFor(cfg, {"nowhere.dxf"}), observer);
     ASSERT_TRUE(r.refusal.has_value()) << ext;
-    EXPECT_NE(r.refusal->find(ext), std::string::npos);
+    EXPECT_NE(r.refusal->message.find(ext), std::string::npos);
     EXPECT_TRUE(r.report.empty());
   }
 }
@@ -226,7 +228,8 @@ TEST(RunRefusals, NoKnownFieldTickedIsRefused) {
   TestObserver observer;
   RunResult r = RunConversion(cfg, request, observer);
   ASSERT_TRUE(r.refusal.has_value());
-  EXPECT_EQ(*r.refusal, "  Please, select data to be exported.  ");
+  EXPECT_EQ(r.refusal->message, "  Please, select data to be exported.  ");
+  EXPECT_EQ(r.refusal->kind, RunRefusal::Kind::kInformation);
   // A ticked row whose name does not start with a known code does not count either.
   request.fieldRows[0] = FieldRow{"xcoord", true};
   r = RunConversion(cfg, request, observer);
@@ -250,15 +253,32 @@ TEST(OutputErrors, AMissingDestinationEndsTheRunButKeepsTheReport) {
   for (const auto& line : r.report) EXPECT_EQ(line.find("b.dxf"), std::string::npos);
 }
 
-TEST(OutputErrors, AnUnwritableReportIsReportedNotLost) {
+TEST(OutputErrors, AReportWhoseFolderIsMissingIsRefusedBeforeAnythingIsConverted) {
   TempDir dir;
   TExportConfig cfg = TestConfig();
-  RunRequest request = RequestFor(cfg, {});
+  const std::string drawing = dir.Write("p.dxf", DxfWithEntities(PointPairs("1", "1", "1")));
+  RunRequest request = RequestFor(cfg, {drawing});
   request.reportPath = (dir.path() / "no-such-folder" / "report.txt").string();
   TestObserver observer;
   const RunResult r = RunConversion(cfg, request, observer);
-  EXPECT_NE(r.reportWriteError.find("Cannot create file"), std::string::npos);
+  ASSERT_TRUE(r.refusal.has_value());
+  EXPECT_EQ(r.refusal->kind, RunRefusal::Kind::kError);
+  EXPECT_NE(r.refusal->message.find("does not exist"), std::string::npos) << r.refusal->message;
+  EXPECT_FALSE(fs::exists(dir.path() / "p.txt"));
+}
+
+TEST(OutputErrors, AReadOnlyReportIsReportedNotReplaced) {
+  TempDir dir;
+  TExportConfig cfg = TestConfig();
+  RunRequest request = RequestFor(cfg, {});
+  request.reportPath = dir.Write("report.txt", "kept\r\n");
+  fs::permissions(request.reportPath, fs::perms::owner_read | fs::perms::group_read);
+  TestObserver observer;
+  const RunResult r = RunConversion(cfg, request, observer);
+  EXPECT_EQ(r.reportWriteError.rfind("Cannot create file \"" + request.reportPath + "\". ", 0), 0u)
+      << r.reportWriteError;
   EXPECT_EQ(r.report.size(), 4u);
+  EXPECT_EQ(ReadFile(request.reportPath), "kept\r\n");
 }
 
 TEST(Counters, PointNumbersGoPastTheLargest32BitValue) {

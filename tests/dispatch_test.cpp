@@ -155,7 +155,7 @@ std::string ConvertInBlocks(std::string_view dxf, const TExportConfig& cfg, std:
   test::TempDir dir;
   const std::string path = (dir.path() / "out.txt").string();
   {
-    DataFileWriter out(path);
+    DataFileWriter out(test::OpenDataFileForTest(path), path);
     LineReader in(dxf, blockSize);
     FileState state(run, in, out);
     EXPECT_EQ(ConvertDrawing(state, nullptr, 0), DrawingEnd::kComplete);

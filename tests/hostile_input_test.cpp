@@ -2,6 +2,10 @@
 // or folders that cannot be read or written. Each must end in a clear report line, without a crash,
 // and without losing what was already written.
 #include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <csignal>
 #include <unistd.h>
 
 #include <algorithm>
@@ -336,9 +340,22 @@ class HostileDestination : public HostileFiles {
   std::string a_ = Good("a.dxf"), b_ = Good("b.dxf"), c_ = Good("c.dxf");
 };
 
-TEST_F(HostileDestination, AFolderInThePlaceOfTheDataFile) {
+TEST_F(HostileFiles, SomethingOtherThanAFileInThePlaceOfTheDataFileIsLeftAlone) {
+  // A folder, or a link to a device: nothing the run may empty. That drawing is refused; the
+  // others are converted.
   fs::create_directory(dir_.path() / "b.txt");
-  ExpectRunEndedAt(Run({a_, b_, c_}), b_, "Cannot create");
+  if (fs::exists("/dev/null")) fs::create_symlink("/dev/null", dir_.path() / "c.txt");
+  const std::string a = Good("a.dxf"), b = Good("b.dxf"), c = Good("c.dxf");
+  const RunResult r = Run({a, b, c});
+  EXPECT_TRUE(r.fatalError.empty()) << r.fatalError;
+  EXPECT_EQ(Block(r, b), Lines{"*** Error, the data file " + (dir_.path() / "b.txt").string() +
+                               " is not a regular file ***"});
+  EXPECT_TRUE(fs::is_directory(dir_.path() / "b.txt"));
+  if (fs::exists("/dev/null")) {
+    EXPECT_EQ(Block(r, c).size(), 1u);
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  }
+  EXPECT_EQ(SplitCrLf(ReadFile(dir_.path() / "a.txt")), points_);
 }
 
 TEST_F(HostileDestination, AReadOnlyDataFile) {
@@ -366,9 +383,21 @@ TEST_F(HostileDestination, AReadOnlyDestinationFolder) {
 }
 
 TEST_F(HostileDestination, AFullDisk) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  fs::create_symlink("/dev/full", dir_.path() / "b.txt");
-  ExpectRunEndedAt(Run({a_, b_, c_}), b_, "Cannot write");
+  // The process may write files of at most 4 KiB: a.txt fits, b.txt (a large drawing) does not,
+  // as on a disk that fills up during b.
+  std::string many;
+  for (int i = 0; i < 400; ++i) many += Point(std::to_string(i), "2", "3", "P");
+  b_ = dir_.Write("b.dxf", DxfWithEntities(many));
+  struct rlimit old {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  struct rlimit small = old;
+  small.rlim_cur = 4096;
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const RunResult r = Run({a_, b_, c_});
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+  ExpectRunEndedAt(r, b_, "Cannot write");
 }
 
 }  // namespace

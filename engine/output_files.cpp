@@ -1,0 +1,248 @@
+#include "engine/output_files.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include "config/file_io.h"
+#include "engine/folder_listing.h"
+
+namespace corvane {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Enough for any sane chain of links; a loop ends here rather than spinning.
+constexpr int kMaxLinkHops = 40;
+
+fs::path FollowLinks(const std::string& path) {
+  std::error_code ec;
+  fs::path p = fs::absolute(fs::path(path), ec);
+  if (ec) p = fs::path(path);
+  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    std::error_code canonicalError;
+    fs::path c = fs::weakly_canonical(p, canonicalError);
+    if (canonicalError) c = p.lexically_normal();
+    // weakly_canonical leaves a link that leads nowhere (yet) as it is; opening it for writing
+    // would create the file it names, so that name is the one to judge.
+    std::error_code linkError;
+    if (fs::is_symlink(fs::symlink_status(c, linkError))) {
+      const fs::path next = fs::read_symlink(c, linkError);
+      if (linkError) return c;
+      p = next.is_absolute() ? next : c.parent_path() / next;
+      continue;
+    }
+    return c;
+  }
+  return p.lexically_normal();
+}
+
+#if defined(_WIN32)
+bool IdentityOfHandle(HANDLE handle, FileIdentity& id) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(handle, &info)) return false;
+  id.device = info.dwVolumeSerialNumber;
+  id.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  return true;
+}
+
+void Describe(const fs::path& p, FileTarget& t) {
+  const DWORD attributes = GetFileAttributesW(p.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  t.exists = true;
+  t.regular = (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && (attributes & FILE_ATTRIBUTE_DEVICE) == 0;
+  HANDLE h = CreateFileW(p.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return;
+  IdentityOfHandle(h, t.identity);
+  CloseHandle(h);
+}
+
+// Windows file systems ignore the letter case of "A" to "Z" in names.
+bool SamePath(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
+    if (fold(a[i]) != fold(b[i])) return false;
+  }
+  return true;
+}
+#else
+void Describe(const fs::path& p, FileTarget& t) {
+  struct stat st;
+  if (::stat(p.c_str(), &st) != 0) return;
+  t.exists = true;
+  t.regular = S_ISREG(st.st_mode);
+  t.identity = FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+bool SamePath(const std::string& a, const std::string& b) { return a == b; }
+#endif
+
+}  // namespace
+
+bool NamesDxfFile(std::string_view path) {
+  std::size_t cut = path.size();
+  while (cut > 0 && path[cut - 1] != '/' && path[cut - 1] != '\\') --cut;
+  return IsDxfName(path.substr(cut));
+}
+
+FileTarget ResolveTarget(const std::string& path) {
+  FileTarget t;
+  const fs::path p = FollowLinks(path);
+  t.path = p.string();
+  Describe(p, t);
+  return t;
+}
+
+bool SameFile(const FileTarget& a, const FileTarget& b) {
+  if (a.exists && b.exists) return a.identity == b.identity;
+  return SamePath(a.path, b.path);
+}
+
+std::string DataFileRefusalText(const std::string& dataPath, ProtectedKind why) {
+  const std::string head = "the data file " + dataPath;
+  switch (why) {
+    case ProtectedKind::kDrawing: return head + " would replace a DXF file";
+    case ProtectedKind::kReport: return head + " would replace the report file";
+    case ProtectedKind::kConfiguration: return head + " would replace the configuration file in use";
+    case ProtectedKind::kDataFile: return head + " was already written for an earlier file of this run";
+  }
+  return head;
+}
+
+std::string NotARegularFileText(const std::string& dataPath) {
+  return "the data file " + dataPath + " is not a regular file";
+}
+
+void OutputGuard::Protect(const std::string& path, ProtectedKind kind) {
+  FileTarget target = ResolveTarget(path);
+  std::lock_guard<std::mutex> lock(mutex_);
+  entries_.push_back(Entry{std::move(target), kind});
+}
+
+std::optional<ProtectedKind> OutputGuard::Check(const std::string& path,
+                                                const FileTarget& target) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return CheckLocked(path, target);
+}
+
+std::optional<ProtectedKind> OutputGuard::CheckLocked(const std::string& path,
+                                                      const FileTarget& t) const {
+  if (NamesDxfFile(path) || NamesDxfFile(t.path)) return ProtectedKind::kDrawing;
+  for (const Entry& e : entries_) {
+    if (SameFile(e.target, t)) return e.kind;
+  }
+  return std::nullopt;
+}
+
+OpenedDataFile OutputGuard::OpenDataFile(const std::string& path) {
+  OpenedDataFile result;
+  // One data file at a time: the check, the open and the record of what was written must not
+  // interleave with another job's, or two jobs could both take the same file.
+  std::lock_guard<std::mutex> lock(mutex_);
+  const FileTarget before = ResolveTarget(path);
+  if (auto why = CheckLocked(path, before)) {
+    result.refusal = DataFileRefusalText(path, *why);
+    return result;
+  }
+  if (before.exists && !before.regular) {
+    result.refusal = NotARegularFileText(path);
+    return result;
+  }
+
+  FileTarget opened = before;
+  opened.exists = true;
+#if defined(_WIN32)
+  // Others may read the data file while it is written, not write it.
+  int fd = -1;
+  const fs::path native(path);
+  if (_wsopen_s(&fd, native.c_str(), _O_WRONLY | _O_CREAT | _O_BINARY | _O_NOINHERIT, _SH_DENYWR,
+                _S_IREAD | _S_IWRITE) != 0) {
+    result.error = CannotCreateMessage(path, SystemReason(errno));
+    return result;
+  }
+  const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+  opened.regular = GetFileType(handle) == FILE_TYPE_DISK;
+  if (!opened.regular || !IdentityOfHandle(handle, opened.identity)) {
+    _close(fd);
+    result.refusal = NotARegularFileText(path);
+    return result;
+  }
+#else
+  // O_NONBLOCK: a FIFO put there since the check must not hang the run in open().
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    result.error = CannotCreateMessage(path, SystemReason(errno));
+    return result;
+  }
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    result.refusal = NotARegularFileText(path);
+    return result;
+  }
+  opened.regular = true;
+  opened.identity = FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+#endif
+
+  // The file opened must be the one that was checked: a link changed in between (or a file that
+  // appeared) is judged again by what was actually opened, before a byte of it is lost.
+  if ((before.exists && !(before.identity == opened.identity)) || !before.exists) {
+    if (auto why = CheckLocked(path, opened)) {
+#if defined(_WIN32)
+      _close(fd);
+#else
+      ::close(fd);
+#endif
+      result.refusal = DataFileRefusalText(path, *why);
+      return result;
+    }
+  }
+
+#if defined(_WIN32)
+  if (_chsize_s(fd, 0) != 0) {
+    const int err = errno;
+    _close(fd);
+    result.error = CannotCreateMessage(path, SystemReason(err));
+    return result;
+  }
+  result.file = _fdopen(fd, "wb");
+#else
+  if (::ftruncate(fd, 0) != 0) {
+    const int err = errno;
+    ::close(fd);
+    result.error = CannotCreateMessage(path, SystemReason(err));
+    return result;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  result.file = ::fdopen(fd, "wb");
+#endif
+  if (result.file == nullptr) {
+    const int err = errno;
+#if defined(_WIN32)
+    _close(fd);
+#else
+    ::close(fd);
+#endif
+    result.error = CannotCreateMessage(path, SystemReason(err));
+    return result;
+  }
+  entries_.push_back(Entry{opened, ProtectedKind::kDataFile});
+  return result;
+}
+
+}  // namespace corvane

@@ -1,0 +1,83 @@
+// Every file a run writes goes through here, so that no run can replace a file it was not asked
+// to write: a drawing, the report, the configuration in use, or another data file of the run.
+// Paths are judged by the file they reach (symlinks followed, "." and ".." resolved) and files by
+// their identity where they exist, so another spelling of a protected file is no way around.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvane {
+
+// Which file on which volume: device and inode here, volume serial and file index on Windows.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t index = 0;
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// The file a path reaches: its absolute, normalised path with every symlink followed (as far as
+// the parts exist), whether something exists there, and if so its identity and kind.
+struct FileTarget {
+  std::string path;
+  bool exists = false;
+  bool regular = false;
+  FileIdentity identity;
+};
+
+FileTarget ResolveTarget(const std::string& path);
+
+// Same file: by identity when both exist, else by the resolved path (letter case ignored where
+// the file system ignores it).
+bool SameFile(const FileTarget& a, const FileTarget& b);
+
+// What a data file must never replace, and the words the report uses for it.
+enum class ProtectedKind { kDrawing, kReport, kConfiguration, kDataFile };
+
+// Why a data file was not written: the text between "*** Error, " and " ***".
+std::string DataFileRefusalText(const std::string& dataPath, ProtectedKind why);
+std::string NotARegularFileText(const std::string& dataPath);
+
+// An opened data file, or why there is none. `refusal` is a report line's text (the file is not
+// converted and the run goes on); when both are empty the file could not be created and `error`
+// holds the "Cannot create file" text that ends the run.
+struct OpenedDataFile {
+  std::FILE* file = nullptr;
+  std::string refusal;
+  std::string error;
+};
+
+// The run's list of protected files. Safe to use from several jobs at once.
+class OutputGuard {
+ public:
+  void Protect(const std::string& path, ProtectedKind kind);
+
+  // What `target` would replace, if anything protected. A name ending in ".dxf" in any letter case
+  // (as given or as reached) counts as a drawing.
+  std::optional<ProtectedKind> Check(const std::string& path, const FileTarget& target) const;
+
+  // Opens the data file at `path` for writing: refused when Check finds a reason or something
+  // other than a regular file is there; otherwise opened without truncating, confirmed to be the
+  // file that was checked, then emptied and added to the run's written data files.
+  OpenedDataFile OpenDataFile(const std::string& path);
+
+ private:
+  struct Entry {
+    FileTarget target;
+    ProtectedKind kind;
+  };
+  std::optional<ProtectedKind> CheckLocked(const std::string& path, const FileTarget& t) const;
+
+  mutable std::mutex mutex_;
+  std::vector<Entry> entries_;
+};
+
+// True when the last part of `path` ends in ".dxf" in any letter case.
+bool NamesDxfFile(std::string_view path);
+
+}  // namespace corvane
