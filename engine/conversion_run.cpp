@@ -137,8 +137,12 @@ class FileQueue {
  public:
   explicit FileQueue(std::size_t count) : count_(count), finished_(count, false) {}
 
-  std::optional<std::size_t> Take() {
+  // The next file, unless the run is ending: `stopping` is asked under the lock, so that a file
+  // either starts before the stop is known (and then sees it in its main loop) or not at all.
+  template <typename StopCheck>
+  std::optional<std::size_t> Take(StopCheck stopping) {
     std::lock_guard<std::mutex> lock(mutex_);
+    if (!closed_ && stopping()) closed_ = true;
     if (closed_ || next_ >= count_) return std::nullopt;
     return next_++;
   }
@@ -311,7 +315,7 @@ RunResult RunConversion(const TExportConfig& config, const RunRequest& request,
   const std::size_t jobs = std::max<std::size_t>(
       1, std::min<std::size_t>(static_cast<std::size_t>(std::max(1, request.jobs)), count));
   auto work = [&] {
-    while (auto i = queue.Take()) convertOne(*i);
+    while (auto i = queue.Take([&] { return observer.StopRequested(); })) convertOne(*i);
   };
   if (jobs <= 1) {
     work();
@@ -331,6 +335,8 @@ RunResult RunConversion(const TExportConfig& config, const RunRequest& request,
     if (!out.fatalError.empty() && fatalError.empty()) fatalError = out.fatalError;
     if (out.stopAfter) result.stopped = true;
   }
+  // A stop that came before a file could start still ends the run as a stop.
+  if (started < count && observer.UserStopRequested()) result.stopped = true;
   for (std::size_t i = 0; i < started; ++i) {
     const FileOutcome& out = outcomes[i];
     report.push_back("DXF File  : " + plan[i].dxfPath);

@@ -6,7 +6,8 @@
 #include "config/default_config.h"
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
+  // A stray option ("--help") must not become a file of that name.
+  if (argc != 2 || argv[1][0] == '-' || argv[1][0] == '\0') {
     std::fputs("usage: corvane-write-default-config FILE\n", stderr);
     return 2;
   }

@@ -1,0 +1,354 @@
+// No run may replace a file it was not asked to write, whatever the spelling of the path: every
+// case here destroyed a user's file once.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <new>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "config/crv_file.h"
+#include "config/default_config.h"
+#include "engine/conversion_run.h"
+#include "engine/output_files.h"
+#include "tests/test_support.h"
+
+namespace corvane {
+namespace {
+
+namespace fs = std::filesystem;
+using test::DxfWithEntities;
+using test::Pairs;
+using test::ReadFile;
+using test::RequestFor;
+using test::SplitCrLf;
+using test::TempDir;
+using test::TestConfig;
+using test::TestObserver;
+using Lines = std::vector<std::string>;
+
+std::string Points(int n, int firstX = 0) {
+  std::string s;
+  for (int i = 0; i < n; ++i) {
+    s += Pairs({"0", "POINT", "8", "P", "10", std::to_string(firstX + i), "20", "2", "30", "3"});
+  }
+  return DxfWithEntities(s);
+}
+
+TExportConfig PointsOnly() {
+  TExportConfig cfg = TestConfig();
+  cfg.EntityMask = EntityBitValue(entity_bit::kPoints);
+  return cfg;
+}
+
+RunResult Convert(const TExportConfig& cfg, RunRequest request, RunObserver* observer = nullptr) {
+  TestObserver fallback;
+  return RunConversion(cfg, request, observer != nullptr ? *observer : fallback);
+}
+
+bool ReportHas(const RunResult& r, const std::string& line) {
+  return std::find(r.report.begin(), r.report.end(), line) != r.report.end();
+}
+
+// ---- Data files are judged by the file they reach ----
+
+TEST(GuardsByIdentity, ADrawingOfTheRunIsNeverItsDataFileWhateverItsExtension) {
+  // A drawing saved as a.txt next to a.dxf: a.dxf's data file would be that drawing.
+  TempDir dir;
+  const std::string dxf = dir.Write("a.dxf", Points(1));
+  const std::string txt = dir.Write("a.txt", Points(2));
+  for (const auto& order : {Lines{dxf, txt}, Lines{txt, dxf}}) {
+    const RunResult r = Convert(PointsOnly(), RequestFor(PointsOnly(), order));
+    EXPECT_EQ(ReadFile(txt), Points(2));
+    EXPECT_TRUE(ReportHas(r, "*** Error, the data file " + txt + " would replace a DXF file ***"));
+    EXPECT_EQ(r.filesWithErrors, 2u);  // a.txt's own data file is a.txt too
+  }
+}
+
+TEST(GuardsByIdentity, ALinkToADrawingOrToANameEndingInDxfIsNotFollowedIntoIt) {
+  TempDir dir;
+  const std::string keep = dir.Write("keep.dxf", Points(3));
+  fs::create_symlink(keep, dir.path() / "site_plan.txt");
+  fs::create_symlink(dir.path() / "not-yet.DXF", dir.path() / "other.txt");  // leads nowhere yet
+  const std::string site = dir.Write("site_plan.dxf", Points(1));
+  const std::string other = dir.Write("other.dxf", Points(1));
+  const RunResult r = Convert(PointsOnly(), RequestFor(PointsOnly(), {site, other}));
+  EXPECT_EQ(ReadFile(keep), Points(3));
+  EXPECT_FALSE(fs::exists(dir.path() / "not-yet.DXF"));
+  EXPECT_TRUE(fs::is_symlink(dir.path() / "site_plan.txt"));
+  EXPECT_EQ(r.filesWithErrors, 2u);
+}
+
+TEST(GuardsByIdentity, TheConfigurationInUseAndTheReportByAnyOtherNameAreKept) {
+  TempDir dir;
+  const std::string drawing = dir.Write("p.dxf", Points(1));
+  const std::string config = dir.Write("p.txt", "configuration bytes");
+  RunRequest request = RequestFor(PointsOnly(), {drawing});
+  request.configPath = (dir.path() / "sub" / ".." / "p.txt").string();
+  fs::create_directory(dir.path() / "sub");
+  RunResult r = Convert(PointsOnly(), request);
+  EXPECT_EQ(ReadFile(config), "configuration bytes");
+  EXPECT_TRUE(ReportHas(
+      r, "*** Error, the data file " + dir.File("p.txt") + " would replace the configuration file in use ***"));
+
+  // A hard link is the same file under another name: the report is protected by identity.
+  const std::string report = dir.Write("log.txt", "old report");
+  fs::remove(config);
+  fs::create_hard_link(report, dir.path() / "p.txt");
+  request = RequestFor(PointsOnly(), {drawing});
+  request.reportPath = report;
+  r = Convert(PointsOnly(), request);
+  ASSERT_TRUE(r.refusal.has_value());
+  EXPECT_EQ(r.refusal->kind, RunRefusal::Kind::kError);
+  EXPECT_EQ(ReadFile(report), "old report");
+}
+
+TEST(GuardsByIdentity, ADataFileIsClaimedOnlyOnceItWasCreated) {
+  // a.b.dxf is missing, so no a.txt is written for it: a.c.dxf may write a.txt.
+  TempDir dir;
+  const std::string missing = dir.File("a.b.dxf");
+  const std::string present = dir.Write("a.c.dxf", Points(2));
+  for (int jobs : {1, 2}) {
+    RunRequest request = RequestFor(PointsOnly(), {missing, present});
+    request.jobs = jobs;
+    const RunResult r = Convert(PointsOnly(), request);
+    EXPECT_EQ(SplitCrLf(ReadFile(dir.path() / "a.txt")).size(), 2u) << jobs;
+    EXPECT_TRUE(ReportHas(r, "Data File : " + dir.File("a.txt"))) << jobs;
+    EXPECT_EQ(r.filesWithErrors, 1u) << jobs;
+  }
+}
+
+TEST(GuardsByIdentity, TheFirstOfTwoDrawingsWithOneDataFileKeepsItWithAnyNumberOfJobs) {
+  TempDir dir;
+  std::vector<std::string> paths;
+  for (const char* name : {"a.1.dxf", "a.2.dxf", "a.3.dxf", "a.4.dxf"}) {
+    paths.push_back(dir.Write(name, Points(static_cast<int>(paths.size()) + 1)));
+  }
+  std::string expected;
+  for (int jobs : {1, 3}) {
+    RunRequest request = RequestFor(PointsOnly(), paths);
+    request.jobs = jobs;
+    const RunResult r = Convert(PointsOnly(), request);
+    EXPECT_EQ(SplitCrLf(ReadFile(dir.path() / "a.txt")).size(), 1u) << jobs;
+    EXPECT_EQ(r.filesWithErrors, 3u) << jobs;
+    std::string text;
+    for (const auto& line : r.report) text += line + "\n";
+    if (expected.empty()) expected = text;
+    EXPECT_EQ(text, expected) << jobs;
+  }
+}
+
+TEST(GuardsByIdentity, OpeningConfirmsTheFileThatWasChecked) {
+  TempDir dir;
+  OutputGuard guard;
+  const std::string report = dir.Write("report.txt", "report");
+  guard.Protect(report, ProtectedKind::kReport);
+  // Through a link in the folder part of the path.
+  fs::create_directory_symlink(dir.path(), dir.path() / "again");
+  OpenedDataFile opened = guard.OpenDataFile((dir.path() / "again" / "report.txt").string());
+  EXPECT_EQ(opened.file, nullptr);
+  EXPECT_NE(opened.refusal.find("would replace the report file"), std::string::npos) << opened.refusal;
+  // A data file written once is protected from then on.
+  const std::string data = dir.File("d.txt");
+  opened = guard.OpenDataFile(data);
+  ASSERT_NE(opened.file, nullptr);
+  std::fclose(opened.file);
+  opened = guard.OpenDataFile((dir.path() / "again" / "d.txt").string());
+  EXPECT_EQ(opened.file, nullptr);
+  EXPECT_NE(opened.refusal.find("already written"), std::string::npos);
+  EXPECT_EQ(ReadFile(report), "report");
+}
+
+// ---- The report file ----
+
+TEST(ReportFile, NamingADrawingOrTheConfigurationRefusesTheRunBeforeAnythingIsWritten) {
+  TempDir dir;
+  const std::string drawing = dir.Write("survey.dxf", Points(2));
+  const std::string other = dir.Write("other.DXF", Points(1));
+  const std::string config = dir.File("job.crv");
+  ASSERT_EQ(WriteConfigFile(config, MakeDefaultConfig()), "");
+  const std::string configBytes = ReadFile(config);
+  for (const std::string& reportPath : {drawing, config, other}) {
+    RunRequest request = RequestFor(PointsOnly(), {drawing});
+    request.configPath = config;
+    request.reportPath = reportPath;
+    const RunResult r = Convert(PointsOnly(), request);
+    ASSERT_TRUE(r.refusal.has_value()) << reportPath;
+    EXPECT_EQ(r.refusal->kind, RunRefusal::Kind::kError);
+    EXPECT_NE(r.refusal->message.find(reportPath), std::string::npos) << r.refusal->message;
+  }
+  EXPECT_EQ(ReadFile(drawing), Points(2));
+  EXPECT_EQ(ReadFile(other), Points(1));
+  EXPECT_EQ(ReadFile(config), configBytes);
+  EXPECT_FALSE(fs::exists(dir.path() / "survey.txt"));
+}
+
+TEST(ReportFile, ALinkIsKeptAndTheFileItReachesIsSaved) {
+  TempDir dir;
+  const std::string real = dir.Write("real.txt", "old");
+  const std::string link = dir.File("link.txt");
+  fs::create_symlink(real, link);
+  RunRequest request = RequestFor(PointsOnly(), {});
+  request.reportPath = link;
+  const RunResult r = Convert(PointsOnly(), request);
+  EXPECT_EQ(r.reportWriteError, "");
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(SplitCrLf(ReadFile(real)), r.report);
+}
+
+TEST(ReportFile, AFifoOrADeviceIsWrittenToNeverReplaced) {
+  TempDir dir;
+  const std::string fifo = dir.File("pipe");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::string received;
+  std::thread reader([&] { received = ReadFile(fifo); });
+  RunRequest request = RequestFor(PointsOnly(), {});
+  request.reportPath = fifo;
+  RunResult r = Convert(PointsOnly(), request);
+  reader.join();
+  EXPECT_EQ(r.reportWriteError, "");
+  EXPECT_EQ(SplitCrLf(received), r.report);
+  struct stat st;
+  ASSERT_EQ(::stat(fifo.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+  if (fs::exists("/dev/null")) {
+    request.reportPath = "/dev/null";
+    r = Convert(PointsOnly(), request);
+    EXPECT_EQ(r.reportWriteError, "");
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  }
+}
+
+// ---- Runs with several jobs end honestly ----
+
+// Stops once two files are in flight and each has been asked a while.
+class StopWithTwoInFlight : public RunObserver {
+ public:
+  std::string ReportDateTime() override { return "now"; }
+  void FileStarted(std::size_t, std::string_view) override { ++started_; }
+  void RunFinished() override { ++finished; }
+  bool StopRequested() override { return started_.load() >= 2 && ++checks_ > 400; }
+  std::atomic<int> finished{0};
+
+ private:
+  std::atomic<int> started_{0};
+  std::atomic<long> checks_{0};
+};
+
+TEST(SeveralJobs, AStopReportsEveryFileInFlightAndStartsNoOther) {
+  TempDir dir;
+  std::vector<std::string> paths;
+  for (int i = 0; i < 4; ++i) paths.push_back(dir.Write("f" + std::to_string(i) + ".dxf", Points(20000)));
+  RunRequest request = RequestFor(PointsOnly(), paths);
+  request.jobs = 2;
+  StopWithTwoInFlight observer;
+  const RunResult r = Convert(PointsOnly(), request, &observer);
+  EXPECT_TRUE(r.stopped);
+  EXPECT_EQ(observer.finished.load(), 1);
+  EXPECT_EQ(r.report.back(), "*** Process canceled by user ***");
+  // Both files in flight are listed, stopped (no summary), and their data files end on a whole line.
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_TRUE(ReportHas(r, "DXF File  : " + paths[i])) << i;
+    const std::string data = ReadFile(dir.path() / ("f" + std::to_string(i) + ".txt"));
+    EXPECT_TRUE(data.empty() || data.substr(data.size() - 2) == "\r\n");
+  }
+  EXPECT_FALSE(ReportHas(r, " Points : 20000 "));
+  for (int i = 2; i < 4; ++i) {
+    EXPECT_FALSE(ReportHas(r, "DXF File  : " + paths[i])) << i;
+    EXPECT_FALSE(fs::exists(dir.path() / ("f" + std::to_string(i) + ".txt"))) << i;
+  }
+}
+
+TEST(SeveralJobs, EveryDataFileTheRunCreatedIsInItsReport) {
+  // Data files may be at most 4 KiB: the first file's grows past it while others are converted.
+  TempDir dir;
+  std::vector<std::string> paths;
+  paths.push_back(dir.Write("big.dxf", Points(2000)));
+  for (int i = 0; i < 5; ++i) paths.push_back(dir.Write("s" + std::to_string(i) + ".dxf", Points(3)));
+  struct rlimit old {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  struct rlimit small = old;
+  small.rlim_cur = 4096;
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  RunRequest request = RequestFor(PointsOnly(), paths);
+  request.jobs = 3;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const RunResult r = Convert(PointsOnly(), request);
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
+
+  ASSERT_FALSE(r.fatalError.empty());
+  EXPECT_EQ(r.report.back(), "*** Error, " + r.fatalError + " ***");
+  EXPECT_NE(r.fatalError.find("big.txt"), std::string::npos) << r.fatalError;
+  bool listedSoFar = true;
+  for (const std::string& path : paths) {
+    const bool listed = ReportHas(r, "DXF File  : " + path);
+    EXPECT_TRUE(listedSoFar || !listed) << "the listed files are the first ones: " << path;
+    listedSoFar = listed;
+    const fs::path data = fs::path(path).replace_extension(".txt");
+    if (fs::exists(data)) EXPECT_TRUE(listed) << data;
+  }
+}
+
+// An observer whose progress call fails like an allocation that found no memory.
+class FailingObserver : public TestObserver {
+ public:
+  void ProgressMaximum(std::size_t index, std::uint64_t units) override {
+    if (index == 1) throw std::bad_alloc();
+    TestObserver::ProgressMaximum(index, units);
+  }
+  void RunFinished() override { ++finished; }
+  std::atomic<int> finished{0};
+};
+
+TEST(SeveralJobs, AnUnexpectedExceptionEndsTheRunLikeAnOutputError) {
+  TempDir dir;
+  const std::vector<std::string> paths = {dir.Write("a.dxf", Points(2)), dir.Write("b.dxf", Points(2)),
+                                          dir.Write("c.dxf", Points(2))};
+  for (int jobs : {1, 2}) {
+    RunRequest request = RequestFor(PointsOnly(), paths);
+    request.jobs = jobs;
+    request.reportPath = dir.File("report.txt");
+    FailingObserver observer;
+    const RunResult r = Convert(PointsOnly(), request, &observer);
+    EXPECT_EQ(observer.finished.load(), 1) << jobs;
+    EXPECT_NE(r.fatalError.find("not enough memory"), std::string::npos) << r.fatalError;
+    EXPECT_EQ(SplitCrLf(ReadFile(request.reportPath)), r.report);
+    EXPECT_EQ(SplitCrLf(ReadFile(dir.path() / "a.txt")).size(), 2u);
+  }
+}
+
+// ---- Saving configurations ----
+
+TEST(SavingFiles, AReadOnlyConfigurationIsRefusedAndALinkIsFollowed) {
+  TempDir dir;
+  const std::string locked = dir.File("locked.crv");
+  ASSERT_EQ(WriteConfigFile(locked, MakeDefaultConfig()), "");
+  const std::string before = ReadFile(locked);
+  fs::permissions(locked, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  TExportConfig changed = MakeDefaultConfig();
+  changed.XDecimals = 7;
+  const std::string error = WriteConfigFile(locked, changed);
+  EXPECT_EQ(error.rfind("Cannot create file \"" + locked + "\". ", 0), 0u) << error;
+  EXPECT_EQ(ReadFile(locked), before);
+  EXPECT_EQ(dir.EntryCount(), 1u);  // no temporary file left behind
+
+  const std::string real = dir.File("real.crv");
+  fs::create_symlink(real, dir.path() / "shortcut.crv");
+  ASSERT_EQ(WriteConfigFile(dir.File("shortcut.crv"), changed), "");
+  EXPECT_TRUE(fs::is_symlink(dir.path() / "shortcut.crv"));
+  EXPECT_EQ(ReadFile(real).size(), kExportConfigSize);
+}
+
+}  // namespace
+}  // namespace corvane
