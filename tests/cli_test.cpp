@@ -2,6 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <thread>
 
 #include <cstdlib>
 #include <cstring>
@@ -40,11 +45,14 @@ std::string Quote(const std::string& s) {
   return q + "'";
 }
 
-CliRun RunCliProgram(const TempDir& dir, const std::string& arguments) {
+// Runs corvane-cli in `dir`; standard output goes to `stdoutTo` (a shell redirection target)
+// when given, else it is captured.
+CliRun RunCliProgram(const TempDir& dir, const std::string& arguments, const std::string& stdoutTo = "") {
   const std::string out = (dir.path() / "stdout.log").string();
   const std::string err = (dir.path() / "stderr.log").string();
   const std::string command = "cd " + Quote(dir.Str()) + " && " + Quote(CORVANE_CLI_PATH) + " " +
-                              arguments + " >" + Quote(out) + " 2>" + Quote(err) + " </dev/null";
+                              arguments + " >" + (stdoutTo.empty() ? Quote(out) : stdoutTo) + " 2>" +
+                              Quote(err) + " </dev/null";
   const int raw = std::system(command.c_str());
   CliRun run;
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -88,6 +96,38 @@ TEST(CliUsage, ParsesLongFormsWithEqualsAndStopsAtDoubleDash) {
   EXPECT_EQ(o->inputs, (std::vector<std::string>{"-odd.dxf"}));
 }
 
+TEST(CliUsage, ShortOptionsBundleAndTakeAttachedValues) {
+  std::string error;
+  auto o = ParseCliOptions({"-qj2", "-dout", "-r", "log.txt", "a.dxf"}, error);
+  ASSERT_TRUE(o.has_value()) << error;
+  EXPECT_TRUE(o->quiet);
+  EXPECT_EQ(o->jobs, 2);
+  EXPECT_EQ(o->destFolder, "out");
+  EXPECT_EQ(o->reportPath, "log.txt");
+  o = ParseCliOptions({"-j2", "--set", "XDecimals=2", "--set=Fields=N,X", "--save-config", "x.crv"}, error);
+  ASSERT_TRUE(o.has_value()) << error;  // saving alone needs no INPUT
+  EXPECT_EQ(o->settings, (std::vector<std::string>{"XDecimals=2", "Fields=N,X"}));
+  EXPECT_FALSE(ParseCliOptions({"-qx", "a.dxf"}, error).has_value());
+  EXPECT_NE(error.find("-x"), std::string::npos);
+}
+
+TEST(CliUsage, AnEmptyValueNeverMeansTheDefault) {
+  // --dest="$UNSET" must not quietly write beside the drawings.
+  TempDir dir;
+  dir.Write("a.dxf", Points(1));
+  for (const char* bad : {"--dest= a.dxf", "--config= a.dxf", "--report= a.dxf", "-d '' a.dxf",
+                          "--set NoEquals a.dxf"}) {
+    const CliRun r = RunCliProgram(dir, bad);
+    EXPECT_EQ(r.status, 2) << bad;
+    EXPECT_NE(r.err.find("corvane-cli: "), std::string::npos) << bad;
+  }
+  EXPECT_FALSE(fs::exists(dir.path() / "a.txt"));
+  dir.Write("afile", "not a folder");
+  const CliRun r = RunCliProgram(dir, "--dest afile a.dxf");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("\"afile\" is not a folder"), std::string::npos) << r.err;
+}
+
 TEST(CliInputs, FoldersStandForTheirDxfFilesInNameOrder) {
   TempDir dir;
   fs::create_directories(dir.path() / "in" / "sub.dxf");  // a folder, not a drawing
@@ -105,6 +145,21 @@ TEST(CliInputs, FoldersStandForTheirDxfFilesInNameOrder) {
   EXPECT_EQ(files[2].name, "c.Dxf");
   EXPECT_EQ(files[3].name, "loose.dxf");
   EXPECT_EQ(files[3].dxfFolder, "");
+  EXPECT_TRUE(warnings.empty());
+}
+
+TEST(CliInputs, FoldersLeaveOutHiddenFilesAndSayWhenTheyHoldNoDrawing) {
+  TempDir dir;
+  dir.Write("in/._plan.dxf", "resource fork of another system");
+  dir.Write("in/plan.dxf", Points(1));
+  dir.Write("in/Aerial.dxf", Points(1));
+  fs::create_directories(dir.path() / "empty");
+  const CliRun r = RunCliProgram(dir, "in empty");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Number of processed files : 2\n"), std::string::npos);
+  EXPECT_LT(r.out.find("in/Aerial.dxf"), r.out.find("in/plan.dxf"));
+  EXPECT_FALSE(fs::exists(dir.path() / "in" / "._plan.txt"));
+  EXPECT_NE(r.err.find("warning: folder \"empty\" holds no DXF drawing"), std::string::npos) << r.err;
 }
 
 TEST(CliRun, ConvertsAFolderWithTheDefaultConfiguration) {
@@ -153,6 +208,7 @@ TEST(CliRun, RefusedConfigurationsAreUsageErrors) {
   CliRun r = RunCliProgram(dir, "-c bad.crv a.dxf");
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("This is not a Corvane 2.0 configuration file"), std::string::npos);
+  EXPECT_NE(r.err.find("\"bad.crv\""), std::string::npos) << "the refused file is named: " << r.err;
   r = RunCliProgram(dir, "-c none.crv a.dxf");
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("Cannot open file \"none.crv\""), std::string::npos);
@@ -225,6 +281,95 @@ TEST(CliRun, ManyJobsWriteTheSameBytes) {
   for (int f = 0; f < 6; ++f) {
     const std::string name = "f" + std::to_string(f) + ".txt";
     EXPECT_EQ(ReadFile(dir.path() / "one" / name), ReadFile(dir.path() / "many" / name));
+  }
+}
+
+// ---- Files the tool must never lose ----
+
+TEST(CliFiles, TheReportNeverTakesThePlaceOfADrawingOrTheConfiguration) {
+  TempDir dir;
+  const std::string drawing = Points(2);
+  dir.Write("w/survey_points.dxf", drawing);
+  fs::copy_file(fs::path(CORVANE_PROGRAM_DIR) / "default.crv", dir.path() / "w" / "job.crv");
+  const std::string config = ReadFile(dir.path() / "w" / "job.crv");
+  for (const char* args : {"-r w/survey_points.dxf w", "-c w/job.crv -r w/job.crv w",
+                           "-r w/survey_points.txt w", "-r nowhere/log.txt w"}) {
+    const CliRun r = RunCliProgram(dir, args);
+    EXPECT_EQ(r.status, 2) << args;
+    EXPECT_TRUE(r.out.empty()) << args;
+    EXPECT_NE(r.err.find("corvane-cli: The "), std::string::npos) << args << ": " << r.err;
+  }
+  EXPECT_EQ(ReadFile(dir.path() / "w" / "survey_points.dxf"), drawing);
+  EXPECT_EQ(ReadFile(dir.path() / "w" / "job.crv"), config);
+  EXPECT_FALSE(fs::exists(dir.path() / "w" / "survey_points.txt"));
+}
+
+TEST(CliFiles, AReportThatCannotBeWrittenIsAFailure) {
+  TempDir dir;
+  dir.Write("a.dxf", Points(1));
+  CliRun r = RunCliProgram(dir, "a.dxf", "/dev/full");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("cannot write the report to standard output"), std::string::npos) << r.err;
+  r = RunCliProgram(dir, "a.dxf", "&-");  // standard output closed
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("cannot write the report to standard output"), std::string::npos) << r.err;
+
+  dir.Write("locked.log", "kept");
+  fs::permissions(dir.path() / "locked.log", fs::perms::owner_read);
+  r = RunCliProgram(dir, "-q -r locked.log a.dxf");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Cannot create file \"locked.log\""), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("Cannot create file"), r.err.rfind("Cannot create file")) << "said once";
+  EXPECT_EQ(ReadFile(dir.path() / "locked.log"), "kept");
+}
+
+// SIGTERM and SIGHUP stop as Ctrl-C does: the file in hand ends on a whole line, and the report
+// is completed and printed.
+TEST(CliFiles, TerminationSignalsStopLikeCtrlC) {
+  TempDir dir;
+  std::string big;
+  for (int i = 0; i < 20000; ++i) {
+    big += "  0\nPOINT\n  8\nP\n 10\n" + std::to_string(i) + ".25\n 20\n1\n 30\n2\n";
+  }
+  std::string many;
+  for (int k = 0; k < 40; ++k) many += big;
+  dir.Write("big.dxf", DxfWithEntities(many));
+  for (int sig : {SIGTERM, SIGHUP}) {
+    for (const bool quiet : {false, true}) {
+      const std::string out = dir.File("out.log"), err = dir.File("err.log");
+      fs::remove(dir.path() / "big.txt");
+      const pid_t child = ::fork();
+      ASSERT_GE(child, 0);
+      if (child == 0) {
+        ::chdir(dir.Str().c_str());
+        std::freopen(out.c_str(), "w", stdout);
+        std::freopen(err.c_str(), "w", stderr);
+        ::execl(CORVANE_CLI_PATH, CORVANE_CLI_PATH, quiet ? "-q" : "-j1", "big.dxf", nullptr);
+        ::_exit(127);
+      }
+      // Wait until the data file has lines, then signal while the drawing is being converted.
+      const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+      while (std::chrono::steady_clock::now() < until) {
+        std::error_code ec;
+        if (fs::file_size(dir.path() / "big.txt", ec) > 0 && !ec) break;
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+      }
+      ::kill(child, sig);
+      int raw = 0;
+      ::waitpid(child, &raw, 0);
+      ASSERT_TRUE(WIFEXITED(raw)) << "killed by the signal instead of stopping: " << sig;
+      EXPECT_EQ(WEXITSTATUS(raw), 1);
+      const std::string data = ReadFile(dir.path() / "big.txt");
+      ASSERT_FALSE(data.empty());
+      EXPECT_EQ(data.substr(data.size() - 2), "\r\n");
+      EXPECT_LT(SplitCrLf(data).size(), 800000u) << "the signal came after the end; make the drawing larger";
+      if (quiet) {
+        EXPECT_TRUE(ReadFile(out).empty());
+        EXPECT_EQ(ReadFile(err), "corvane-cli: stopped by the user\n");
+      } else {
+        EXPECT_NE(ReadFile(out).find("*** Process canceled by user ***\n"), std::string::npos);
+      }
+    }
   }
 }
 
