@@ -9,9 +9,18 @@
 
 namespace corvane {
 
-// With more than one job, the per-file calls (FileStarted to FileFinished, StopRequested) come from
-// several worker threads at once; an observer used that way must be safe for it. ReportDateTime,
-// RunStarted and RunFinished always come from the thread that called RunConversion.
+// The threading contract. RunConversion may run on any thread; a desktop front end runs it on a
+// worker thread and keeps its own event loop free. The per-file calls (FileStarted to
+// FileFinished, StopRequested) come from the converting threads, several at once with more than
+// one job, so an observer must be safe for that. ReportDateTime, RunStarted and RunFinished come
+// from the thread that called RunConversion. No call may block or run an event loop: an observer
+// only stores what it is told (atomics, a short lock) and answers the stop flag, and the front end
+// shows it on its own schedule.
+//
+// The order, per run: ReportDateTime, RunStarted, then for each file that starts FileStarted,
+// ProgressMaximum and ProgressPosition (only once its drawing and data file are open; positions
+// also during the skip to the ENTITIES section), FileFinished; RunFinished exactly once, however
+// the run ends. A run refused before it starts makes none of these calls.
 class RunObserver {
  public:
   virtual ~RunObserver() = default;
@@ -41,8 +50,7 @@ class RunObserver {
 
   virtual void FileFinished(std::size_t index) { (void)index; }
 
-  // Asked at the top of every main-loop pass and after each file. A front end that must keep its
-  // windows alive during a run may let its event loop turn here.
+  // Asked at the top of every main-loop pass, after each file and before the next one starts.
   virtual bool StopRequested() = 0;
 
   // The run is over (normally, stopped or ended by an error): hide the progress window.

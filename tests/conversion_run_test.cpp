@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -347,6 +349,60 @@ TEST(Progress, MaximumIsTheSizeIn128ByteUnits) {
   RunConversion(cfg, RequestFor(cfg, {small, big}), observer);
   EXPECT_EQ(observer.maxima, (std::vector<std::uint64_t>{0, bigText.size() / 128}));
   EXPECT_EQ(observer.lastPosition, bigText.size() / 128);
+}
+
+// Records every call in order, as a window that polls them would see them.
+class RecordingObserver : public RunObserver {
+ public:
+  std::string ReportDateTime() override { return Add("date"), "now"; }
+  void RunStarted(std::size_t n) override { Add("run " + std::to_string(n)); }
+  void FileStarted(std::size_t i, std::string_view text) override {
+    Add("start " + std::to_string(i) + " " + std::string(text));
+  }
+  void ProgressMaximum(std::size_t i, std::uint64_t) override { Add("max " + std::to_string(i)); }
+  void ProgressPosition(std::size_t i, std::uint64_t units) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (calls.empty() || calls.back() != "pos " + std::to_string(i)) calls.push_back("pos " + std::to_string(i));
+    positions.push_back(units);
+  }
+  void FileFinished(std::size_t i) override { Add("finish " + std::to_string(i)); }
+  bool StopRequested() override { return false; }
+  void RunFinished() override { Add("end"); }
+
+  std::vector<std::string> calls;  // consecutive positions of one file count once
+  std::vector<std::uint64_t> positions;
+
+ private:
+  void Add(std::string call) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    calls.push_back(std::move(call));
+  }
+  std::mutex mutex_;
+};
+
+TEST(Progress, ObserverCallsComeInTheOrderAWindowReliesOn) {
+  TempDir dir;
+  TExportConfig cfg = TestConfig();
+  // A long section before ENTITIES: its skip must still move the bar.
+  std::string blocks = "  0\nSECTION\n  2\nBLOCKS\n";
+  for (int i = 0; i < 40000; ++i) blocks += "999\nfiller comment line of a long block section\n";
+  blocks += "  0\nENDSEC\n";
+  const std::string a = dir.Write("a.dxf", blocks + DxfWithEntities(PointPairs("1", "2", "3")));
+  const std::string missing = dir.File("missing.dxf");
+  RecordingObserver observer;
+  RunConversion(cfg, RequestFor(cfg, {a, missing}), observer);
+  EXPECT_EQ(observer.calls, (Lines{"date", "run 2", "start 0 Processing a.dxf", "max 0", "pos 0",
+                                   "finish 0", "start 1 Processing missing.dxf", "finish 1", "end"}));
+  // Positions never go back, and the skip reported more than the start and the end.
+  EXPECT_TRUE(std::is_sorted(observer.positions.begin(), observer.positions.end()));
+  EXPECT_GT(observer.positions.size(), 5u);  // the input is read in blocks of 256 KiB
+
+  // A refused run calls nothing.
+  RecordingObserver refused;
+  RunRequest request = RequestFor(cfg, {a});
+  request.fieldRows.clear();
+  EXPECT_TRUE(RunConversion(cfg, request, refused).refusal.has_value());
+  EXPECT_TRUE(refused.calls.empty());
 }
 
 TEST(Jobs, ManyJobsGiveTheSameFilesAndReport) {
