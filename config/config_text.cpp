@@ -1,5 +1,6 @@
 #include "config/config_text.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -222,66 +223,68 @@ FieldDescriptor Entities() {
 
 // A list of rows shown by code: `order[k]` is the code index of row k, `checked[k]` its tick.
 template <std::size_t N>
+std::string ShowRows(const std::int32_t (&order)[N], const std::uint8_t (&checked)[N],
+                     const std::array<std::string_view, N>& codes) {
+  std::string out;
+  for (std::size_t k = 0; k < N; ++k) {
+    if (k > 0) out += ',';
+    if (!checked[k]) out += kUntickedMark;
+    const std::int32_t index = order[k];
+    out += (index >= 0 && static_cast<std::size_t>(index) < N)
+               ? std::string(codes[static_cast<std::size_t>(index)])
+               : DecimalText(index);
+  }
+  return out;
+}
+
+template <std::size_t N>
+Problem SetRows(std::int32_t (&rowOrder)[N], std::uint8_t (&rowChecked)[N],
+                const std::array<std::string_view, N>& codes, std::string_view value) {
+  const std::string usage = "the codes are " + JoinNames(codes) + ", each at most once, \"" +
+                            std::string(1, kUntickedMark) + "\" before a code leaving it unticked";
+  if (Trim(value).empty()) return " needs codes separated by commas, or none; " + usage;
+  std::array<std::int32_t, N> order{};
+  std::array<std::uint8_t, N> checked{};
+  std::array<bool, N> placed{};
+  std::size_t count = 0;
+  auto place = [&](std::size_t index, bool tick) {
+    placed[index] = true;
+    order[count] = static_cast<std::int32_t>(index);
+    checked[count] = tick ? 1 : 0;
+    ++count;
+  };
+  if (!SameIgnoringCase(Trim(value), "none")) {
+    for (std::string_view item : SplitCommas(value)) {
+      const bool tick = item.empty() || item.front() != kUntickedMark;
+      const std::string_view code = tick ? item : Trim(item.substr(1));
+      const int index = FindName(codes, code);
+      if (index < 0) return " has no code " + QuoteShort(code) + "; " + usage;
+      const auto i = static_cast<std::size_t>(index);
+      if (placed[i]) return " lists " + std::string(codes[i]) + " twice; " + usage;
+      place(i, tick);
+    }
+  }
+  // The rest keep their present order; a damaged order cannot lose a row.
+  for (std::int32_t index : rowOrder) {
+    const auto i = static_cast<std::size_t>(index);
+    if (index >= 0 && i < N && !placed[i]) place(i, false);
+  }
+  for (std::size_t i = 0; i < N; ++i) {
+    if (!placed[i]) place(i, false);
+  }
+  std::copy(order.begin(), order.end(), rowOrder);
+  std::copy(checked.begin(), checked.end(), rowChecked);
+  return std::nullopt;
+}
+
+template <std::size_t N>
 FieldDescriptor Rows(std::string_view name, std::int32_t (TExportConfig::*order)[N],
                      std::uint8_t (TExportConfig::*checked)[N],
                      const std::array<std::string_view, N>& codes) {
   return {name,
-          [=](const TExportConfig& c) {
-            std::string out;
-            for (std::size_t k = 0; k < N; ++k) {
-              if (k > 0) out += ',';
-              if (!(c.*checked)[k]) out += kUntickedMark;
-              const std::int32_t index = (c.*order)[k];
-              out += (index >= 0 && static_cast<std::size_t>(index) < N)
-                         ? std::string(codes[static_cast<std::size_t>(index)])
-                         : DecimalText(index);
-            }
-            return out;
-          },
-          [=](TExportConfig& c, std::string_view value) -> Problem {
-            const std::string usage = "the codes are " + JoinNames(codes) +
-                                      ", each at most once, \"" + std::string(1, kUntickedMark) +
-                                      "\" before a code leaving it unticked";
-            if (Trim(value).empty()) return " needs codes separated by commas, or none; " + usage;
-            std::array<std::int32_t, N> newOrder{};
-            std::array<std::uint8_t, N> newChecked{};
-            std::array<bool, N> placed{};
-            std::size_t rows = 0;
-            auto place = [&](std::size_t index, bool tick) {
-              placed[index] = true;
-              newOrder[rows] = static_cast<std::int32_t>(index);
-              newChecked[rows] = tick ? 1 : 0;
-              ++rows;
-            };
-            const bool none = SameIgnoringCase(Trim(value), "none");
-            if (!none) {
-              for (std::string_view item : SplitCommas(value)) {
-                const bool tick = item.empty() || item.front() != kUntickedMark;
-                const std::string_view code = tick ? item : Trim(item.substr(1));
-                const int index = FindName(codes, code);
-                if (index < 0) return " has no code " + QuoteShort(code) + "; " + usage;
-                if (placed[static_cast<std::size_t>(index)]) {
-                  return " lists " + std::string(codes[static_cast<std::size_t>(index)]) +
-                         " twice; " + usage;
-                }
-                place(static_cast<std::size_t>(index), tick);
-              }
-            }
-            // The rest keep their present order; a damaged order cannot lose a row.
-            for (std::size_t k = 0; k < N; ++k) {
-              const std::int32_t index = (c.*order)[k];
-              if (index >= 0 && static_cast<std::size_t>(index) < N && !placed[index]) {
-                place(static_cast<std::size_t>(index), false);
-              }
-            }
-            for (std::size_t index = 0; index < N; ++index) {
-              if (!placed[index]) place(index, false);
-            }
-            for (std::size_t k = 0; k < N; ++k) {
-              (c.*order)[k] = newOrder[k];
-              (c.*checked)[k] = newChecked[k];
-            }
-            return std::nullopt;
+          [=, &codes](const TExportConfig& c) { return ShowRows(c.*order, c.*checked, codes); },
+          [=, &codes](TExportConfig& c, std::string_view value) {
+            return SetRows(c.*order, c.*checked, codes, value);
           }};
 }
 

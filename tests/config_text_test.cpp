@@ -147,6 +147,10 @@ TEST(ConfigTextSet, ListsPutNamedRowsFirstAndKeepTheRestInTheirOrderUnticked) {
   EXPECT_EQ(Ints(c.CustomOrder), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
   EXPECT_EQ(Ints(c.CustomChecked), (std::vector<int>{0, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(c.EntityMask, kAllEntityOptions);
+
+  std::fill(std::begin(c.FieldOrder), std::end(c.FieldOrder), 2);  // damaged: no row may be lost
+  Set(c, {"Fields=X"});
+  EXPECT_EQ(Ints(c.FieldOrder), (std::vector<int>{1, 2, 0, 3, 4}));
 }
 
 TEST(ConfigTextSet, ValuesFollowTheWindowBoxes) {
