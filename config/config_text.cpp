@@ -1,0 +1,385 @@
+#include "config/config_text.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <optional>
+
+#include "config/file_io.h"
+#include "config/quoted_text.h"
+
+namespace corvane {
+namespace {
+
+// Short names of the entity options, index = bit of EntityMask.
+constexpr std::array<std::string_view, kEntityOptionCount> kEntityNames = {
+    "points",      "circles", "arcs",        "ellipses",    "blocks",   "lines",
+    "2dpolylines", "2dadded", "3dpolylines", "3dadded",     "splines",  "controlpoints",
+    "text",        "mtext",   "3dfaces",     "3pointsonly", "fitpoints"};
+
+// Codes of the lines of the field-name list and of the custom-item list.
+constexpr std::array<std::string_view, kFieldCount> kFieldCodes = {"N", "X", "Y", "Z", "C"};
+constexpr std::array<std::string_view, kCustomItemCount> kCustomCodes = {
+    "type", "layer", "handle", "block", "text", "label", "sequence", "entity"};
+
+// A row shown with this mark before its code is in the list but not ticked.
+constexpr char kUntickedMark = '-';
+
+// Error texts show at most this many bytes of a refused value, so a runaway argument
+// cannot flood the terminal.
+constexpr std::size_t kShownValueLimit = 60;
+
+using Problem = std::optional<std::string>;  // a refusal's text after the field's name
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+  }
+  return true;
+}
+
+bool IsControl(unsigned char c) { return c < 32 || c == 127; }
+
+// Blanks and control characters, as the window trims its boxes.
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && static_cast<unsigned char>(s.front()) <= 32) s.remove_prefix(1);
+  while (!s.empty() && static_cast<unsigned char>(s.back()) <= 32) s.remove_suffix(1);
+  return s;
+}
+
+std::string QuoteShort(std::string_view text) {
+  if (text.size() <= kShownValueLimit) return QuoteText(text);
+  return QuoteText(text.substr(0, kShownValueLimit)) + "...";
+}
+
+// A whole number of optional sign and digits within [low, high]; nothing when it is not one.
+std::optional<std::int32_t> ParseInt32(std::string_view text, bool signAllowed, std::int64_t low,
+                                       std::int64_t high) {
+  bool negative = false;
+  if (signAllowed && !text.empty() && (text[0] == '-' || text[0] == '+')) {
+    negative = text[0] == '-';
+    text.remove_prefix(1);
+  }
+  if (text.empty()) return std::nullopt;
+  std::int64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+    // Stops long before int64 could overflow; any such value is out of every range here.
+    if (value > std::int64_t{1} << 40) return std::nullopt;
+  }
+  if (negative) value = -value;
+  if (value < low || value > high) return std::nullopt;
+  return static_cast<std::int32_t>(value);
+}
+
+std::string RangeText(std::int64_t low, std::int64_t high) {
+  return "a whole number from " + DecimalText(low) + " to " + DecimalText(high);
+}
+
+std::vector<std::string_view> SplitCommas(std::string_view list) {
+  std::vector<std::string_view> items;
+  for (;;) {
+    const std::size_t comma = list.find(',');
+    items.push_back(Trim(list.substr(0, comma)));
+    if (comma == std::string_view::npos) return items;
+    list.remove_prefix(comma + 1);
+  }
+}
+
+template <std::size_t N>
+std::string JoinNames(const std::array<std::string_view, N>& names) {
+  std::string out;
+  for (std::string_view name : names) {
+    if (!out.empty()) out += ", ";
+    out += name;
+  }
+  return out;
+}
+
+template <std::size_t N>
+int FindName(const std::array<std::string_view, N>& names, std::string_view name) {
+  for (std::size_t i = 0; i < N; ++i) {
+    if (SameIgnoringCase(names[i], name)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+// ---- One descriptor per shown line ---------------------------------------------------------
+
+struct FieldDescriptor {
+  std::string_view name;
+  std::function<std::string(const TExportConfig&)> show;
+  // Changes the record from the value (quotes already undone) or tells why it cannot.
+  std::function<Problem(TExportConfig&, std::string_view)> set;
+};
+
+enum class TextRule { kAsIs, kTrimmed, kExtension, kForcedZ };
+
+template <std::size_t N>
+FieldDescriptor Text(std::string_view name, ShortText<N> TExportConfig::*field,
+                     TextRule rule = TextRule::kAsIs) {
+  return {
+      name, [field](const TExportConfig& c) { return QuoteText((c.*field).view()); },
+      [field, rule](TExportConfig& c, std::string_view value) -> Problem {
+        if (rule == TextRule::kTrimmed) value = Trim(value);
+        if (rule == TextRule::kForcedZ) {
+          value = Trim(value);
+          // As the window's box: emptied, it stands for a Z of 0.
+          if (value.empty()) value = "0.00";
+          for (char ch : value) {
+            if ((ch < '0' || ch > '9') && ch != '.') {
+              return " takes digits and \".\" only, not " + QuoteShort(value);
+            }
+          }
+        }
+        if (rule == TextRule::kExtension) {
+          for (char ch : value) {
+            if (ch == '/' || ch == '\\' || ch == ':' || IsControl(static_cast<unsigned char>(ch))) {
+              return " cannot hold \"/\", \"\\\", \":\" or control characters, as in " +
+                     QuoteShort(value);
+            }
+          }
+        }
+        if (value.size() > N) {
+          return " takes at most " + DecimalText(N) + " bytes; " + QuoteShort(value) + " has " +
+                 DecimalText(static_cast<long long>(value.size()));
+        }
+        (c.*field).assign(value);
+        return std::nullopt;
+      }};
+}
+
+// `whenEmpty`: what an emptied box stands for; without it an empty value is refused.
+FieldDescriptor Integer(std::string_view name, std::int32_t TExportConfig::*field, bool signAllowed,
+                        std::int64_t low, std::int64_t high,
+                        std::optional<std::int32_t> whenEmpty = std::nullopt) {
+  return {name, [field](const TExportConfig& c) { return DecimalText(c.*field); },
+          [=](TExportConfig& c, std::string_view value) -> Problem {
+            value = Trim(value);
+            if (value.empty() && whenEmpty) {
+              c.*field = *whenEmpty;
+              return std::nullopt;
+            }
+            const auto number = ParseInt32(value, signAllowed, low, high);
+            if (!number) return " takes " + RangeText(low, high) + ", not " + QuoteShort(value);
+            c.*field = *number;
+            return std::nullopt;
+          }};
+}
+
+FieldDescriptor YesNo(std::string_view name, std::uint8_t TExportConfig::*field) {
+  return {name, [field](const TExportConfig& c) { return std::string(c.*field ? "yes" : "no"); },
+          [field](TExportConfig& c, std::string_view value) -> Problem {
+            value = Trim(value);
+            static constexpr std::array<std::string_view, 4> kYes = {"yes", "1", "true", "on"};
+            static constexpr std::array<std::string_view, 4> kNo = {"no", "0", "false", "off"};
+            if (FindName(kYes, value) >= 0) {
+              c.*field = 1;
+            } else if (FindName(kNo, value) >= 0) {
+              c.*field = 0;
+            } else {
+              return " takes yes or no (or 1/0, true/false, on/off), not " + QuoteShort(value);
+            }
+            return std::nullopt;
+          }};
+}
+
+FieldDescriptor Entities() {
+  return {"Entities",
+          [](const TExportConfig& c) {
+            std::string out;
+            for (int bit = 0; bit < kEntityOptionCount; ++bit) {
+              if (!(c.EntityMask & EntityBitValue(bit))) continue;
+              if (!out.empty()) out += ',';
+              out += kEntityNames[static_cast<std::size_t>(bit)];
+            }
+            return out.empty() ? std::string("none") : out;
+          },
+          [](TExportConfig& c, std::string_view value) -> Problem {
+            if (Trim(value).empty()) return " needs options separated by commas, or all, or none";
+            std::uint32_t mask = 0;
+            for (std::string_view item : SplitCommas(value)) {
+              if (SameIgnoringCase(item, "all")) {
+                mask |= kAllEntityOptions;
+              } else if (!SameIgnoringCase(item, "none")) {
+                const int bit = FindName(kEntityNames, item);
+                if (bit < 0) {
+                  return " has no option " + QuoteShort(item) + "; the options are " +
+                         JoinNames(kEntityNames) + ", all, none";
+                }
+                mask |= EntityBitValue(bit);
+              }
+            }
+            c.EntityMask = mask;
+            return std::nullopt;
+          }};
+}
+
+// A list of rows shown by code: `order[k]` is the code index of row k, `checked[k]` its tick.
+template <std::size_t N>
+std::string ShowRows(const std::int32_t (&order)[N], const std::uint8_t (&checked)[N],
+                     const std::array<std::string_view, N>& codes) {
+  std::string out;
+  for (std::size_t k = 0; k < N; ++k) {
+    if (k > 0) out += ',';
+    if (!checked[k]) out += kUntickedMark;
+    const std::int32_t index = order[k];
+    out += (index >= 0 && static_cast<std::size_t>(index) < N)
+               ? std::string(codes[static_cast<std::size_t>(index)])
+               : DecimalText(index);
+  }
+  return out;
+}
+
+template <std::size_t N>
+Problem SetRows(std::int32_t (&rowOrder)[N], std::uint8_t (&rowChecked)[N],
+                const std::array<std::string_view, N>& codes, std::string_view value) {
+  const std::string usage = "the codes are " + JoinNames(codes) + ", each at most once, \"" +
+                            std::string(1, kUntickedMark) + "\" before a code leaving it unticked";
+  if (Trim(value).empty()) return " needs codes separated by commas, or none; " + usage;
+  std::array<std::int32_t, N> order{};
+  std::array<std::uint8_t, N> checked{};
+  std::array<bool, N> placed{};
+  std::size_t count = 0;
+  auto place = [&](std::size_t index, bool tick) {
+    placed[index] = true;
+    order[count] = static_cast<std::int32_t>(index);
+    checked[count] = tick ? 1 : 0;
+    ++count;
+  };
+  if (!SameIgnoringCase(Trim(value), "none")) {
+    for (std::string_view item : SplitCommas(value)) {
+      const bool tick = item.empty() || item.front() != kUntickedMark;
+      const std::string_view code = tick ? item : Trim(item.substr(1));
+      const int index = FindName(codes, code);
+      if (index < 0) return " has no code " + QuoteShort(code) + "; " + usage;
+      const auto i = static_cast<std::size_t>(index);
+      if (placed[i]) return " lists " + std::string(codes[i]) + " twice; " + usage;
+      place(i, tick);
+    }
+  }
+  // The rest keep their present order; a damaged order cannot lose a row.
+  for (std::int32_t index : rowOrder) {
+    const auto i = static_cast<std::size_t>(index);
+    if (index >= 0 && i < N && !placed[i]) place(i, false);
+  }
+  for (std::size_t i = 0; i < N; ++i) {
+    if (!placed[i]) place(i, false);
+  }
+  std::copy(order.begin(), order.end(), rowOrder);
+  std::copy(checked.begin(), checked.end(), rowChecked);
+  return std::nullopt;
+}
+
+template <std::size_t N>
+FieldDescriptor Rows(std::string_view name, std::int32_t (TExportConfig::*order)[N],
+                     std::uint8_t (TExportConfig::*checked)[N],
+                     const std::array<std::string_view, N>& codes) {
+  return {name,
+          [=, &codes](const TExportConfig& c) { return ShowRows(c.*order, c.*checked, codes); },
+          [=, &codes](TExportConfig& c, std::string_view value) {
+            return SetRows(c.*order, c.*checked, codes, value);
+          }};
+}
+
+const std::vector<FieldDescriptor>& Descriptors() {
+  using C = TExportConfig;
+  constexpr std::int64_t kMin = std::numeric_limits<std::int32_t>::min();
+  constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
+  static const std::vector<FieldDescriptor> table = {
+      Text("FieldSeparator", &C::FieldSeparator),
+      Text("FileExtension", &C::FileExtension, TextRule::kExtension),
+      Entities(),
+      Text("BlockNames", &C::BlockNames, TextRule::kTrimmed),
+      Rows("Fields", &C::FieldOrder, &C::FieldChecked, kFieldCodes),
+      Rows("CustomItems", &C::CustomOrder, &C::CustomChecked, kCustomCodes),
+      Text("NumberPrefix", &C::NumberPrefix),
+      // The window's box keeps digits only and stands for 1 when emptied.
+      Integer("StartNumber", &C::StartNumber, false, 0, kMax, 1),
+      Text("XPrefix", &C::XPrefix),
+      Integer("XDecimals", &C::XDecimals, false, 0, kMaxDecimals),
+      Text("YPrefix", &C::YPrefix),
+      Integer("YDecimals", &C::YDecimals, false, 0, kMaxDecimals),
+      Text("ZPrefix", &C::ZPrefix),
+      Integer("ZDecimals", &C::ZDecimals, false, 0, kMaxDecimals),
+      YesNo("ForceZ", &C::ForceZ),
+      Text("ForcedZValue", &C::ForcedZValue, TextRule::kForcedZ),
+      Text("CustomPrefix", &C::CustomPrefix),
+      Text("CustomSeparator", &C::CustomSeparator),
+      Integer("SequenceStart", &C::SequenceStart, true, kMin, kMax, 0),
+      Integer("EntityNumberStart", &C::EntityNumberStart, true, kMin, kMax, 0),
+      Text("CustomLabel", &C::CustomLabel),
+      YesNo("IncludeHeader", &C::IncludeHeader),
+  };
+  return table;
+}
+
+}  // namespace
+
+std::vector<std::string> DescribeConfig(const TExportConfig& config) {
+  std::vector<std::string> lines;
+  for (const FieldDescriptor& field : Descriptors()) {
+    lines.push_back(std::string(field.name) + " = " + field.show(config));
+  }
+  return lines;
+}
+
+std::vector<std::string> ConfigFieldNames() {
+  std::vector<std::string> names;
+  for (const FieldDescriptor& field : Descriptors()) names.emplace_back(field.name);
+  return names;
+}
+
+bool SetConfigField(TExportConfig& config, std::string_view assignment, std::string& error) {
+  const std::size_t equals = assignment.find('=');
+  if (equals == std::string_view::npos) {
+    error = "expected NAME=VALUE, not " + QuoteShort(assignment);
+    return false;
+  }
+  const std::string_view name = Trim(assignment.substr(0, equals));
+  std::string_view value = assignment.substr(equals + 1);
+
+  const FieldDescriptor* field = nullptr;
+  for (const FieldDescriptor& candidate : Descriptors()) {
+    if (SameIgnoringCase(candidate.name, name)) field = &candidate;
+  }
+  if (field == nullptr) {
+    std::string known;
+    for (const std::string& n : ConfigFieldNames()) known += (known.empty() ? "" : ", ") + n;
+    error = "there is no configuration field " + QuoteShort(name) + "; the fields are " + known;
+    return false;
+  }
+
+  // Blanks around a quoted value are the paste of a shown line; unquoted bytes are the user's.
+  std::string unquoted;
+  const std::string_view trimmed = Trim(value);
+  if (trimmed.size() >= 2 && trimmed.front() == '"' && trimmed.back() == '"') {
+    std::string problem;
+    const auto inside = UnquoteText(trimmed.substr(1, trimmed.size() - 2), problem);
+    if (!inside) {
+      error = std::string(field->name) + ": " + problem;
+      return false;
+    }
+    unquoted = *inside;
+    value = unquoted;
+  }
+
+  // Changes go to a copy, so a refusal cannot leave half a change behind.
+  TExportConfig changed = config;
+  if (Problem problem = field->set(changed, value)) {
+    error = std::string(field->name) + *problem;
+    return false;
+  }
+  changed.Signature.assign(kConfigSignature);
+  changed.EntityMask &= kAllEntityOptions;
+  config = changed;
+  return true;
+}
+
+}  // namespace corvane
