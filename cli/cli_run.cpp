@@ -18,11 +18,13 @@
 #include "cli/input_files.h"
 #include "cli/terminal_observer.h"
 #include "config/crv_file.h"
+#include "config/config_text.h"
 #include "config/export_config.h"
 #include "config/file_io.h"
 #include "config/lookup_lists.h"
 #include "config/program_folder.h"
 #include "engine/conversion_run.h"
+#include "engine/output_files.h"
 
 namespace corvane {
 
@@ -81,6 +83,20 @@ void PrintErrorLines(const RunResult& result) {
   }
 }
 
+// A configuration is saved over neither a drawing nor anything named like one.
+std::string CheckConfigTarget(const std::string& path, const std::vector<std::string>& inputs) {
+  const FileTarget target = ResolveTarget(path);
+  if (NamesDxfFile(path) || NamesDxfFile(target.path)) {
+    return "the configuration \"" + path + "\" would replace a DXF file";
+  }
+  for (const std::string& input : inputs) {
+    if (SameFile(target, ResolveTarget(input))) {
+      return "the configuration \"" + path + "\" would replace the INPUT \"" + input + "\"";
+    }
+  }
+  return "";
+}
+
 std::string RefusedConfigMessage(const std::string& path, const ConfigFileResult& read) {
   // The signature message does not name the file; a batch script's log must.
   if (read.status == ConfigReadStatus::kNotConfigFile) return "\"" + path + "\": " + read.message;
@@ -113,6 +129,26 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
   TExportConfig saved = ZeroConfig();
   const ConfigFileResult read = ReadConfigFile(configPath, config, saved);
   if (!read.accepted) return ConfigError(RefusedConfigMessage(configPath, read));
+  for (const std::string& setting : options->settings) {
+    if (!SetConfigField(config, setting, error)) return ConfigError("--set: " + error);
+  }
+  if (options->showConfig) {
+    for (const std::string& line : DescribeConfig(config)) {
+      std::fwrite(line.data(), 1, line.size(), stdout);
+      std::fputc('\n', stdout);
+    }
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kExitOk : kExitFileErrors;
+  }
+  if (!options->saveConfigPath.empty()) {
+    const std::string refusal = CheckConfigTarget(options->saveConfigPath, options->inputs);
+    if (!refusal.empty()) return ConfigError(refusal);
+    const std::string saveError = WriteConfigFile(options->saveConfigPath, config);
+    if (!saveError.empty()) {
+      std::fprintf(stderr, "corvane-cli: %s.\n", saveError.c_str());
+      return kExitFileErrors;
+    }
+    if (options->inputs.empty()) return kExitOk;
+  }
 
   if (!options->destFolder.empty()) {
     std::error_code ec;
@@ -135,7 +171,8 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
   request.customItemNames = lists.customItems;
   request.hintLines = lists.hints;
   request.reportPath = options->reportPath;
-  request.configPath = configPath;
+  request.configPaths = {configPath};
+  if (!options->saveConfigPath.empty()) request.configPaths.push_back(options->saveConfigPath);
   request.jobs = options->jobs;
 
   std::vector<std::uint64_t> sizes;

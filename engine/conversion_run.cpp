@@ -90,8 +90,10 @@ std::optional<RunRefusal> CheckReportPath(const TExportConfig& config, const Run
   if (NamesDxfFile(path) || NamesDxfFile(report.path)) {
     return ErrorRefusal("The report file \"" + path + "\" would replace a DXF file");
   }
-  if (!request.configPath.empty() && SameFile(report, ResolveTarget(request.configPath))) {
-    return ErrorRefusal("The report file \"" + path + "\" is the configuration file in use");
+  for (const std::string& config : request.configPaths) {
+    if (SameFile(report, ResolveTarget(config))) {
+      return ErrorRefusal("The report file \"" + path + "\" is the configuration file in use");
+    }
   }
   for (const InputFile& file : request.files) {
     const std::string dxfPath = WithSeparator(file.dxfFolder) + file.name;
@@ -277,7 +279,9 @@ RunResult RunConversion(const TExportConfig& config, const RunRequest& request,
   OutputGuard guard;
   for (const PlannedFile& p : plan) guard.Protect(p.dxfPath, ProtectedKind::kDrawing);
   if (!request.reportPath.empty()) guard.Protect(request.reportPath, ProtectedKind::kReport);
-  if (!request.configPath.empty()) guard.Protect(request.configPath, ProtectedKind::kConfiguration);
+  for (const std::string& config : request.configPaths) {
+    guard.Protect(config, ProtectedKind::kConfiguration);
+  }
 
   RunControl observer(userObserver);
   std::vector<std::string>& report = result.report;

@@ -33,7 +33,8 @@ struct RunRequest {
   std::vector<std::string> customItemNames;  // the custom-item list: titles of the header line
   std::vector<std::string> hintLines;        // the hint list: line 2*i labels option i
   std::string reportPath;                    // empty: the report is only returned
-  std::string configPath;                    // the configuration in use, never to be written over
+  // The configuration files of this run (the one in use, one just saved): never written over.
+  std::vector<std::string> configPaths;
   int jobs = 1;                              // files converted at once; output is the same for any
 };
 

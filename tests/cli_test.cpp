@@ -15,6 +15,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/input_files.h"
+#include "config/crv_file.h"
 #include "tests/test_support.h"
 
 #ifndef CORVANE_CLI_PATH
@@ -282,6 +283,70 @@ TEST(CliRun, ManyJobsWriteTheSameBytes) {
     const std::string name = "f" + std::to_string(f) + ".txt";
     EXPECT_EQ(ReadFile(dir.path() / "one" / name), ReadFile(dir.path() / "many" / name));
   }
+}
+
+// ---- Configurations from the command line ----
+
+TEST(CliConfig, AConfigurationBuiltWithSetIsSavedShownAndConvertsAsOneBuiltFieldByField) {
+  TempDir dir;
+  const std::string sets =
+      "--set Entities=points,lines,2dpolylines --set Fields=N,X,Y,Z,C --set XDecimals=2 "
+      "--set 'FieldSeparator=;' --set CustomItems=layer,type";
+  CliRun r = RunCliProgram(dir, sets + " --save-config job.crv");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const CliRun shownBefore = RunCliProgram(dir, sets + " --show-config");
+  const CliRun shownAfter = RunCliProgram(dir, "-c job.crv --show-config");
+  EXPECT_EQ(shownAfter.status, 0);
+  EXPECT_EQ(shownAfter.out, shownBefore.out);
+  EXPECT_NE(shownAfter.out.find("Entities = points,lines,2dpolylines\n"), std::string::npos) << shownAfter.out;
+  EXPECT_NE(shownAfter.out.find("FieldSeparator = \";\"\n"), std::string::npos);
+
+  // The same record made field by field, as the window would store it.
+  TExportConfig hand = test::TestConfig(true);
+  ASSERT_EQ(ReadConfigFile(std::string(CORVANE_PROGRAM_DIR) + "/default.crv", hand, hand).accepted, true);
+  hand.EntityMask = EntityBitValue(entity_bit::kPoints) | EntityBitValue(entity_bit::kLines) |
+                    EntityBitValue(entity_bit::k2DPolylines);
+  for (int k = 0; k < kFieldCount; ++k) {
+    hand.FieldOrder[k] = k;
+    hand.FieldChecked[k] = 1;
+  }
+  const int custom[kCustomItemCount] = {1, 0, 2, 3, 4, 5, 6, 7};
+  for (int k = 0; k < kCustomItemCount; ++k) {
+    hand.CustomOrder[k] = custom[k];
+    hand.CustomChecked[k] = k < 2;
+  }
+  hand.XDecimals = 2;
+  hand.FieldSeparator.assign(";");
+  ASSERT_EQ(WriteConfigFile(dir.File("hand.crv"), hand), "");
+
+  fs::create_directories(dir.path() / "a");
+  for (const char* name : {"site_plan.dxf", "survey_points.dxf"}) {
+    fs::copy_file(fs::path(CORVANE_SOURCE_DIR) / "examples" / name, dir.path() / "a" / name);
+  }
+  fs::create_directories(dir.path() / "b");
+  fs::copy(dir.path() / "a", dir.path() / "b", fs::copy_options::recursive);
+  ASSERT_EQ(RunCliProgram(dir, "-c job.crv a").status, 0);
+  ASSERT_EQ(RunCliProgram(dir, "-c hand.crv b").status, 0);
+  for (const char* name : {"site_plan.txt", "survey_points.txt"}) {
+    const std::string viaSet = ReadFile(dir.path() / "a" / name);
+    EXPECT_FALSE(viaSet.empty()) << name;
+    EXPECT_EQ(viaSet, ReadFile(dir.path() / "b" / name)) << name;
+  }
+}
+
+TEST(CliConfig, BadSettingsAndDangerousSaveTargetsAreUsageErrors) {
+  TempDir dir;
+  dir.Write("a.dxf", Points(1));
+  for (const char* bad : {"--set XDecimals=15 a.dxf", "--set Colour=red --show-config",
+                          "--set Fields=N,N --show-config", "--save-config a.dxf",
+                          "--save-config other.DXF a.dxf"}) {
+    const CliRun r = RunCliProgram(dir, bad);
+    EXPECT_EQ(r.status, 2) << bad;
+    EXPECT_NE(r.err.find("corvane-cli: "), std::string::npos) << bad;
+  }
+  EXPECT_EQ(ReadFile(dir.path() / "a.dxf"), Points(1));
+  EXPECT_FALSE(fs::exists(dir.path() / "a.txt"));
+  EXPECT_FALSE(fs::exists(dir.path() / "other.DXF"));
 }
 
 // ---- Files the tool must never lose ----

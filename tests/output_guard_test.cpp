@@ -94,7 +94,7 @@ TEST(GuardsByIdentity, TheConfigurationInUseAndTheReportByAnyOtherNameAreKept) {
   const std::string drawing = dir.Write("p.dxf", Points(1));
   const std::string config = dir.Write("p.txt", "configuration bytes");
   RunRequest request = RequestFor(PointsOnly(), {drawing});
-  request.configPath = (dir.path() / "sub" / ".." / "p.txt").string();
+  request.configPaths = {(dir.path() / "sub" / ".." / "p.txt").string()};
   fs::create_directory(dir.path() / "sub");
   RunResult r = Convert(PointsOnly(), request);
   EXPECT_EQ(ReadFile(config), "configuration bytes");
@@ -180,7 +180,7 @@ TEST(ReportFile, NamingADrawingOrTheConfigurationRefusesTheRunBeforeAnythingIsWr
   const std::string configBytes = ReadFile(config);
   for (const std::string& reportPath : {drawing, config, other}) {
     RunRequest request = RequestFor(PointsOnly(), {drawing});
-    request.configPath = config;
+    request.configPaths = {config};
     request.reportPath = reportPath;
     const RunResult r = Convert(PointsOnly(), request);
     ASSERT_TRUE(r.refusal.has_value()) << reportPath;
