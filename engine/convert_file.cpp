@@ -114,6 +114,12 @@ void ConvertFile(const RunSettings& run, const FileJob& job, RunObserver& observ
     lines.push_back("*** Error, " + text + " ***");
     outcome.hadError = true;
   };
+  bool outOfStepTold = false;
+  auto outOfStepLine = [&](const FileState& state) {
+    if (state.outOfStepLine == 0 || outOfStepTold) return;
+    outOfStepTold = true;
+    errorLine("the group codes are out of step at line " + std::to_string(state.outOfStepLine));
+  };
 
   observer.FileStarted(job.index, "Processing " + job.shownName);
   std::uint64_t size = 0;
@@ -152,10 +158,13 @@ void ConvertFile(const RunSettings& run, const FileJob& job, RunObserver& observ
       outcome.stoppedInside = end == DrawingEnd::kStopped;
       complete = end == DrawingEnd::kComplete;
     } catch (const FileConversionError& e) {
+      outOfStepLine(state);
       errorLine(e.what());
     } catch (const InputReadError& e) {
+      outOfStepLine(state);
       errorLine(e.what());
     }
+    outOfStepLine(state);
     if (complete) {
       if (state.endedInsideEntity) errorLine("the file ends inside an entity and may be truncated");
       AddSummary(run, state, lines);

@@ -8,6 +8,7 @@ void DispatchEntityName(FileState& file, std::string_view line) {
   // An entity name. The pairs of an entity no reader takes follow as code and value lines; a
   // reader that runs sets the phase it leaves the input in.
   file.phase = LinePhase::kCode;
+  file.lastValueCode = -1;
   using namespace entity_bit;
   if (line == "LINE") {
     if (file.Enabled(kLines)) ReadLineEntity(file);
@@ -34,6 +35,8 @@ void DispatchEntityName(FileState& file, std::string_view line) {
   } else if (line == "POLYLINE") {
     // Always read, so that the vertices of a polyline whose kind is off are consumed with it.
     ReadPolylineEntity(file);
+  } else if (line == "EOF") {
+    file.afterEof = true;
   }
 }
 

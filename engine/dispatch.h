@@ -16,10 +16,22 @@ void DispatchEntityName(FileState& file, std::string_view line);
 // lines are codes and values of entities no reader takes, so that part is inline.
 inline void DispatchEntityLine(FileState& file, std::string_view line) {
   switch (file.phase) {
-    case LinePhase::kCode:
-      file.phase = CodeOfLine(line) == 0 ? LinePhase::kValueOfZero : LinePhase::kValue;
+    case LinePhase::kCode: {
+      const int code = CodeOfLine(line);
+      if (code == 0) {
+        file.phase = LinePhase::kValueOfZero;
+      } else if (code < 0 && OutOfStep(file, line)) {
+        // Back in step: this line was the value of a pair whose code was the line before.
+        const int shiftedCode = file.lastValueCode;
+        file.lastValueCode = -1;
+        if (shiftedCode == 0) DispatchEntityName(file, line);
+      } else {
+        file.phase = LinePhase::kValue;
+      }
       return;
+    }
     case LinePhase::kValue:
+      file.lastValueCode = CodeOfLine(line);
       file.phase = LinePhase::kCode;
       return;
     case LinePhase::kValueOfZero:

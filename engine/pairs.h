@@ -47,10 +47,35 @@ inline int CodeOfLine(std::string_view line) {
   return GroupCode(TrimDxf(line));
 }
 
+// Whether a trimmed code line could be a group code at all: an optionally signed run of digits.
+// Anything else (an empty line, a name, a number with a point) where a code is due means a line
+// is missing or one too many.
+inline bool CouldBeGroupCode(std::string_view trimmed) {
+  std::size_t i = (!trimmed.empty() && (trimmed[0] == '-' || trimmed[0] == '+')) ? 1 : 0;
+  if (i == trimmed.size()) return false;
+  for (; i < trimmed.size(); ++i) {
+    if (trimmed[i] < '0' || trimmed[i] > '9') return false;
+  }
+  return true;
+}
+
+// True when `codeLine`, read where a code is due and not a code DXF writers use, cannot be one
+// at all: the pairs are out of step. The first such line of a file is remembered for its
+// report line. Behind 0/EOF nothing is judged.
+inline bool OutOfStep(FileState& file, std::string_view codeLine) {
+  if (file.afterEof || CouldBeGroupCode(TrimDxf(codeLine))) return false;
+  if (file.outOfStepLine == 0) file.outOfStepLine = file.input.LineNumber();
+  return true;
+}
+
 // Reads group pairs of one entity and hands each (code, trimmed value) to onPair, until a code
 // line that trims to "0" has been read (its value line, the next entity's name, stays unread).
 // At the end of the input the loop ends as if that code had come, and file.endedInsideEntity is
 // set; a code line without its value line is not handed on. Returns false in that case.
+//
+// A code line that cannot be a code puts the pairs back in step: it is taken as the value of a
+// pair whose code was the line before it, so a "0" there ends the entity with this line as the
+// next entity's name (handed back to the main loop).
 template <typename OnPair>
 bool ReadPairsUntilZero(FileState& file, OnPair&& onPair) {
   LineReader& in = file.input;
@@ -62,7 +87,19 @@ bool ReadPairsUntilZero(FileState& file, OnPair&& onPair) {
       file.phase = LinePhase::kValueOfZero;
       return true;
     }
+    if (code < 0 && OutOfStep(file, codeLine)) {
+      const int shiftedCode = file.lastValueCode;
+      file.lastValueCode = -1;
+      if (shiftedCode == 0) {
+        in.Unread();
+        file.phase = LinePhase::kValueOfZero;
+        return true;
+      }
+      onPair(shiftedCode, TrimDxf(codeLine));
+      continue;
+    }
     if (!in.Next(valueLine)) break;
+    file.lastValueCode = CodeOfLine(valueLine);
     onPair(code, TrimDxf(valueLine));
   }
   file.endedInsideEntity = true;

@@ -63,10 +63,19 @@ void ReadPolylineEntity(FileState& file) {
   std::string_view value;
   // Reads one pair; false at the end of the input (a code line without its value is dropped).
   // The code is taken before the value line is read, which may move the code line's bytes.
+  // A code line that cannot be a code is the value of a pair whose code was the line before it
+  // (the pairs were out of step); a group-0 value read that way is handed back like any other.
   auto nextPair = [&] {
     if (!in.Next(codeLine)) return false;
     code = CodeOfLine(codeLine);
+    if (code < 0 && OutOfStep(file, codeLine)) {
+      code = file.lastValueCode;
+      file.lastValueCode = -1;
+      value = TrimDxf(codeLine);
+      return true;
+    }
     if (!in.Next(valueLine)) return false;
+    file.lastValueCode = CodeOfLine(valueLine);
     value = TrimDxf(valueLine);
     return true;
   };

@@ -118,6 +118,14 @@ struct FileState {
   std::array<std::int64_t, 17> EntityCounts{};
 
   LinePhase phase = LinePhase::kCode;
+  // The group code the last value line would have as a code line (-1: none): when a code line
+  // turns out to be no code at all, the pairs are one line out of step, and that value line was
+  // really the code.
+  int lastValueCode = -1;
+  // The pair 0/EOF has been read: writers often leave blank lines behind it.
+  bool afterEof = false;
+  // The first line where the pairs were found out of step (0: never).
+  std::uint64_t outOfStepLine = 0;
   // Set by a reader that met the end of the input before its entity was complete.
   bool endedInsideEntity = false;
 

@@ -111,8 +111,12 @@ TEST(HostileDrawing, GarbageAfterGoodEntitiesKeepsThemAndEndsWithAReportLine) {
     ASSERT_FALSE(c.dataLines.empty());
     EXPECT_EQ(c.dataLines[0], "1,1.000,2.000,3.000,POINT/FIRST");
     // Either the summary, after the truncation line when the garbage left an entity open, or the
-    // error of a number the garbage made up.
-    const Lines body = FileBody(c);
+    // error of a number the garbage made up; garbage that puts the pairs out of step says so
+    // first.
+    Lines body = FileBody(c);
+    if (!body.empty() && body[0].rfind("*** Error, the group codes are out of step at line ", 0) == 0) {
+      body.erase(body.begin());
+    }
     const bool summary = (body.size() == 12 || (body.size() == 13 && body[0] == kTruncated)) &&
                          body.back().rfind(" 3D Faces : ", 0) == 0;
     const bool error = body.size() == 1 && body[0].rfind("*** Error, ", 0) == 0;
