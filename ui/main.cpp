@@ -130,7 +130,8 @@ void TForm1::SetUpFolderTree() {
   folderModel_->setIconProvider(iconProvider_.get());
   folderModel_->setOption(QFileSystemModel::DontWatchForChanges);
   folderModel_->setFilter(QDir::Dirs | QDir::Drives | QDir::NoDotAndDotDot);
-  folderModel_->setRootPath(QDir::rootPath());
+  // The whole file system, as the desktop-rooted tree shows it (the drives on Windows).
+  folderModel_->setRootPath(QString());
   ui_->sh1->setModel(folderModel_);
   for (int column = 1; column < folderModel_->columnCount(); ++column) {
     ui_->sh1->hideColumn(column);

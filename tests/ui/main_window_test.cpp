@@ -156,6 +156,7 @@ class MainWindowTest : public QObject {
   void folderWithoutDrawingsDisablesTheRunButton();
   void folderThatVanishedListsNothing();
   void noSelectedFolderEmptiesTheList();
+  void folderInsideHiddenFolderCanBeChosen();
   void countTextFollowsEverySelectionChange();
   void autoSelectWritesItsSettingAndUntickingKeepsTheSelection();
   // ---- destination lock ----
@@ -170,6 +171,7 @@ class MainWindowTest : public QObject {
   void moveUpAndDownSwapRowsAndStopAtTheEnds_data();
   void moveUpAndDownSwapRowsAndStopAtTheEnds();
   void customItemClickShowsLabelAndStartValues();
+  void rowsAreFoundByNameWithLetterCaseOfAToZIgnored();
   void popupMenusTickAndUntickWholeLists();
   // ---- options page and links ----
   void optionsPageSwitchesAndWritesItsSettings();
@@ -270,6 +272,21 @@ void MainWindowTest::noSelectedFolderEmptiesTheList() {
   // "Refresh folder" must not bring back the folder that is no longer chosen.
   f.Trigger("Refreshfolder1");
   QCOMPARE(f.fl1()->count(), 0);
+}
+
+void MainWindowTest::folderInsideHiddenFolderCanBeChosen() {
+  // Start-up restores the last folder, wherever it is (drawings under ~/.wine, for example).
+  QTemporaryDir parent;
+  const QString folder = parent.path() + "/.hidden/drawings";
+  QVERIFY(QDir().mkpath(folder));
+  MakeFiles(folder, {"a.dxf"});
+  Fixture f;
+
+  QVERIFY(f.window.SelectFolder(folder));
+  QCOMPARE(f.window.SelectedFolderPath(), QDir::toNativeSeparators(folder));
+  QCOMPARE(Rows(f.fl1()), QStringList({"a.dxf"}));
+  QVERIFY(!f.window.SelectFolder(parent.path() + "/missing"));
+  QCOMPARE(f.window.SelectedFolderPath(), QDir::toNativeSeparators(folder));
 }
 
 void MainWindowTest::countTextFollowsEverySelectionChange() {
@@ -593,6 +610,17 @@ void MainWindowTest::customItemClickShowsLabelAndStartValues() {
   customs->setCurrentRow(4);
   QCOMPARE(customs->item(4)->text(), QString("Label"));
   QCOMPARE(value->text(), QString("Site A"));
+}
+
+void MainWindowTest::rowsAreFoundByNameWithLetterCaseOfAToZIgnored() {
+  const std::vector<std::string> names = {"Number", "X Coordinate", "Caf\xc3\xa9", "number"};
+  QCOMPARE(corvane::IndexOfName(names, "NUMBER"), 0);
+  QCOMPARE(corvane::IndexOfName(names, "x coordinate"), 1);
+  QCOMPARE(corvane::IndexOfName(names, "X Coordinate "), -1);
+  QCOMPARE(corvane::IndexOfName(names, QString::fromUtf8("CAF\xc3\xa9")), 2);
+  // Only "a" to "z" are folded, as everywhere else in the program.
+  QCOMPARE(corvane::IndexOfName(names, QString::fromUtf8("CAF\xc3\x89")), -1);
+  QCOMPARE(corvane::IndexOfName({}, "Number"), -1);
 }
 
 void MainWindowTest::popupMenusTickAndUntickWholeLists() {
