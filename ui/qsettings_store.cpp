@@ -140,11 +140,13 @@ bool QSettingsStore::Exists() const {
   return QFileInfo(settings_->fileName()).isFile();
 }
 
+bool QSettingsStore::DefaultBool(std::string_view name) { return name != kSettingAutoSel; }
+
 bool QSettingsStore::WriteDefault(std::string_view name, const std::string& homeFolder,
                                   const std::string& shippedConfigName, std::string& error) {
-  if (name == kSettingShowTips || name == kSettingShowLog || name == kSettingLocked)
-    return WriteBool(name, true, error);
-  if (name == kSettingAutoSel) return WriteBool(name, false, error);
+  if (name == kSettingShowTips || name == kSettingShowLog || name == kSettingLocked ||
+      name == kSettingAutoSel)
+    return WriteBool(name, DefaultBool(name), error);
   if (name == kSettingDxfPath || name == kSettingDestPath) return WriteText(name, homeFolder, error);
   if (name == kSettingConfig) return WriteText(name, shippedConfigName, error);
   error = FailedToSet(name);

@@ -50,6 +50,9 @@ class QSettingsStore : public SettingsStore {
   bool WriteDefault(std::string_view name, const std::string& homeFolder,
                     const std::string& shippedConfigName, std::string& error);
 
+  // The first-start value of a Boolean setting: auto-select off, the others on.
+  static bool DefaultBool(std::string_view name);
+
   // Where the values live: the INI file's path, or the registry key on Windows.
   QString Location() const;
 
