@@ -9,7 +9,6 @@
 #include <QFileSystemModel>
 #include <QIcon>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMetaMethod>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -17,6 +16,7 @@
 #include <QUrlQuery>
 
 #include "engine/folder_listing.h"
+#include "ui/startup.h"
 #include "ui_main.h"
 
 // Resources of a static library are only linked in when something names them.
@@ -25,7 +25,6 @@ static void InitMainGlyphs() { Q_INIT_RESOURCE(main_glyphs); }
 namespace corvane {
 namespace {
 
-const QString kApplicationTitle = QStringLiteral("Corvane 2.0");
 const QString kWebSite = QStringLiteral("https://www.tessoran.example/");
 const QString kSupportAddress = QStringLiteral("support@tessoran.example");
 const QString kSupportSubject = QStringLiteral("Corvane support request");
@@ -293,11 +292,7 @@ void TForm1::OpenUrl(const QUrl& url) {
 bool TForm1::WriteSetting(const char* name, bool value) {
   std::string error;
   if (store_.WriteBool(name, value, error)) return true;
-  QMessageBox box(QMessageBox::Critical, kApplicationTitle,
-                  QString::fromLocal8Bit(error.data(), static_cast<qsizetype>(error.size())) +
-                      QLatin1Char('.'),
-                  QMessageBox::Ok, this);
-  box.exec();
+  ShowErrorBox(error, this);
   return false;
 }
 
