@@ -120,8 +120,11 @@ TForm1::TForm1(SettingsStore& store, TExportConfig& working, QWidget* parent)
 }
 
 TForm1::~TForm1() {
-  // The view must let go of the model before the icon provider the model uses goes away.
+  // The model's background reader uses the icon provider: the model (which stops that reader)
+  // must go before the provider does.
   ui_->sh1->setModel(nullptr);
+  delete folderModel_;
+  folderModel_ = nullptr;
 }
 
 void TForm1::SetUpFolderTree() {

@@ -80,7 +80,8 @@ class TForm1 : public QWidget {
   bool ShowReport() const { return showReport_; }
 
   // Until this is called, a close request only emits ExitRequested (when something listens)
-  // and the window stays open; the exit operation calls it right before it ends the program.
+  // and the window stays open. Qt's QApplication::quit() first asks every window to close and
+  // gives up when one refuses, so the exit operation calls AllowClose() right before quit().
   void AllowClose();
 
  signals:
