@@ -865,6 +865,10 @@ void MainWindowTest::everyCaptionFitsItsControl() {
     f.window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f.window));
     QVERIFY(f.window.grab().save(shots + "/main_window_main_page.png"));
+    f.fields()->setCurrentRow(4);
+    f.Tick(f.customs(), 6, true);
+    f.customs()->setCurrentRow(6);
+    QVERIFY(f.window.grab().save(shots + "/main_window_custom_data.png"));
     f.Click("BitBtn5");
     QVERIFY(f.window.grab().save(shots + "/main_window_options_page.png"));
   }
