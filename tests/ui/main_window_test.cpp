@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileSystemModel>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -157,6 +158,7 @@ class MainWindowTest : public QObject {
   void folderThatVanishedListsNothing();
   void noSelectedFolderEmptiesTheList();
   void folderInsideHiddenFolderCanBeChosen();
+  void rightClickInTheTreeChoosesTheFolder();
   void countTextFollowsEverySelectionChange();
   void autoSelectWritesItsSettingAndUntickingKeepsTheSelection();
   // ---- destination lock ----
@@ -287,6 +289,28 @@ void MainWindowTest::folderInsideHiddenFolderCanBeChosen() {
   QCOMPARE(Rows(f.fl1()), QStringList({"a.dxf"}));
   QVERIFY(!f.window.SelectFolder(parent.path() + "/missing"));
   QCOMPARE(f.window.SelectedFolderPath(), QDir::toNativeSeparators(folder));
+}
+
+void MainWindowTest::rightClickInTheTreeChoosesTheFolder() {
+  QTemporaryDir parent;
+  QVERIFY(QDir(parent.path()).mkdir("east"));
+  QVERIFY(QDir(parent.path()).mkdir("west"));
+  MakeFiles(parent.path() + "/east", {"e.dxf"});
+  Fixture f;
+  f.window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+  QVERIFY(f.window.SelectFolder(parent.path() + "/east"));
+  QVERIFY(f.window.SelectFolder(parent.path() + "/west"));
+  auto* tree = Child<QTreeView>(f.window, "sh1");
+  auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+  QVERIFY(model);
+  const QModelIndex east = model->index(parent.path() + "/east");
+  tree->scrollTo(east);
+
+  QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, tree->visualRect(east).center());
+
+  QCOMPARE(f.window.SelectedFolderPath(), QDir::toNativeSeparators(parent.path() + "/east"));
+  QCOMPARE(Rows(f.fl1()), QStringList({"e.dxf"}));
 }
 
 void MainWindowTest::countTextFollowsEverySelectionChange() {
