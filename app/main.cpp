@@ -65,6 +65,6 @@ int main(int argc, char** argv) {
   form1.show();
 
   const QString screenshot = qEnvironmentVariable("CORVANE_SCREENSHOT");
-  if (!screenshot.isEmpty()) StageForScreenshot(screenshot, form1, form2);
+  if (!screenshot.isEmpty()) StageForScreenshot(screenshot, form1, form2, form3);
   return app.exec();
 }

@@ -1,6 +1,9 @@
 #include "app/screenshot_staging.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QTreeView>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QProgressBar>
@@ -10,6 +13,7 @@
 #include <cstdio>
 
 #include "ui/Unit2.h"
+#include "ui/selrep.h"
 
 namespace corvane {
 namespace {
@@ -21,9 +25,10 @@ void Staged() {
 
 }  // namespace
 
-void StageForScreenshot(const QString& mode, QWidget& mainWindow, TForm2& progress) {
+void StageForScreenshot(const QString& mode, QWidget& mainWindow, TForm2& progress,
+                        TForm3& folderDialog) {
   // Wait until the main window has been shown and laid out.
-  QTimer::singleShot(300, &mainWindow, [mode, &mainWindow, &progress] {
+  QTimer::singleShot(300, &mainWindow, [mode, &mainWindow, &progress, &folderDialog] {
     if (mode == QLatin1String("options")) {
       if (QObject* pages = mainWindow.findChild<QObject*>(QStringLiteral("PageControl1")))
         pages->setProperty("currentIndex", 1);
@@ -35,6 +40,18 @@ void StageForScreenshot(const QString& mode, QWidget& mainWindow, TForm2& progre
       progress.Bar()->setValue(40);
       progress.show();
       progress.raise();
+    } else if (mode == QLatin1String("folder")) {
+      QString folder = qEnvironmentVariable("CORVANE_SCREENSHOT_FOLDER");
+      if (folder.isEmpty()) folder = QDir::homePath();
+      folderDialog.show();
+      const QModelIndex index = folderDialog.Model()->index(folder);
+      QTreeView* tree = folderDialog.Tree();
+      tree->setCurrentIndex(index);
+      for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) tree->expand(up);
+      // The model reads and sorts folders in the background; scroll whenever rows arrive.
+      QObject::connect(folderDialog.Model(), &QFileSystemModel::directoryLoaded, tree, [tree] {
+        tree->scrollTo(tree->currentIndex(), QAbstractItemView::PositionAtCenter);
+      });
     } else if (mode == QLatin1String("hint")) {
       QString name = qEnvironmentVariable("CORVANE_SCREENSHOT_HINT");
       if (name.isEmpty()) name = QStringLiteral("c5");
