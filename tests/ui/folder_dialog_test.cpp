@@ -1,0 +1,139 @@
+// The destination-folder dialog over the real file system: what "Select " and "Cancel " do to the
+// main window's destination box, and what the tree offers.
+#include <QDialog>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+
+#include "tests/ui/ui_test_support.h"
+#include "ui/selrep.h"
+
+using corvane::TForm3;
+
+namespace {
+
+void SelectFolder(TForm3& dialog, const QString& path) {
+  const QModelIndex index = dialog.Model()->index(path);
+  QVERIFY2(index.isValid(), qPrintable(path));
+  dialog.Tree()->setCurrentIndex(index);
+}
+
+}  // namespace
+
+class FolderDialogTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void HasTheDesignedFrame() {
+    TForm3 dialog;
+    QCOMPARE(dialog.windowTitle(), QStringLiteral(" Destination Directory for Data Files"));
+    QCOMPARE(dialog.size(), QSize(396, 403));
+    QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+    QVERIFY(!(dialog.windowFlags() & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(dialog.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(dialog.SelectButton()->text(), QStringLiteral("Select "));
+    QCOMPARE(dialog.CancelButton()->text(), QStringLiteral("Cancel "));
+    QVERIFY(!dialog.SelectButton()->icon().isNull());
+    QVERIFY(!dialog.CancelButton()->icon().isNull());
+    QVERIFY(dialog.PathLabel()->font().bold());
+    // Nothing chosen yet: no path, nothing to select.
+    QCOMPARE(dialog.PathLabel()->text(), QString());
+    QVERIFY(!dialog.SelectButton()->isEnabled());
+  }
+
+  void SelectWritesTheFolderIntoTheDestinationBox() {
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Data Files")));
+    const QString folder = QDir(dir.path()).filePath(QStringLiteral("Data Files"));
+    QLineEdit edit1(QStringLiteral("/old/destination"));
+    TForm3 dialog;
+    dialog.SetDestinationBox(&edit1);
+
+    QTimer::singleShot(0, &dialog, [&] {
+      SelectFolder(dialog, folder);
+      QCOMPARE(dialog.PathLabel()->text(), QDir::toNativeSeparators(folder));
+      QVERIFY(dialog.SelectButton()->isEnabled());
+      QTest::mouseClick(dialog.SelectButton(), Qt::LeftButton);
+    });
+    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+    QCOMPARE(edit1.text(), QDir::toNativeSeparators(folder));
+  }
+
+  void CancelAndCloseLeaveTheBoxAsItWas() {
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir(QStringLiteral("one"));
+    QDir(dir.path()).mkdir(QStringLiteral("two"));
+    QLineEdit edit1(QStringLiteral("/old/destination"));
+    TForm3 dialog;
+    dialog.SetDestinationBox(&edit1);
+
+    QTimer::singleShot(0, &dialog, [&] {
+      SelectFolder(dialog, QDir(dir.path()).filePath(QStringLiteral("one")));
+      SelectFolder(dialog, QDir(dir.path()).filePath(QStringLiteral("two")));
+      SelectFolder(dialog, dir.path());
+      QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
+    });
+    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+    QCOMPARE(edit1.text(), QStringLiteral("/old/destination"));
+
+    QTimer::singleShot(0, &dialog, [&] {
+      SelectFolder(dialog, QDir(dir.path()).filePath(QStringLiteral("one")));
+      dialog.close();
+    });
+    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+    QCOMPARE(edit1.text(), QStringLiteral("/old/destination"));
+  }
+
+  void TheTreeKeepsItsSelectionBetweenShowings() {
+    QTemporaryDir dir;
+    QLineEdit edit1;
+    TForm3 dialog;
+    dialog.SetDestinationBox(&edit1);
+    QTimer::singleShot(0, &dialog, [&] {
+      SelectFolder(dialog, dir.path());
+      dialog.reject();
+    });
+    dialog.exec();
+
+    QString labelAtSecondShowing;
+    bool selectEnabled = false;
+    QTimer::singleShot(0, &dialog, [&] {
+      labelAtSecondShowing = dialog.PathLabel()->text();
+      selectEnabled = dialog.SelectButton()->isEnabled();
+      QTest::mouseClick(dialog.SelectButton(), Qt::LeftButton);
+    });
+    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+    QCOMPARE(labelAtSecondShowing, QDir::toNativeSeparators(dir.path()));
+    QVERIFY(selectEnabled);
+    QCOMPARE(edit1.text(), QDir::toNativeSeparators(dir.path()));
+  }
+
+  void TheTreeShowsFoldersOnlyAndTheRootCanBeChosen() {
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir(QStringLiteral("sub"));
+    QVERIFY(corvane::uitest::WriteBytes(dir.filePath(QStringLiteral("plan.dxf")), "0\nEOF\n"));
+    TForm3 dialog;
+    const QModelIndex folder = dialog.Model()->index(dir.path());
+    dialog.Tree()->expand(folder);
+    dialog.Model()->fetchMore(folder);
+    QTRY_COMPARE(dialog.Model()->rowCount(folder), 1);
+    QCOMPARE(dialog.Model()->fileName(dialog.Model()->index(0, 0, folder)), QStringLiteral("sub"));
+
+    SelectFolder(dialog, QDir::rootPath());
+    QCOMPARE(dialog.PathLabel()->text(), QDir::toNativeSeparators(QDir::rootPath()));
+    QVERIFY(dialog.SelectButton()->isEnabled());
+    // Losing the selection leaves nothing that could be selected.
+    dialog.Tree()->setCurrentIndex(QModelIndex());
+    QCOMPARE(dialog.PathLabel()->text(), QString());
+    QVERIFY(!dialog.SelectButton()->isEnabled());
+  }
+};
+
+QTEST_MAIN(FolderDialogTest)
+#include "folder_dialog_test.moc"

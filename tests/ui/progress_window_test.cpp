@@ -1,0 +1,56 @@
+// The progress window on its own: what it shows, and that the user can only raise the stop flag.
+#include <QLabel>
+#include <QProgressBar>
+#include <QTest>
+#include <QToolButton>
+
+#include "ui/Unit2.h"
+
+using corvane::TForm2;
+
+class ProgressWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void StartsWithTheDesignedFrameAndTexts() {
+    TForm2 form;
+    QCOMPARE(form.windowTitle(), QStringLiteral(" Processing"));
+    QCOMPARE(form.size(), QSize(359, 92));
+    QCOMPARE(form.minimumSize(), form.maximumSize());
+    QVERIFY(form.windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(!(form.windowFlags() & Qt::WindowCloseButtonHint));
+    QVERIFY(!(form.windowFlags() & Qt::WindowSystemMenuHint));
+    QCOMPARE(form.StepLabel()->text(), QStringLiteral("Process"));
+    QCOMPARE(form.StopButton()->text(), QStringLiteral("Stop process"));
+    QVERIFY(!form.StopButton()->icon().isNull());
+    QVERIFY(form.findChild<QLabel*>("Image1")->pixmap().size() == QSize(32, 32));
+    QVERIFY(!form.isVisible());
+  }
+
+  void StopProcessOnlyRaisesTheFlag() {
+    TForm2 form;
+    form.show();
+    QVERIFY(!form.StopFlag().load());
+    QTest::mouseClick(form.StopButton(), Qt::LeftButton);
+    QVERIFY(form.StopFlag().load());
+    // The window stays: the run hides it when it notices the flag.
+    QVERIFY(form.isVisible());
+    QTest::mouseClick(form.StopButton(), Qt::LeftButton);
+    QVERIFY(form.StopFlag().load());
+  }
+
+  void CannotBeClosedByTheUser() {
+    TForm2 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(!form.close());
+    QVERIFY(form.isVisible());
+    QTest::keyClick(&form, Qt::Key_Escape);
+    QVERIFY(form.isVisible());
+    form.hide();
+    QVERIFY(!form.isVisible());
+  }
+};
+
+QTEST_MAIN(ProgressWindowTest)
+#include "progress_window_test.moc"

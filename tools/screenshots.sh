@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Takes screenshots of the desktop program under a virtual X server (Xvfb), with settings of its
+# own in a temporary folder (never the user's) whose DXF folder is a temporary copy of examples/.
+#
+#   tools/screenshots.sh [OUTPUT_FOLDER]        default: build/screenshots/
+#
+# Saves main.png (the main window as it starts), options.png (its options page), progress.png
+# (the progress window part way through a drawing), hint.png (the hint balloon of the "Lines"
+# option c5) and folder.png (the destination-folder dialog with the home folder chosen).
+# States that clicks cannot reach without a window manager are staged by the program itself
+# through the environment variable CORVANE_SCREENSHOT=main|options|progress|hint|folder (with
+# CORVANE_SCREENSHOT_HINT=<control name> for the balloon, CORVANE_SCREENSHOT_FOLDER=<path> for the
+# dialog); the program prints "staged" when the state is on screen, and the picture is then taken
+# from the X server like any screenshot.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out="${1:-build/screenshots}"
+
+packages=(xvfb xauth xdotool imagemagick x11-utils)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -qq \
+    --no-install-recommends "${missing[@]}"
+fi
+
+if [ -f build/build.ninja ]; then
+  cmake --build build -j 2 --target corvane
+else
+  bash scripts/build.sh
+fi
+mkdir -p "$out"
+
+work="$(mktemp -d)"
+xvfb_pid=""
+cleanup() {
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Settings of their own: a first start would point at the home folder instead.
+mkdir -p "$work/config/Tessoran" "$work/runtime" "$work/drawings" "$work/data"
+chmod 700 "$work/runtime"
+cp examples/*.dxf "$work/drawings/"
+cat > "$work/config/Tessoran/corvane2.conf" <<INI
+[General]
+showtips=1
+showlog=1
+dxfpath=$work/drawings
+destpath=$work/data
+locked=0
+autosel=1
+config=survey.crv
+INI
+
+display=99
+while [ -e "/tmp/.X${display}-lock" ] || [ -e "/tmp/.X11-unix/X${display}" ]; do
+  display=$((display + 1))
+done
+Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do
+  DISPLAY=":$display" xdpyinfo >/dev/null 2>&1 && break
+  sleep 0.2
+done
+
+shoot() {
+  local mode="$1"
+  local log="$work/$mode.log"
+  DISPLAY=":$display" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
+    QT_QPA_PLATFORM=xcb CORVANE_SCREENSHOT="$mode" ./build/corvane >"$log" 2>&1 &
+  local pid=$!
+  for _ in $(seq 100); do
+    grep -q '^staged$' "$log" && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.2
+  done
+  if grep -q '^staged$' "$log"; then
+    # The X server's whole screen, cut to what the program shows (the background is black).
+    import -display ":$display" -window root "$work/$mode-screen.png"
+    convert "$work/$mode-screen.png" -trim +repage "$out/$mode.png"
+    echo "Saved $out/$mode.png"
+  else
+    echo "The program did not reach the '$mode' state; its output:" >&2
+    cat "$log" >&2
+  fi
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+}
+
+for mode in main options progress hint folder; do
+  shoot "$mode"
+done

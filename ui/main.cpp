@@ -1,0 +1,593 @@
+#include "ui/main.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileIconProvider>
+#include <QFileSystemModel>
+#include <QIcon>
+#include <QMenu>
+#include <QMetaMethod>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QUrl>
+#include <QUrlQuery>
+
+#include "engine/folder_listing.h"
+#include "ui/startup.h"
+#include "ui_main.h"
+
+// Resources of a static library are only linked in when something names them.
+static void InitMainGlyphs() { Q_INIT_RESOURCE(main_glyphs); }
+
+namespace corvane {
+namespace {
+
+const QString kWebSite = QStringLiteral("https://www.tessoran.example/");
+const QString kSupportAddress = QStringLiteral("support@tessoran.example");
+const QString kSupportSubject = QStringLiteral("Corvane support request");
+const QString kHelpPage = QStringLiteral("help_corvane2.html");
+
+constexpr int kNumberPage = 0;
+constexpr int kZPage = 3;
+constexpr int kCustomPage = 4;
+constexpr int kCustomLabelItem = 5;
+constexpr int kSequenceItem = 6;
+constexpr int kEntityNumberItem = 7;
+
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool SameLetters(const std::string& a, const QByteArray& b) {
+  if (a.size() != static_cast<std::size_t>(b.size())) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (UpperAscii(a[i]) != UpperAscii(b[static_cast<int>(i)])) return false;
+  }
+  return true;
+}
+
+QString FromRecordText(std::string_view bytes) {
+  return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+bool IsChecked(const QListWidgetItem* item) { return item && item->checkState() == Qt::Checked; }
+
+// Only the controls placed directly in `parent`: a group's own contents, not the contents of
+// a panel inside it, which have rules of their own.
+void SetDirectChildrenEnabled(QWidget* parent, bool on) {
+  for (QWidget* child : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    child->setEnabled(on);
+  }
+}
+
+QListWidgetItem* AddCheckableRow(QListWidget* list, const QString& text) {
+  auto* item = new QListWidgetItem(text, list);
+  item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+  item->setCheckState(Qt::Unchecked);
+  return item;
+}
+
+}  // namespace
+
+int IndexOfName(const std::vector<std::string>& list, const QString& text) {
+  const QByteArray bytes = text.toLocal8Bit();
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    if (SameLetters(list[i], bytes)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+TForm1::TForm1(SettingsStore& store, TExportConfig& working, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      ui_(std::make_unique<Ui::TForm1>()),
+      store_(store),
+      working_(working),
+      iconProvider_(std::make_unique<QFileIconProvider>()),
+      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+  InitMainGlyphs();
+  ui_->setupUi(this);
+  setFixedSize(size());
+  // Group captions in navy, sitting on the frame's top edge as the classic group boxes do.
+  setStyleSheet(QStringLiteral(
+      "QGroupBox { border: 1px solid palette(mid); border-radius: 3px; margin-top: 0.6em; }"
+      "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; color: navy; }"));
+
+  // The two boxes the user reads rather than types into stand out on the info-tip colour.
+  for (QLineEdit* box : {ui_->Edit1, ui_->Edit12}) {
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::ToolTipBase));
+    palette.setColor(QPalette::Text, palette.color(QPalette::ToolTipText));
+    box->setPalette(palette);
+  }
+  ui_->Image1->setPixmap(QIcon(QStringLiteral(":/glyphs_main/help.svg")).pixmap(32, 32));
+  ui_->Label35->setCursor(Qt::PointingHandCursor);
+  ui_->Label35->installEventFilter(this);
+
+  SetUpFolderTree();
+  SetUpPopupMenus();
+  ConnectHandlers();
+
+  // Nothing is listed yet, and no item of either list is current.
+  ui_->BitBtn3->setEnabled(false);
+  ApplyEntityDependencies();
+  ui_->Label9->setEnabled(false);
+  ui_->Edit7->setEnabled(false);
+  ui_->PageControl1->setCurrentWidget(ui_->TabSheet1);
+  ui_->PageControl2->setCurrentIndex(kNumberPage);
+}
+
+TForm1::~TForm1() {
+  // The model's background reader uses the icon provider: the model (which stops that reader)
+  // must go before the provider does.
+  ui_->sh1->setModel(nullptr);
+  delete folderModel_;
+  folderModel_ = nullptr;
+}
+
+void TForm1::SetUpFolderTree() {
+  folderModel_ = new QFileSystemModel(this);
+  folderModel_->setIconProvider(iconProvider_.get());
+  folderModel_->setOption(QFileSystemModel::DontWatchForChanges);
+  folderModel_->setFilter(QDir::Dirs | QDir::Drives | QDir::NoDotAndDotDot);
+  // The whole file system, as the desktop-rooted tree shows it (the drives on Windows).
+  folderModel_->setRootPath(QString());
+  ui_->sh1->setModel(folderModel_);
+  for (int column = 1; column < folderModel_->columnCount(); ++column) {
+    ui_->sh1->hideColumn(column);
+  }
+  ui_->sh1->setSelectionMode(QAbstractItemView::SingleSelection);
+  ui_->sh1->expand(folderModel_->index(QDir::rootPath()));
+  connect(ui_->sh1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this] { FolderChange(); });
+}
+
+void TForm1::SetUpPopupMenus() {
+  auto addItem = [this](QMenu* menu, const char* name, const QString& text, auto handler) {
+    QAction* action = menu->addAction(text);
+    action->setObjectName(QString::fromLatin1(name));
+    connect(action, &QAction::triggered, this, handler);
+  };
+
+  popupMenu1_ = new QMenu(this);
+  popupMenu1_->setObjectName(QStringLiteral("PopupMenu1"));
+  addItem(popupMenu1_, "SelectAll1", tr("Select All"), [this] {
+    ui_->fl1->selectAll();
+    RefreshCountText();
+  });
+  addItem(popupMenu1_, "Refreshfolder1", tr("Refresh folder"), [this] {
+    ReadFileList(fileListFolder_);
+    RefreshCountText();
+  });
+
+  popupMenu2_ = new QMenu(this);
+  popupMenu2_->setObjectName(QStringLiteral("PopupMenu2"));
+  addItem(popupMenu2_, "SelectAll2", tr("Select All"), [this] {
+    CheckAll(ui_->listechoix1, true);
+    FieldListClick();
+  });
+  addItem(popupMenu2_, "SelectNone1", tr("Select None"), [this] {
+    CheckAll(ui_->listechoix1, false);
+    FieldListClick();
+  });
+
+  popupMenu3_ = new QMenu(this);
+  popupMenu3_->setObjectName(QStringLiteral("PopupMenu3"));
+  addItem(popupMenu3_, "MenuItem1", tr("Select All"), [this] {
+    CheckAll(ui_->listechoix2, true);
+    CustomListClick();
+  });
+  addItem(popupMenu3_, "MenuItem2", tr("Select None"), [this] {
+    CheckAll(ui_->listechoix2, false);
+    CustomListClick();
+  });
+
+  auto attach = [this](QListWidget* list, QMenu* menu) {
+    connect(list, &QWidget::customContextMenuRequested, this, [list, menu](const QPoint& at) {
+      menu->popup(list->viewport()->mapToGlobal(at));
+    });
+  };
+  attach(ui_->fl1, popupMenu1_);
+  attach(ui_->listechoix1, popupMenu2_);
+  attach(ui_->listechoix2, popupMenu3_);
+}
+
+void TForm1::ConnectHandlers() {
+  connect(ui_->fl1, &QListWidget::itemSelectionChanged, this, [this] { RefreshCountText(); });
+  connect(ui_->autosel, &QCheckBox::toggled, this, [this](bool on) { AutoSelectClicked(on); });
+
+  connect(ui_->SpeedButton2, &QToolButton::clicked, this, [this] { LockAction(); });
+  connect(ui_->SpeedButton1, &QToolButton::clicked, this, [this] {
+    UnlockAction();
+    // The button is drawn pressed for as long as it is shown.
+    ui_->SpeedButton1->setChecked(true);
+  });
+  connect(ui_->SpeedButton4, &QToolButton::clicked, this, [this] {
+    if (browseDestination_) browseDestination_();
+  });
+
+  const std::pair<QCheckBox*, int> parents[] = {
+      {ui_->c4, 4}, {ui_->c6, 6}, {ui_->c8, 8}, {ui_->c10, 10}, {ui_->c14, 14}};
+  for (const auto& [box, number] : parents) {
+    connect(box, &QCheckBox::toggled, this, [this, number = number] { EntityBoxClicked(number); });
+  }
+
+  // A row is "clicked" when it becomes current (mouse or arrow keys) and when its tick changes
+  // (mouse or space bar): both run the same behaviour.
+  connect(ui_->listechoix1, &QListWidget::currentRowChanged, this, [this] {
+    if (!fillingLists_) FieldListClick();
+  });
+  connect(ui_->listechoix1, &QListWidget::itemChanged, this, [this] {
+    if (!fillingLists_) FieldListClick();
+  });
+  connect(ui_->listechoix2, &QListWidget::currentRowChanged, this, [this] {
+    if (!fillingLists_) CustomListClick();
+  });
+  connect(ui_->listechoix2, &QListWidget::itemChanged, this, [this] {
+    if (!fillingLists_) CustomListClick();
+  });
+  connect(ui_->BitBtn12, &QPushButton::clicked, this, [this] { MoveRow(ui_->listechoix1, -1); });
+  connect(ui_->BitBtn13, &QPushButton::clicked, this, [this] { MoveRow(ui_->listechoix1, +1); });
+  connect(ui_->BitBtn1, &QPushButton::clicked, this, [this] { MoveRow(ui_->listechoix2, -1); });
+  connect(ui_->BitBtn2, &QPushButton::clicked, this, [this] { MoveRow(ui_->listechoix2, +1); });
+
+  // The forced value only means something while "Force to : " is ticked.
+  connect(ui_->CheckBox8, &QCheckBox::toggled, this,
+          [this](bool on) { ui_->Edit11->setEnabled(on); });
+
+  connect(ui_->BitBtn3, &QPushButton::clicked, this, &TForm1::RunRequested);
+  connect(ui_->BitBtn4, &QPushButton::clicked, this, &TForm1::ExitRequested);
+  connect(ui_->SpeedButton12, &QToolButton::clicked, this, &TForm1::LoadConfigRequested);
+  connect(ui_->SpeedButton13, &QToolButton::clicked, this, &TForm1::SaveConfigRequested);
+
+  connect(ui_->BitBtn5, &QPushButton::clicked, this,
+          [this] { ui_->PageControl1->setCurrentWidget(ui_->TabSheet7); });
+  connect(ui_->BitBtn6, &QPushButton::clicked, this,
+          [this] { ui_->PageControl1->setCurrentWidget(ui_->TabSheet1); });
+  connect(ui_->rep1, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) ReportChoiceClicked(true);
+  });
+  connect(ui_->rep3, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) ReportChoiceClicked(false);
+  });
+  connect(ui_->shelptips, &QCheckBox::toggled, this, [this](bool on) { HelpTipsClicked(on); });
+  connect(ui_->BitBtn7, &QPushButton::clicked, this, [this] {
+    OpenUrl(QUrl::fromLocalFile(QDir(programFolder_).absoluteFilePath(kHelpPage)));
+  });
+  connect(ui_->SpeedButton11, &QToolButton::clicked, this, [this] { OpenUrl(QUrl(kWebSite)); });
+}
+
+// ---- lists and hooks ------------------------------------------------------------------------
+
+void TForm1::FillLists(const LookupLists& lists) {
+  lists_ = lists;
+  fillingLists_ = true;
+  ui_->listechoix1->clear();
+  ui_->listechoix2->clear();
+  for (const std::string& name : lists_.fieldNames) {
+    AddCheckableRow(ui_->listechoix1, FromRecordText(name));
+  }
+  for (const std::string& name : lists_.customItems) {
+    AddCheckableRow(ui_->listechoix2, FromRecordText(name));
+  }
+  fillingLists_ = false;
+}
+
+void TForm1::SetBrowseDestinationHandler(std::function<void()> handler) {
+  browseDestination_ = std::move(handler);
+}
+
+void TForm1::SetProgramFolder(const std::string& folder) {
+  programFolder_ = QFile::decodeName(QByteArray::fromStdString(folder));
+}
+
+void TForm1::SetUrlOpener(std::function<bool(const QUrl&)> opener) {
+  openUrl_ = std::move(opener);
+}
+
+void TForm1::OpenUrl(const QUrl& url) {
+  // A desktop without a browser or mail program is no error of ours: nothing is reported.
+  if (openUrl_) openUrl_(url);
+}
+
+bool TForm1::WriteSetting(const char* name, bool value) {
+  std::string error;
+  if (store_.WriteBool(name, value, error)) return true;
+  ShowErrorBox(error, this);
+  return false;
+}
+
+// ---- folders and files ----------------------------------------------------------------------
+
+bool TForm1::SelectFolder(const QString& path) {
+  const QFileInfo info(path);
+  if (path.isEmpty() || !info.isDir()) return false;
+  const QModelIndex index = folderModel_->index(info.absoluteFilePath());
+  if (!index.isValid()) return false;
+  ui_->sh1->setCurrentIndex(index);
+  ui_->sh1->scrollTo(index);
+  ui_->sh1->expand(index);
+  return true;
+}
+
+QString TForm1::SelectedFolderPath() const {
+  const QModelIndex index = ui_->sh1->currentIndex();
+  if (!index.isValid()) return QString();
+  return QDir::toNativeSeparators(folderModel_->filePath(index));
+}
+
+QStringList TForm1::SelectedFileNames() const {
+  QStringList names;
+  for (int row = 0; row < ui_->fl1->count(); ++row) {
+    const QListWidgetItem* item = ui_->fl1->item(row);
+    if (item->isSelected()) names << item->text();
+  }
+  return names;
+}
+
+void TForm1::FolderChange() {
+  const QString path = SelectedFolderPath();
+  if (!path.contains(QDir::separator())) {
+    // Nothing selected: there is no folder to list.
+    ui_->fl1->clear();
+    fileListFolder_.clear();
+    ui_->BitBtn3->setEnabled(false);
+  } else {
+    ReadFileList(path);
+    if (ui_->fl1->count() > 0) ui_->fl1->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
+    if (ui_->autosel->isChecked()) ui_->fl1->selectAll();
+  }
+  if (IsLocked()) ui_->Edit1->setText(path);
+  RefreshCountText();
+  ui_->Label30->setText(path);
+}
+
+void TForm1::ReadFileList(const QString& folder) {
+  ui_->fl1->clear();
+  fileListFolder_ = folder;
+  // A folder that cannot be read lists nothing, and then the run button stays off.
+  std::string error;
+  const std::vector<std::string> names =
+      folder.isEmpty() ? std::vector<std::string>()
+                       : ListDxfFiles(QFile::encodeName(folder).toStdString(), error);
+  const QIcon icon(QStringLiteral(":/glyphs_main/dxf_file.svg"));
+  for (const std::string& name : names) {
+    new QListWidgetItem(icon, QFile::decodeName(QByteArray::fromStdString(name)), ui_->fl1);
+  }
+  ui_->BitBtn3->setEnabled(ui_->fl1->count() > 0);
+}
+
+void TForm1::RefreshCountText() {
+  ui_->Label3->setText(tr("%1 selected.").arg(ui_->fl1->selectedItems().size()));
+}
+
+void TForm1::AutoSelectClicked(bool checked) {
+  if (!WriteSetting(kSettingAutoSel, checked)) {
+    const QSignalBlocker quiet(ui_->autosel);
+    ui_->autosel->setChecked(!checked);
+    return;
+  }
+  // Unticking leaves the selection as it is.
+  if (checked) ui_->fl1->selectAll();
+  RefreshCountText();
+}
+
+// ---- destination lock -----------------------------------------------------------------------
+
+bool TForm1::LockAction() {
+  if (!WriteSetting(kSettingLocked, true)) return false;
+  ui_->SpeedButton2->hide();
+  ui_->SpeedButton1->show();
+  ui_->SpeedButton1->setChecked(true);
+  ui_->Edit1->setText(SelectedFolderPath());
+  ui_->SpeedButton4->setEnabled(false);
+  return true;
+}
+
+bool TForm1::UnlockAction() {
+  if (!WriteSetting(kSettingLocked, false)) return false;
+  ui_->SpeedButton1->hide();
+  ui_->SpeedButton2->show();
+  ui_->SpeedButton4->setEnabled(true);
+  // Edit1 keeps the last folder until the folder dialog changes it.
+  return true;
+}
+
+bool TForm1::IsLocked() const { return !ui_->SpeedButton1->isHidden(); }
+
+// ---- entity options -------------------------------------------------------------------------
+
+void TForm1::EntityBoxClicked(int box) {
+  // Only the enabled state follows the parent: a greyed sub-option keeps its tick and still
+  // counts in the entity mask.
+  switch (box) {
+    case 4: ui_->c17->setEnabled(ui_->c4->isChecked()); break;
+    case 6: ui_->c7->setEnabled(ui_->c6->isChecked()); break;
+    case 8: ui_->c9->setEnabled(ui_->c8->isChecked()); break;
+    case 10:
+      ui_->c11->setEnabled(ui_->c10->isChecked());
+      ui_->c16->setEnabled(ui_->c10->isChecked());
+      break;
+    case 14: ui_->c15->setEnabled(ui_->c14->isChecked()); break;
+    default: break;
+  }
+}
+
+void TForm1::ApplyEntityDependencies() {
+  for (int box : {6, 8, 10, 14, 4}) EntityBoxClicked(box);
+}
+
+// ---- exported fields and custom items -------------------------------------------------------
+
+void TForm1::FieldListClick() {
+  const QListWidgetItem* item = ui_->listechoix1->currentItem();
+  const int k = item ? IndexOfName(lists_.fieldNames, item->text()) : -1;
+  if (k >= 0 && k < ui_->PageControl2->count()) {
+    QWidget* page = ui_->PageControl2->widget(k);
+    ui_->PageControl2->setCurrentIndex(k);
+    const bool on = IsChecked(item);
+    SetDirectChildrenEnabled(page, on);
+    if (auto* group = page->findChild<QWidget*>(QStringLiteral("data%1").arg(k),
+                                                Qt::FindDirectChildrenOnly)) {
+      SetDirectChildrenEnabled(group, on);
+    }
+    if (k == kZPage && on) ui_->Edit11->setEnabled(ui_->CheckBox8->isChecked());
+    if (k == kCustomPage) {
+      SetDirectChildrenEnabled(ui_->Panel2, on);
+      fillingLists_ = true;
+      ui_->listechoix2->setCurrentRow(0);
+      fillingLists_ = false;
+      if (on) CustomListClick();
+    }
+  }
+  UpdateMoveButtons();
+}
+
+void TForm1::CustomListClick() {
+  const QListWidgetItem* item = ui_->listechoix2->currentItem();
+  const int a = item ? IndexOfName(lists_.customItems, item->text()) : -1;
+  const bool on = IsChecked(item);
+  const bool editable = a >= kCustomLabelItem && on;
+  ui_->Label9->setEnabled(editable);
+  ui_->Edit7->setEnabled(editable);
+  if (a == kCustomLabelItem) {
+    ui_->Label9->setText(tr("Label :"));
+    ui_->Edit7->setText(FromRecordText(working_.CustomLabel.view()));
+  } else if (a == kSequenceItem) {
+    ui_->Label9->setText(tr("Start at :"));
+    ui_->Edit7->setText(QString::number(working_.SequenceStart));
+  } else if (a == kEntityNumberItem) {
+    ui_->Label9->setText(tr("Start at :"));
+    ui_->Edit7->setText(QString::number(working_.EntityNumberStart));
+  }
+  if (ui_->Edit7->isEnabled()) ui_->Edit7->setFocus();
+  UpdateCustomMoveButtons();
+}
+
+void TForm1::MoveRow(QListWidget* list, int step) {
+  const int from = list->currentRow();
+  const int to = from + step;
+  if (from < 0 || to < 0 || to >= list->count()) return;
+  QListWidgetItem* moved = list->item(from);
+  QListWidgetItem* neighbour = list->item(to);
+  fillingLists_ = true;
+  const QString text = moved->text();
+  const Qt::CheckState tick = moved->checkState();
+  moved->setText(neighbour->text());
+  moved->setCheckState(neighbour->checkState());
+  neighbour->setText(text);
+  neighbour->setCheckState(tick);
+  list->setCurrentRow(to);
+  fillingLists_ = false;
+  // The same field stays current, so its page and enabled states stay as they are.
+  if (list == ui_->listechoix1) {
+    UpdateMoveButtons();
+  } else {
+    UpdateCustomMoveButtons();
+  }
+}
+
+void TForm1::UpdateMoveButtons() {
+  const int row = ui_->listechoix1->currentRow();
+  ui_->BitBtn12->setEnabled(row > 0);
+  ui_->BitBtn13->setEnabled(row >= 0 && row < ui_->listechoix1->count() - 1);
+}
+
+void TForm1::UpdateCustomMoveButtons() {
+  const int row = ui_->listechoix2->currentRow();
+  ui_->BitBtn1->setEnabled(row > 0);
+  ui_->BitBtn2->setEnabled(row >= 0 && row < ui_->listechoix2->count() - 1);
+}
+
+void TForm1::CheckAll(QListWidget* list, bool on) {
+  fillingLists_ = true;
+  for (int row = 0; row < list->count(); ++row) {
+    list->item(row)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+  }
+  fillingLists_ = false;
+}
+
+// ---- options page ---------------------------------------------------------------------------
+
+void TForm1::ReportChoiceClicked(bool always) {
+  QRadioButton* chosen = always ? ui_->rep1 : ui_->rep3;
+  QRadioButton* other = always ? ui_->rep3 : ui_->rep1;
+  if (!WriteSetting(kSettingShowLog, always)) {
+    // Show what is stored: the other choice when there was one, else neither.
+    const QSignalBlocker quiet1(ui_->rep1);
+    const QSignalBlocker quiet3(ui_->rep3);
+    if (reportChosen_) {
+      other->setChecked(true);
+    } else {
+      chosen->setAutoExclusive(false);
+      chosen->setChecked(false);
+      chosen->setAutoExclusive(true);
+    }
+    return;
+  }
+  reportChosen_ = true;
+  showReport_ = always;
+}
+
+void TForm1::HelpTipsClicked(bool on) {
+  if (!WriteSetting(kSettingShowTips, on)) {
+    const QSignalBlocker quiet(ui_->shelptips);
+    ui_->shelptips->setChecked(!on);
+    return;
+  }
+  emit HintsSwitched(on);
+}
+
+// ---- window events --------------------------------------------------------------------------
+
+void TForm1::AllowClose() { closeAllowed_ = true; }
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  // A close request is a request to leave the program: the exit operation decides.
+  if (!closeAllowed_ && isSignalConnected(QMetaMethod::fromSignal(&TForm1::ExitRequested))) {
+    event->ignore();
+    emit ExitRequested();
+    return;
+  }
+  event->accept();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (firstShowDone_) return;
+  firstShowDone_ = true;
+  if (const QScreen* shown = screen()) {
+    QRect frame = frameGeometry();
+    frame.moveCenter(shown->availableGeometry().center());
+    move(frame.topLeft());
+  }
+  emit FirstShown();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ui_->Label35) {
+    switch (event->type()) {
+      case QEvent::Enter:
+      case QEvent::Leave: {
+        QFont font = ui_->Label35->font();
+        font.setUnderline(event->type() == QEvent::Enter);
+        ui_->Label35->setFont(font);
+        break;
+      }
+      case QEvent::MouseButtonRelease: {
+        QUrl mail(QStringLiteral("mailto:") + kSupportAddress);
+        QUrlQuery query;
+        query.addQueryItem(QStringLiteral("subject"), kSupportSubject);
+        mail.setQuery(query);
+        OpenUrl(mail);
+        return true;
+      }
+      default: break;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace corvane

@@ -1,0 +1,65 @@
+// The settings store of the desktop program over QSettings: the registry key
+// HKEY_CURRENT_USER\Software\Tessoran\corvane2 on Windows, an INI file under the user's
+// configuration folder elsewhere ($XDG_CONFIG_HOME/Tessoran/corvane2.conf).
+#pragma once
+
+#include <QSettings>
+#include <QString>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "config/settings_store.h"
+
+namespace corvane {
+
+inline constexpr const char* kSettingsOrganisation = "Tessoran";
+inline constexpr const char* kSettingsApplication = "corvane2";
+// The configuration the build ships in the configurations folder; a first start names it.
+inline constexpr const char* kShippedConfigName = "survey.crv";
+
+class QSettingsStore : public SettingsStore {
+ public:
+  // The user's own store.
+  QSettingsStore();
+  // An INI file at `iniPath`, whatever the system: for tests and for a store kept elsewhere.
+  explicit QSettingsStore(const QString& iniPath);
+  ~QSettingsStore() override;
+
+  // Booleans are integers (REG_DWORD on Windows), true when not 0. In an INI file, where every
+  // value is text, a Boolean that is not an integer a DWORD can hold is "of the wrong type",
+  // and a text that reads back as a list (an unquoted comma in a hand-edited file) is joined
+  // again with commas. Texts are the system's 8-bit encoding on this side.
+  bool ReadBool(std::string_view name, bool& value, std::string& error) override;
+  bool ReadText(std::string_view name, std::string& value, std::string& error) override;
+  bool WriteBool(std::string_view name, bool value, std::string& error) override;
+  bool WriteText(std::string_view name, std::string_view value, std::string& error) override;
+
+  // Whether the store exists at all (the INI file, or the registry key). A first start creates
+  // it with CreateDefaults, as an installer would.
+  bool Exists() const;
+
+  // Writes every value's first-start default: hints and report shown, the home folder as DXF and
+  // destination folder, destination locked, auto-select off, "config" naming the shipped
+  // configuration. Stops at the first write that fails.
+  bool CreateDefaults(const std::string& homeFolder, const std::string& shippedConfigName,
+                      std::string& error);
+
+  // Writes the first-start default of one value: start-up calls it after it has shown the error
+  // of a value that was missing or of the wrong type. False for a name that is not a setting.
+  bool WriteDefault(std::string_view name, const std::string& homeFolder,
+                    const std::string& shippedConfigName, std::string& error);
+
+  // The first-start value of a Boolean setting: auto-select off, the others on.
+  static bool DefaultBool(std::string_view name);
+
+  // Where the values live: the INI file's path, or the registry key on Windows.
+  QString Location() const;
+
+ private:
+  bool Sync(std::string_view name, std::string& error);
+
+  std::unique_ptr<QSettings> settings_;
+};
+
+}  // namespace corvane

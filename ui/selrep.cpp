@@ -1,0 +1,82 @@
+#include "ui/selrep.h"
+
+#include <QDir>
+#include <QFileIconProvider>
+#include <QFileSystemModel>
+#include <QIcon>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+
+#include "ui_selrep.h"
+
+namespace corvane {
+
+TForm3::TForm3(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      ui_(std::make_unique<Ui::TForm3>()),
+      icons_(std::make_unique<QFileIconProvider>()) {
+  ui_->setupUi(this);
+  setFixedSize(396, 403);
+  setWindowIcon(QIcon(QStringLiteral(":/glyphs_dialogs/folder_window.svg")));
+
+  model_ = new QFileSystemModel(this);
+  // Without an icon theme the model would show no icons; the provider gives the style's own.
+  model_->setIconProvider(icons_.get());
+  model_->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot);
+  model_->setOption(QFileSystemModel::DontWatchForChanges, true);
+  model_->setRootPath(QString());  // the whole file system: "/" here, the drives on Windows
+
+  QTreeView* tree = ui_->ShellTreeView1;
+  tree->setModel(model_);
+  for (int column = 1; column < model_->columnCount(); ++column) tree->hideColumn(column);
+  // A right click selects, as in the shell's own tree.
+  tree->setContextMenuPolicy(Qt::PreventContextMenu);
+#if !defined(_WIN32)
+  // One root ("/") without lines, opened at once so its folders are in reach.
+  tree->setRootIsDecorated(false);
+  tree->expand(model_->index(QDir::rootPath()));
+#endif
+
+  ui_->SpeedButton1->setEnabled(false);
+  connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          &TForm3::SelectionChanged);
+  connect(ui_->SpeedButton1, &QToolButton::clicked, this, &TForm3::SelectClicked);
+  connect(ui_->SpeedButton2, &QToolButton::clicked, this, &QDialog::reject);
+}
+
+TForm3::~TForm3() {
+  // The view and the model go before the icon provider they use.
+  ui_->ShellTreeView1->setModel(nullptr);
+  delete model_;
+}
+
+QString TForm3::SelectedPath() const {
+  const QModelIndex current = ui_->ShellTreeView1->currentIndex();
+  if (!current.isValid()) return QString();
+  return QDir::toNativeSeparators(model_->filePath(current));
+}
+
+void TForm3::SetDestinationBox(QLineEdit* box) { destination_ = box; }
+
+QTreeView* TForm3::Tree() const { return ui_->ShellTreeView1; }
+QLabel* TForm3::PathLabel() const { return ui_->Label1; }
+QToolButton* TForm3::SelectButton() const { return ui_->SpeedButton1; }
+QToolButton* TForm3::CancelButton() const { return ui_->SpeedButton2; }
+
+void TForm3::SelectionChanged() {
+  const QString path = SelectedPath();
+  ui_->Label1->setText(path);
+  // Only a folder with a file-system path can receive data files; on Windows virtual shell
+  // folders have none, here only "no selection" gives an empty path.
+  ui_->SpeedButton1->setEnabled(path.contains(QDir::separator()));
+}
+
+void TForm3::SelectClicked() {
+  const QString path = SelectedPath();
+  if (path.isEmpty()) return;
+  if (destination_) destination_->setText(path);
+  accept();
+}
+
+}  // namespace corvane

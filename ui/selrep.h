@@ -1,0 +1,53 @@
+// The destination-folder dialog: a folder tree in which the user picks the folder that receives
+// the data files. Created once at start-up and reused, so the tree keeps its selection between
+// showings; it never preselects the current destination.
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+#include <memory>
+
+class QFileIconProvider;
+class QFileSystemModel;
+class QLabel;
+class QLineEdit;
+class QToolButton;
+class QTreeView;
+namespace Ui {
+class TForm3;
+}
+
+namespace corvane {
+
+class TForm3 : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TForm3(QWidget* parent = nullptr);
+  ~TForm3() override;
+
+  // The main window's destination box: "Select " writes the chosen folder into it; "Cancel "
+  // and closing the dialog leave it as it is.
+  void SetDestinationBox(QLineEdit* box);
+
+  // The selected folder with native separators, "" when none is selected.
+  QString SelectedPath() const;
+
+  QTreeView* Tree() const;
+  QFileSystemModel* Model() const { return model_; }
+  QLabel* PathLabel() const;
+  QToolButton* SelectButton() const;
+  QToolButton* CancelButton() const;
+
+ private:
+  void SelectionChanged();
+  void SelectClicked();
+
+  std::unique_ptr<Ui::TForm3> ui_;
+  // The model does not own its icon provider, so the provider outlives it (see the destructor).
+  std::unique_ptr<QFileIconProvider> icons_;
+  QFileSystemModel* model_ = nullptr;
+  QPointer<QLineEdit> destination_;
+};
+
+}  // namespace corvane
