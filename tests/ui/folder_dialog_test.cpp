@@ -128,6 +128,14 @@ class FolderDialogTest : public QObject {
     SelectFolder(dialog, QDir::rootPath());
     QCOMPARE(dialog.PathLabel()->text(), QDir::toNativeSeparators(QDir::rootPath()));
     QVERIFY(dialog.SelectButton()->isEnabled());
+    // A right click selects too, as in the shell's tree.
+    dialog.Tree()->setCurrentIndex(QModelIndex());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    const QRect rootRow = dialog.Tree()->visualRect(dialog.Model()->index(QDir::rootPath()));
+    QVERIFY(rootRow.isValid());
+    QTest::mouseClick(dialog.Tree()->viewport(), Qt::RightButton, {}, rootRow.center());
+    QCOMPARE(dialog.PathLabel()->text(), QDir::toNativeSeparators(QDir::rootPath()));
     // Losing the selection leaves nothing that could be selected.
     dialog.Tree()->setCurrentIndex(QModelIndex());
     QCOMPARE(dialog.PathLabel()->text(), QString());
