@@ -12,6 +12,7 @@
 #include "engine/convert_file.h"
 #include "engine/data_file_writer.h"
 #include "engine/dispatch.h"
+#include "engine/output_files.h"
 #include "engine/line_reader.h"
 #include "tests/test_support.h"
 
@@ -148,6 +149,14 @@ TEST(Dispatch, CrLfAndLfDrawingsGiveTheSameOutput) {
   EXPECT_EQ(FileBody(a), FileBody(b));
 }
 
+// A data file opened the way a run opens one, with nothing protected.
+std::FILE* OpenDataFileForTest(const std::string& path) {
+  OutputGuard guard;
+  const OpenedDataFile opened = guard.OpenDataFile(path);
+  EXPECT_NE(opened.file, nullptr) << opened.refusal << opened.error;
+  return opened.file;
+}
+
 // The main loop over an in-memory text read in blocks of `blockSize` bytes, so that block
 // boundaries fall inside and between the pairs the readers hold.
 std::string ConvertInBlocks(std::string_view dxf, const TExportConfig& cfg, std::size_t blockSize) {
@@ -155,7 +164,7 @@ std::string ConvertInBlocks(std::string_view dxf, const TExportConfig& cfg, std:
   test::TempDir dir;
   const std::string path = (dir.path() / "out.txt").string();
   {
-    DataFileWriter out(test::OpenDataFileForTest(path), path);
+    DataFileWriter out(OpenDataFileForTest(path), path);
     LineReader in(dxf, blockSize);
     FileState state(run, in, out);
     EXPECT_EQ(ConvertDrawing(state, nullptr, 0), DrawingEnd::kComplete);

@@ -1,9 +1,5 @@
 #include "tests/test_support.h"
 
-#include <gtest/gtest.h>
-
-#include "engine/output_files.h"
-
 #include <atomic>
 #include <fstream>
 #include <random>
@@ -42,13 +38,6 @@ std::string ReadFile(const fs::path& path) {
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
-}
-
-std::FILE* OpenDataFileForTest(const std::string& path) {
-  OutputGuard guard;
-  const OpenedDataFile opened = guard.OpenDataFile(path);
-  EXPECT_NE(opened.file, nullptr) << opened.refusal << opened.error;
-  return opened.file;
 }
 
 void WriteFile(const fs::path& path, std::string_view content) {

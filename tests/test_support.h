@@ -40,9 +40,6 @@ class TempDir {
 
 std::string ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, std::string_view content);
-// A data file opened the way a run opens one, with nothing protected; fails the test when it
-// cannot be opened.
-std::FILE* OpenDataFileForTest(const std::string& path);
 
 // Splits data file or report text into lines at CR LF (the only terminator the engine writes).
 std::vector<std::string> SplitCrLf(std::string_view text);
