@@ -62,18 +62,6 @@ bool WriteAndClose(std::FILE* file, std::string_view content, bool toDisk, int& 
   return ok;
 }
 
-// Follows a chain of symbolic links to the file they reach (which may not exist yet).
-fs::path ResolveLinks(fs::path p) {
-  for (int hop = 0; hop < 40; ++hop) {
-    std::error_code ec;
-    if (!fs::is_symlink(fs::symlink_status(p, ec))) return p;
-    const fs::path next = fs::read_symlink(p, ec);
-    if (ec) return p;
-    p = next.is_absolute() ? next : p.parent_path() / next;
-  }
-  return p;
-}
-
 // Read-only as the user sees it: no write permission for anyone (the read-only attribute on
 // Windows), or none for this user. Even an administrator's save must not replace such a file.
 bool IsReadOnly(const fs::path& p, const fs::file_status& status) {
@@ -116,7 +104,7 @@ void SyncFolder(const fs::path& folder) {
 std::string WriteFileAtomically(const std::string& path, std::string_view content) {
   // A link is kept and the file it reaches is saved: replacing the link by a plain file would
   // leave its target stale, and the user named the link because it leads there.
-  const fs::path target = ResolveLinks(fs::path(path));
+  const fs::path target = FollowLinks(fs::path(path));
   std::error_code ignored;
   const fs::file_status oldStatus = fs::status(target, ignored);
   if (fs::exists(oldStatus) && !fs::is_regular_file(oldStatus)) {

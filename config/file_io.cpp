@@ -27,6 +27,30 @@ std::string CannotCreateMessage(const std::string& path, const std::string& reas
   return "Cannot create file \"" + path + "\". " + reason;
 }
 
+std::filesystem::path FollowLinks(const std::filesystem::path& path) {
+  namespace fs = std::filesystem;
+  // Enough for any sane chain of links; a loop ends here rather than spinning.
+  constexpr int kMaxLinkHops = 40;
+  std::error_code ec;
+  fs::path p = fs::absolute(path, ec);
+  if (ec) p = path;
+  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    std::error_code canonicalError;
+    fs::path c = fs::weakly_canonical(p, canonicalError);
+    if (canonicalError) c = p.lexically_normal();
+    // weakly_canonical leaves a link that leads nowhere (yet) as it is.
+    std::error_code linkError;
+    if (fs::is_symlink(fs::symlink_status(c, linkError))) {
+      const fs::path next = fs::read_symlink(c, linkError);
+      if (linkError) return c;
+      p = next.is_absolute() ? next : c.parent_path() / next;
+      continue;
+    }
+    return c;
+  }
+  return p.lexically_normal();
+}
+
 std::string DecimalText(long long value) {
   char buffer[24];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);

@@ -21,6 +21,11 @@ std::string SystemReason(int error_number);
 std::string CannotOpenMessage(const std::string& path, const std::string& reason);
 std::string CannotCreateMessage(const std::string& path, const std::string& reason);
 
+// The file a path reaches: absolute and normalised, with every symbolic link followed as far as
+// the parts exist, including a last link that leads to a file that does not exist yet (writing
+// through the link would create that file, so it is the one to judge or to write).
+std::filesystem::path FollowLinks(const std::filesystem::path& path);
+
 // Decimal text of an integer without any locale.
 std::string DecimalText(long long value);
 

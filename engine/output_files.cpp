@@ -25,31 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Enough for any sane chain of links; a loop ends here rather than spinning.
-constexpr int kMaxLinkHops = 40;
-
-fs::path FollowLinks(const std::string& path) {
-  std::error_code ec;
-  fs::path p = fs::absolute(fs::path(path), ec);
-  if (ec) p = fs::path(path);
-  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
-    std::error_code canonicalError;
-    fs::path c = fs::weakly_canonical(p, canonicalError);
-    if (canonicalError) c = p.lexically_normal();
-    // weakly_canonical leaves a link that leads nowhere (yet) as it is; opening it for writing
-    // would create the file it names, so that name is the one to judge.
-    std::error_code linkError;
-    if (fs::is_symlink(fs::symlink_status(c, linkError))) {
-      const fs::path next = fs::read_symlink(c, linkError);
-      if (linkError) return c;
-      p = next.is_absolute() ? next : c.parent_path() / next;
-      continue;
-    }
-    return c;
-  }
-  return p.lexically_normal();
-}
-
 #if defined(_WIN32)
 bool IdentityOfHandle(HANDLE handle, FileIdentity& id) {
   BY_HANDLE_FILE_INFORMATION info;
@@ -102,7 +77,7 @@ bool NamesDxfFile(std::string_view path) {
 
 FileTarget ResolveTarget(const std::string& path) {
   FileTarget t;
-  const fs::path p = FollowLinks(path);
+  const fs::path p = FollowLinks(fs::path(path));
   t.path = p.string();
   Describe(p, t);
   return t;
