@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# Speed and memory of corvane-cli against the floor (bench/line_floor: read the lines, write half
+# of them), measured in one run so that the ratios compare like with like on a busy machine.
+#
+#   bench/speed.sh [RUNS]        (RUNS: alternating runs of each program, default 7)
+#
+# Prints, with every entity option and every field ticked:
+#   - the 100 MB drawing, LF and CR LF: medians of corvane-cli and the floor, their ratio, MB/s,
+#     peak RSS (target: ratio <= 1.1);
+#   - a 1 GB drawing: peak RSS of one run (target: <= 12 MiB);
+#   - 4 drawings of 25 MB and a folder of 2,000 small drawings with -j 1 and -j 2 (targets:
+#     speed-up >= 1.8 and >= 1.6), with the outputs compared byte for byte.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-7}
+bash scripts/build.sh >/dev/null
+cli=./build/corvane-cli
+floor=./build/bench/line_floor
+make=./build/bench/make_bench_drawing
+work=build/bench-data
+mkdir -p "$work/out"
+met=0
+missed=0
+
+judge() {  # judge NAME VALUE OP LIMIT
+  if awk -v v="$2" -v l="$4" -v op="$3" 'BEGIN { exit !((op == "<=") ? v <= l : v >= l) }'; then
+    echo "  target $1: $2 $3 $4 met"
+    met=$((met + 1))
+  else
+    echo "  target $1: $2 $3 $4 MISSED"
+    missed=$((missed + 1))
+  fi
+}
+
+median() { sort -g | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
+
+timed() {  # timed OUTFILE COMMAND...: appends "seconds kib" to OUTFILE
+  local record=$1
+  shift
+  sync
+  /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >/dev/null
+  cat "$work/time.txt" >>"$record"
+}
+
+drawing() {  # drawing NAME SIZE_MB [CRLF]
+  local path=$work/$1
+  [ -f "$path" ] || "$make" "$path" "$2" ${3:+crlf} >/dev/null
+  echo "$path"
+}
+
+compare_floor() {  # compare_floor LABEL DRAWING
+  local label=$1 dxf=$2 bytes
+  bytes=$(stat -c %s "$dxf")
+  : >"$work/cli.rec"
+  : >"$work/floor.rec"
+  for _ in $(seq "$runs"); do
+    timed "$work/cli.rec" "$cli" -q -c "$work/bench_all.crv" -d "$work/out" "$dxf"
+    timed "$work/floor.rec" "$floor" "$dxf" "$work/out/floor.txt"
+  done
+  local c f cr fr
+  c=$(cut -d' ' -f1 "$work/cli.rec" | median)
+  f=$(cut -d' ' -f1 "$work/floor.rec" | median)
+  cr=$(cut -d' ' -f2 "$work/cli.rec" | sort -g | tail -1)
+  fr=$(cut -d' ' -f2 "$work/floor.rec" | sort -g | tail -1)
+  local ratio
+  ratio=$(awk -v c="$c" -v f="$f" 'BEGIN { printf "%.2f", (f > 0) ? c / f : 0 }')
+  echo "$label ($bytes bytes), medians of $runs alternating runs:"
+  awk -v b="$bytes" -v c="$c" -v f="$f" -v cr="$cr" -v fr="$fr" 'BEGIN {
+    printf "  corvane-cli %.3f s  %4.0f MB/s  peak RSS %5.1f MiB\n", c, (c > 0) ? b / 1e6 / c : 0, cr / 1024
+    printf "  floor       %.3f s  %4.0f MB/s  peak RSS %5.1f MiB\n", f, (f > 0) ? b / 1e6 / f : 0, fr / 1024 }'
+  judge "corvane-cli / floor ($label)" "$ratio" "<=" 1.1
+}
+
+jobs_speedup() {  # jobs_speedup LABEL FOLDER
+  local label=$1 folder=$2
+  rm -rf "$work/j1" "$work/j2"
+  mkdir -p "$work/j1" "$work/j2"
+  : >"$work/j1.rec"
+  : >"$work/j2.rec"
+  for _ in 1 2 3; do
+    timed "$work/j1.rec" "$cli" -q -j 1 -c "$work/bench_all.crv" -d "$work/j1" -r "$work/j1/report.log" "$folder"
+    timed "$work/j2.rec" "$cli" -q -j 2 -c "$work/bench_all.crv" -d "$work/j2" -r "$work/j2/report.log" "$folder"
+  done
+  local one two files speedup
+  one=$(cut -d' ' -f1 "$work/j1.rec" | median)
+  two=$(cut -d' ' -f1 "$work/j2.rec" | median)
+  files=$(find "$folder" -name '*.dxf' | wc -l)
+  speedup=$(awk -v a="$one" -v b="$two" 'BEGIN { printf "%.2f", (b > 0) ? a / b : 0 }')
+  # The first line of a report holds the date; everything else must be the same bytes.
+  if diff -q <(tail -n +2 "$work/j1/report.log") <(tail -n +2 "$work/j2/report.log") >/dev/null &&
+     diff -rq -x report.log "$work/j1" "$work/j2" >/dev/null; then
+    same="identical outputs"
+  else
+    same="OUTPUTS DIFFER"
+    missed=$((missed + 1))
+  fi
+  awk -v l="$label" -v a="$one" -v b="$two" -v n="$files" -v s="$same" 'BEGIN {
+    printf "%s: -j 1 %.3f s (%.2f ms per file), -j 2 %.3f s (%.2f ms per file), %s\n", l, a, a * 1000 / n, b, b * 1000 / n, s }'
+  judge "-j 2 speed-up ($label)" "$speedup" ">=" "$3"
+}
+
+"$make" "$work/tiny.dxf" 0.01 >/dev/null  # writes bench_all.crv beside it
+echo "machine: $(nproc) cores; $(date)"
+big_lf=$(drawing bench_100mb_lf.dxf 100)
+big_crlf=$(drawing bench_100mb_crlf.dxf 100 crlf)
+compare_floor "100 MB drawing, LF" "$big_lf"
+compare_floor "100 MB drawing, CR LF" "$big_crlf"
+
+huge=$(drawing bench_1gb.dxf 1000)
+: >"$work/huge.rec"
+timed "$work/huge.rec" "$cli" -q -c "$work/bench_all.crv" -d "$work/out" "$huge"
+rss=$(awk '{ printf "%.1f", $2 / 1024 }' "$work/huge.rec")
+echo "1 GB drawing: $(awk '{ print $1 }' "$work/huge.rec") s, peak RSS $rss MiB"
+judge "peak RSS in MiB (1 GB drawing)" "$rss" "<=" 12
+rm -f "$work/out/bench_1gb.txt"
+
+mkdir -p "$work/four"
+for i in 1 2 3 4; do
+  [ -f "$work/four/d$i.dxf" ] || "$make" "$work/four/d$i.dxf" 25 >/dev/null
+done
+jobs_speedup "4 drawings of 25 MB" "$work/four" 1.8
+
+if [ ! -d "$work/small" ]; then
+  mkdir -p "$work/small"
+  "$make" "$work/small/seed.dxf" 0.004 >/dev/null
+  for i in $(seq -w 1 2000); do cp "$work/small/seed.dxf" "$work/small/s$i.dxf"; done
+  rm "$work/small/seed.dxf"
+fi
+jobs_speedup "2,000 small drawings" "$work/small" 1.6
+
+echo "targets met: $met, missed: $missed"
