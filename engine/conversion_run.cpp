@@ -38,17 +38,14 @@ struct PlannedFile {
 std::vector<PlannedFile> PlanFiles(const RunSettings& run, const RunRequest& request) {
   std::vector<PlannedFile> plan;
   plan.reserve(request.files.size());
-  std::vector<FileTarget> targets;
-  targets.reserve(request.files.size());
+  FileTargetIndex dataFiles;
   for (const InputFile& file : request.files) {
     PlannedFile p;
     p.dxfPath = WithSeparator(file.dxfFolder) + file.name;
     p.dataPath = DataFilePath(file.destFolder, file.name, run.config.FileExtension.view());
-    FileTarget target = ResolveTarget(p.dataPath);
-    for (std::size_t j = 0; j < targets.size(); ++j) {
-      if (SameFile(targets[j], target)) p.sameDataFileBefore.push_back(j);
-    }
-    targets.push_back(std::move(target));
+    const FileTarget target = ResolveTarget(p.dataPath);
+    p.sameDataFileBefore = dataFiles.Find(target);
+    dataFiles.Add(target, plan.size());
     plan.push_back(std::move(p));
   }
   return plan;
@@ -296,12 +293,12 @@ RunResult RunConversion(const TExportConfig& config, const RunRequest& request,
   std::vector<FileOutcome> outcomes(count);
   FileQueue queue(count);
 
-  auto convertOne = [&](std::size_t i) {
+  auto convertOne = [&](std::size_t i, FileBuffers& buffers) {
     FileOutcome& out = outcomes[i];
     try {
       queue.WaitFor(plan[i].sameDataFileBefore);
       FileJob job{i, plan[i].dxfPath, plan[i].dataPath, FileNameOf(request.files[i].name)};
-      ConvertFile(run, job, observer, guard, out);
+      ConvertFile(run, job, observer, guard, buffers, out);
     } catch (const std::bad_alloc&) {
       out.fatalError = "There is not enough memory to convert \"" + plan[i].dxfPath + "\"";
     } catch (const std::exception& e) {
@@ -319,7 +316,8 @@ RunResult RunConversion(const TExportConfig& config, const RunRequest& request,
   const std::size_t jobs = std::max<std::size_t>(
       1, std::min<std::size_t>(static_cast<std::size_t>(std::max(1, request.jobs)), count));
   auto work = [&] {
-    while (auto i = queue.Take([&] { return observer.StopRequested(); })) convertOne(*i);
+    FileBuffers buffers;  // one set per job, reused for each of its files
+    while (auto i = queue.Take([&] { return observer.StopRequested(); })) convertOne(*i, buffers);
   };
   if (jobs <= 1) {
     work();

@@ -108,7 +108,7 @@ DrawingEnd ConvertDrawing(FileState& state, RunObserver* observer, std::size_t i
 }
 
 void ConvertFile(const RunSettings& run, const FileJob& job, RunObserver& observer,
-                 OutputGuard& guard, FileOutcome& outcome) {
+                 OutputGuard& guard, FileBuffers& buffers, FileOutcome& outcome) {
   auto& lines = outcome.lines;
   auto errorLine = [&](const std::string& text) {
     lines.push_back("*** Error, " + text + " ***");
@@ -146,8 +146,8 @@ void ConvertFile(const RunSettings& run, const FileJob& job, RunObserver& observ
   observer.ProgressPosition(job.index, 0);
 
   try {
-    DataFileWriter out(data.file, job.dataPath);
-    LineReader in(dxf.get());
+    DataFileWriter out(data.file, job.dataPath, buffers.output);
+    LineReader in(dxf.get(), buffers.input);
     FileState state(run, in, out);
     // Problems of the drawing end this file with a report line; its data file keeps what was
     // written, and only a complete file gets the summary.

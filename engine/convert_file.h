@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/byte_buffer.h"
 #include "engine/output_files.h"
 #include "engine/run_observer.h"
 #include "engine/run_state.h"
@@ -37,7 +38,8 @@ DrawingEnd ConvertDrawing(FileState& state, RunObserver* observer, std::size_t i
 // Converts one file. The observer is asked for the stop flag at the top of every main-loop pass.
 // The data file is opened through `guard`, which may refuse it (a report line). Problems of the
 // drawing become report lines; an output error fills outcome.fatalError.
+// `buffers` is the memory of the job, reused from one file to the next.
 void ConvertFile(const RunSettings& run, const FileJob& job, RunObserver& observer,
-                 OutputGuard& guard, FileOutcome& outcome);
+                 OutputGuard& guard, FileBuffers& buffers, FileOutcome& outcome);
 
 }  // namespace corvane

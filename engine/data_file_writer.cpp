@@ -1,5 +1,6 @@
 #include "engine/data_file_writer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <system_error>
 
@@ -14,23 +15,26 @@ constexpr std::size_t kWriteBlockSize = std::size_t{256} << 10;
 }  // namespace
 
 DataFileWriter::DataFileWriter(std::FILE* file, std::string path)
-    : path_(std::move(path)), file_(file) {
-  capacity_ = kWriteBlockSize;
-  buffer_ = std::make_unique<char[]>(capacity_);
+    : DataFileWriter(file, std::move(path), own_buffer_) {}
+
+DataFileWriter::DataFileWriter(std::FILE* file, std::string path, ByteBuffer& buffer)
+    : path_(std::move(path)), file_(file), buffer_(&buffer) {
+  capacity_ = std::max(kWriteBlockSize, buffer.size());
+  data_ = buffer_->Reserve(capacity_);
 }
 
 DataFileWriter::~DataFileWriter() {
   if (file_ != nullptr) {
     // Keep what was composed even when the owner could not close properly (an error is
     // already on its way up); errors here cannot be reported any more.
-    if (used_ > 0) std::fwrite(buffer_.get(), 1, used_, file_);
+    if (used_ > 0) std::fwrite(data_, 1, used_, file_);
     std::fclose(file_);
   }
 }
 
 void DataFileWriter::Flush() {
   if (used_ == 0) return;
-  const std::size_t written = std::fwrite(buffer_.get(), 1, used_, file_);
+  const std::size_t written = std::fwrite(data_, 1, used_, file_);
   if (written != used_) {
     const int err = errno;
     used_ = 0;
@@ -44,7 +48,7 @@ void DataFileWriter::MakeRoom(std::size_t n) {
   if (capacity_ < n) {
     // One line longer than the whole buffer (a huge text value): grow once for it.
     capacity_ = n;
-    buffer_ = std::make_unique<char[]>(capacity_);
+    data_ = buffer_->Reserve(capacity_);
   }
 }
 

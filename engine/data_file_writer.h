@@ -7,12 +7,16 @@
 #include <string>
 #include <string_view>
 
+#include "engine/byte_buffer.h"
+
 namespace corvane {
 
 class DataFileWriter {
  public:
   // Takes over a file opened for writing (OutputGuard::OpenDataFile); `path` names it in errors.
   DataFileWriter(std::FILE* file, std::string path);
+  // The same, composing in memory the caller keeps for the next file (it must outlive the writer).
+  DataFileWriter(std::FILE* file, std::string path, ByteBuffer& buffer);
   DataFileWriter(const DataFileWriter&) = delete;
   DataFileWriter& operator=(const DataFileWriter&) = delete;
   ~DataFileWriter();  // closes without reporting; call Close() to learn of errors
@@ -20,7 +24,7 @@ class DataFileWriter {
   // Room for n more bytes at the returned pointer; Commit(n) keeps them.
   char* Reserve(std::size_t n) {
     if (capacity_ - used_ < n) MakeRoom(n);
-    return buffer_.get() + used_;
+    return data_ + used_;
   }
   void Commit(std::size_t n) { used_ += n; }
   void Append(std::string_view s) {
@@ -39,7 +43,9 @@ class DataFileWriter {
 
   std::string path_;
   std::FILE* file_ = nullptr;
-  std::unique_ptr<char[]> buffer_;
+  ByteBuffer own_buffer_;
+  ByteBuffer* buffer_;
+  char* data_ = nullptr;
   std::size_t capacity_ = 0;
   std::size_t used_ = 0;
 };

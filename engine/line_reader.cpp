@@ -49,21 +49,27 @@ std::size_t FindLoneCr(const char* buf, std::size_t from, std::size_t end) {
 
 LineReader::LineReader(std::string_view text, std::size_t blockSize)
     : memory_(text), block_size_(blockSize == 0 ? 1 : blockSize) {
-  Allocate();
+  Allocate(nullptr);
 }
 
 LineReader::LineReader(std::FILE* file, std::size_t blockSize)
     : file_(file), block_size_(blockSize == 0 ? 1 : blockSize) {
-  Allocate();
+  Allocate(nullptr);
+}
+
+LineReader::LineReader(std::FILE* file, ByteBuffer& storage, std::size_t blockSize)
+    : file_(file), block_size_(blockSize == 0 ? 1 : blockSize) {
+  Allocate(&storage);
 }
 
 LineReader::~LineReader() = default;
 
-void LineReader::Allocate() {
+void LineReader::Allocate(ByteBuffer* shared) {
   // Room for a line cut at its maximum length plus one block behind it, and a byte of slack.
+  // Only the bytes before end_ are ever judged; the slack behind them is read by the 16-byte
+  // newline search and masked off, so reused memory needs no clearing.
   capacity_ = kMaxLineLength + block_size_ + 1;
-  storage_ = std::make_unique<char[]>(capacity_ + kSlack);  // zeroed, slack included
-  buf_ = storage_.get();
+  buf_ = (shared != nullptr ? *shared : own_storage_).Reserve(capacity_ + kSlack);
 }
 
 std::size_t LineReader::ReadSource(char* to, std::size_t n) {

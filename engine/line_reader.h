@@ -22,6 +22,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/byte_buffer.h"
 #include "engine/errors.h"
 
 namespace corvane {
@@ -36,6 +37,8 @@ class LineReader {
   explicit LineReader(std::string_view text, std::size_t blockSize = kReadBlockSize);
   // Reads from an open binary file; the reader does not close it.
   explicit LineReader(std::FILE* file, std::size_t blockSize = kReadBlockSize);
+  // The same in memory the caller keeps for the next file (it must outlive the reader).
+  LineReader(std::FILE* file, ByteBuffer& storage, std::size_t blockSize = kReadBlockSize);
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
   ~LineReader();
@@ -106,7 +109,7 @@ class LineReader {
   }
   static constexpr std::size_t kSlack = 16;
 
-  void Allocate();
+  void Allocate(ByteBuffer* shared);
   bool NextSlow(std::string_view& line);
   bool AtEndSlow();
   std::size_t ReadSource(char* to, std::size_t n);
@@ -118,7 +121,7 @@ class LineReader {
   std::string_view memory_;
   std::size_t memory_pos_ = 0;
   std::size_t block_size_ = kReadBlockSize;
-  std::unique_ptr<char[]> storage_;
+  ByteBuffer own_storage_;
   std::size_t capacity_ = 0;
   char* buf_ = nullptr;       // the bytes in hand
   std::size_t begin_ = 0;     // first unread byte

@@ -1,5 +1,6 @@
 #include "engine/output_files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
@@ -47,13 +48,12 @@ void Describe(const fs::path& p, FileTarget& t) {
 }
 
 // Windows file systems ignore the letter case of "A" to "Z" in names.
-bool SamePath(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
-    if (fold(a[i]) != fold(b[i])) return false;
+std::string PathKey(const std::string& path) {
+  std::string key = path;
+  for (char& c : key) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
   }
-  return true;
+  return key;
 }
 #else
 void Describe(const fs::path& p, FileTarget& t) {
@@ -64,7 +64,7 @@ void Describe(const fs::path& p, FileTarget& t) {
   t.identity = FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
-bool SamePath(const std::string& a, const std::string& b) { return a == b; }
+const std::string& PathKey(const std::string& path) { return path; }
 #endif
 
 }  // namespace
@@ -85,7 +85,41 @@ FileTarget ResolveTarget(const std::string& path) {
 
 bool SameFile(const FileTarget& a, const FileTarget& b) {
   if (a.exists && b.exists) return a.identity == b.identity;
-  return SamePath(a.path, b.path);
+  return PathKey(a.path) == PathKey(b.path);
+}
+
+void FileTargetIndex::Add(const FileTarget& target, std::size_t value) {
+  const std::string key = PathKey(target.path);
+  byPath_[key].push_back(value);
+  if (target.exists) {
+    byIdentity_[target.identity].push_back(value);
+  } else {
+    missingByPath_[key].push_back(value);
+  }
+}
+
+std::vector<std::size_t> FileTargetIndex::Find(const FileTarget& target) const {
+  // An existing file matches existing ones by identity and missing ones by path; a missing one
+  // matches every file by path.
+  std::vector<std::size_t> found;
+  auto take = [&](const auto& map, const auto& key) {
+    const auto it = map.find(key);
+    if (it != map.end()) found.insert(found.end(), it->second.begin(), it->second.end());
+  };
+  if (target.exists) {
+    take(byIdentity_, target.identity);
+    take(missingByPath_, PathKey(target.path));
+    std::sort(found.begin(), found.end());
+  } else {
+    take(byPath_, PathKey(target.path));
+  }
+  return found;
+}
+
+std::optional<std::size_t> FileTargetIndex::FindFirst(const FileTarget& target) const {
+  const std::vector<std::size_t> found = Find(target);
+  if (found.empty()) return std::nullopt;
+  return found.front();
 }
 
 std::string DataFileRefusalText(const std::string& dataPath, ProtectedKind why) {
@@ -106,6 +140,11 @@ std::string NotARegularFileText(const std::string& dataPath) {
 void OutputGuard::Protect(const std::string& path, ProtectedKind kind) {
   FileTarget target = ResolveTarget(path);
   std::lock_guard<std::mutex> lock(mutex_);
+  AddLocked(std::move(target), kind);
+}
+
+void OutputGuard::AddLocked(FileTarget target, ProtectedKind kind) {
+  index_.Add(target, entries_.size());
   entries_.push_back(Entry{std::move(target), kind});
 }
 
@@ -118,9 +157,7 @@ std::optional<ProtectedKind> OutputGuard::Check(const std::string& path,
 std::optional<ProtectedKind> OutputGuard::CheckLocked(const std::string& path,
                                                       const FileTarget& t) const {
   if (NamesDxfFile(path) || NamesDxfFile(t.path)) return ProtectedKind::kDrawing;
-  for (const Entry& e : entries_) {
-    if (SameFile(e.target, t)) return e.kind;
-  }
+  if (const auto first = index_.FindFirst(t)) return entries_[*first].kind;
   return std::nullopt;
 }
 
@@ -216,7 +253,7 @@ OpenedDataFile OutputGuard::OpenDataFile(const std::string& path) {
     result.error = CannotCreateMessage(path, SystemReason(err));
     return result;
   }
-  entries_.push_back(Entry{opened, ProtectedKind::kDataFile});
+  AddLocked(opened, ProtectedKind::kDataFile);
   return result;
 }
 

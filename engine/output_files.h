@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace corvane {
@@ -35,6 +36,30 @@ FileTarget ResolveTarget(const std::string& path);
 // Same file: by identity when both exist, else by the resolved path (letter case ignored where
 // the file system ignores it).
 bool SameFile(const FileTarget& a, const FileTarget& b);
+
+// Many files, found by SameFile without comparing against each: a run over thousands of
+// drawings must not compare every data file with every other. Values are positions the caller
+// gives to Add.
+class FileTargetIndex {
+ public:
+  void Add(const FileTarget& target, std::size_t value);
+  // The values of every added target that is the same file as `target`, in the order added.
+  std::vector<std::size_t> Find(const FileTarget& target) const;
+  // The first such value, if any.
+  std::optional<std::size_t> FindFirst(const FileTarget& target) const;
+
+ private:
+  struct IdentityHash {
+    std::size_t operator()(const FileIdentity& id) const {
+      return std::hash<std::uint64_t>()(id.index * 0x9E3779B97F4A7C15ull ^ id.device);
+    }
+  };
+  // Existing files by identity; every file by its resolved path (letter case folded where the
+  // file system ignores it), and apart those that did not exist when added.
+  std::unordered_map<FileIdentity, std::vector<std::size_t>, IdentityHash> byIdentity_;
+  std::unordered_map<std::string, std::vector<std::size_t>> byPath_;
+  std::unordered_map<std::string, std::vector<std::size_t>> missingByPath_;
+};
 
 // What a data file must never replace, and the words the report uses for it.
 enum class ProtectedKind { kDrawing, kReport, kConfiguration, kDataFile };
@@ -73,8 +98,11 @@ class OutputGuard {
   };
   std::optional<ProtectedKind> CheckLocked(const std::string& path, const FileTarget& t) const;
 
+  void AddLocked(FileTarget target, ProtectedKind kind);
+
   mutable std::mutex mutex_;
   std::vector<Entry> entries_;
+  FileTargetIndex index_;
 };
 
 // True when the last part of `path` ends in ".dxf" in any letter case.

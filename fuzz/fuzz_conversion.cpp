@@ -232,7 +232,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FileOutcome outcome;
   const FileJob job{0, scratch.drawing, scratch.data, "drawing.dxf"};
   OutputGuard guard;
-  ConvertFile(everything, job, observer, guard, outcome);
+  FileBuffers buffers;
+  ConvertFile(everything, job, observer, guard, buffers, outcome);
   if (!outcome.fatalError.empty()) Fail("output error", outcome.fatalError);
   Result fromFile;
   fromFile.data = ReadWhole(scratch.data);
