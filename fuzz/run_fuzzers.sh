@@ -22,7 +22,7 @@ if command -v ninja >/dev/null 2>&1; then generator=(-G Ninja); fi
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" "${generator[@]}" \
   -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCORVANE_BUILD_FUZZ=ON -DCORVANE_BUILD_TESTS=OFF -DCORVANE_BUILD_BENCH=OFF
+  -DCORVANE_BUILD_FUZZ=ON -DCORVANE_BUILD_TESTS=OFF -DCORVANE_BUILD_BENCH=OFF -DCORVANE_BUILD_GUI=OFF
 cmake --build "$build" -j2
 
 targets=("$@")
