@@ -4,6 +4,10 @@
 #include <filesystem>
 #include <memory>
 
+#if defined(_WIN32)
+#include <share.h>
+#endif
+
 #include "engine/data_file_writer.h"
 #include "engine/dispatch.h"
 #include "engine/line_reader.h"
@@ -25,7 +29,12 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 FileHandle OpenDrawing(const std::string& path, std::uint64_t& size) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) return nullptr;
+#if defined(_WIN32)
+  // Others may read the drawing while it is converted, not write it.
+  FileHandle f(_wfsopen(std::filesystem::path(path).c_str(), L"rb", _SH_DENYWR));
+#else
   FileHandle f(std::fopen(path.c_str(), "rb"));
+#endif
   if (!f) return nullptr;
   size = std::filesystem::file_size(path, ec);
   if (ec) size = 0;

@@ -72,7 +72,12 @@ const std::string& PathKey(const std::string& path) { return path; }
 bool NamesDxfFile(std::string_view path) {
   std::size_t cut = path.size();
   while (cut > 0 && path[cut - 1] != '/' && path[cut - 1] != '\\') --cut;
-  return IsDxfName(path.substr(cut));
+  std::string_view name = path.substr(cut);
+#if defined(_WIN32)
+  // Windows drops trailing dots and blanks from a name: "plan.dxf." and "plan.dxf " are plan.dxf.
+  while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.remove_suffix(1);
+#endif
+  return IsDxfName(name);
 }
 
 FileTarget ResolveTarget(const std::string& path) {

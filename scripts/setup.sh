@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs what building and testing Corvane needs on Debian 12, when it is missing.
+#   scripts/setup.sh [PACKAGE...]    further packages a script needs (Xvfb, the cross compiler, ...)
 set -euo pipefail
 
 # Qt 6 Widgets and Test for the desktop program; libqt6svg6 draws its SVG glyphs; libxkbcommon-dev
 # only silences a configure warning.
-packages=(g++ cmake ninja-build libgtest-dev qt6-base-dev libxkbcommon-dev libqt6svg6)
+packages=(g++ cmake ninja-build libgtest-dev qt6-base-dev libxkbcommon-dev libqt6svg6 "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
