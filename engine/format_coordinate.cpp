@@ -6,6 +6,7 @@
 #include <limits>
 #include <system_error>
 
+#include "engine/extended_text.h"
 #include "engine/format_coordinate_extended.h"
 #include "engine/format_coordinate_layout.h"
 #include "engine/format_coordinate_scan.h"
@@ -23,7 +24,7 @@ static_assert(sizeof(long double) >= 10 && std::numeric_limits<long double>::dig
 // Returns false when the value overflows the extended range.
 bool ReadExtendedDigits(const ScanResult& scan, DecimalDigits& value) {
   long double x = 0;
-  const auto [parsed_end, parse_error] = std::from_chars(scan.number_begin, scan.number_end, x);
+  const auto [parsed_end, parse_error] = ExtendedFromChars(scan.number_begin, scan.number_end, x);
   // The scanner keeps subnormal values away, so out of range here always means overflow.
   if (parse_error != std::errc{} || parsed_end != scan.number_end) return false;
   if (x == 0) {
@@ -32,8 +33,7 @@ bool ReadExtendedDigits(const ScanResult& scan, DecimalDigits& value) {
   }
   // "d.ddddddddddddddddde+dddd": 18 significant digits.
   char text[40];
-  const auto written = std::to_chars(text, text + sizeof text, x, std::chars_format::scientific,
-                                     kValueDigits - 1);
+  const auto written = ExtendedToScientific(text, text + sizeof text, x, kValueDigits - 1);
   if (written.ec != std::errc{}) return false;
   std::memset(value.digits, '0', kPaddedDigits);
   value.digits[0] = text[0];

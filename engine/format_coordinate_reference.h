@@ -11,6 +11,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "engine/extended_text.h"
+
 namespace corvane::reference {
 
 inline bool IsDigitChar(char c) { return c >= '0' && c <= '9'; }
@@ -60,7 +62,7 @@ inline std::optional<std::string> FormatCoordinateReference(std::string_view tex
   }
 
   long double x = 0;
-  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), x);
+  const auto [end, error] = ExtendedFromChars(number.data(), number.data() + number.size(), x);
   if (error == std::errc::result_out_of_range) {
     // Out of range is either above the extended range (not a number) or below it (zero): tell them
     // apart by where the first significant digit stands.
@@ -77,7 +79,7 @@ inline std::optional<std::string> FormatCoordinateReference(std::string_view tex
   // The value's first 18 significant digits: digits[0] stands at the place 10^power.
   char scientific[64];
   char* scientific_end =
-      std::to_chars(scientific, scientific + sizeof scientific, x, std::chars_format::scientific, 17).ptr;
+      ExtendedToScientific(scientific, scientific + sizeof scientific, x, 17).ptr;
   const std::string s(scientific, static_cast<std::size_t>(scientific_end - scientific));  // "d.ddddddddddddddddde+dd"
   const std::string digits = s.substr(0, 1) + s.substr(2, 17);
   int power = 0;

@@ -3,10 +3,14 @@
 // and without losing what was already written.
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
 #include <sys/resource.h>
+#endif
 
 #include <csignal>
+#if !defined(_WIN32)
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cstdint>
@@ -261,7 +265,11 @@ class HostileFiles : public ::testing::Test {
     cfg_.EntityMask = EntityBitValue(entity_bit::kPoints);
     drawing_ = DxfWithEntities(Point("1", "2", "3", "P") + Point("4", "5", "6", "P"));
   }
+#if defined(_WIN32)
+  static bool Root() { return false; }
+#else
   static bool Root() { return ::geteuid() == 0; }
+#endif
   std::string Good(const std::string& name) const { return dir_.Write(name, drawing_); }
   RunResult Run(const std::vector<std::string>& paths, const std::string& dest = "") {
     RunRequest request = RequestFor(cfg_, paths, dest);
@@ -297,6 +305,7 @@ TEST_F(HostileFiles, AFolderNamedAsADrawingCannotBeOpened) {
   EXPECT_EQ(r.filesWithErrors, 1u);
 }
 
+#if !defined(_WIN32)  // permission bits, /proc, /dev and file-size limits are POSIX matters
 TEST_F(HostileFiles, AnUnreadableDrawingCannotBeOpened) {
   if (Root()) GTEST_SKIP() << "root reads every file";
   const std::string locked = Good("locked.dxf");
@@ -307,7 +316,9 @@ TEST_F(HostileFiles, AnUnreadableDrawingCannotBeOpened) {
   EXPECT_FALSE(fs::exists(dir_.path() / "locked.txt"));
   EXPECT_EQ(SplitCrLf(ReadFile(dir_.path() / "good.txt")), points_);
 }
+#endif
 
+#if !defined(_WIN32)  // permission bits, /proc, /dev and file-size limits are POSIX matters
 TEST_F(HostileFiles, AReadErrorEndsThatFileOnly) {
   // Reading a process's own memory file at offset 0 fails with an I/O error on Linux.
   const std::string mem = "/proc/self/mem";
@@ -322,6 +333,7 @@ TEST_F(HostileFiles, AReadErrorEndsThatFileOnly) {
   EXPECT_EQ(r.filesWithErrors, 1u);
   EXPECT_TRUE(r.fatalError.empty());
 }
+#endif
 
 // A data file that cannot be created or written ends the run; the files before it and the report
 // gathered so far stay, and the report says why.
@@ -344,6 +356,7 @@ class HostileDestination : public HostileFiles {
   std::string a_ = Good("a.dxf"), b_ = Good("b.dxf"), c_ = Good("c.dxf");
 };
 
+#if !defined(_WIN32)  // permission bits, /proc, /dev and file-size limits are POSIX matters
 TEST_F(HostileFiles, SomethingOtherThanAFileInThePlaceOfTheDataFileIsLeftAlone) {
   // A folder, or a link to a device: nothing the run may empty. That drawing is refused; the
   // others are converted.
@@ -361,7 +374,9 @@ TEST_F(HostileFiles, SomethingOtherThanAFileInThePlaceOfTheDataFileIsLeftAlone) 
   }
   EXPECT_EQ(SplitCrLf(ReadFile(dir_.path() / "a.txt")), points_);
 }
+#endif
 
+#if !defined(_WIN32)  // permission bits, /proc, /dev and file-size limits are POSIX matters
 TEST_F(HostileDestination, AReadOnlyDataFile) {
   if (Root()) GTEST_SKIP() << "root writes every file";
   const fs::path target = dir_.path() / "b.txt";
@@ -370,7 +385,9 @@ TEST_F(HostileDestination, AReadOnlyDataFile) {
   ExpectRunEndedAt(Run({a_, b_, c_}), b_, "Cannot create");
   EXPECT_EQ(ReadFile(target), "kept\r\n");
 }
+#endif
 
+#if !defined(_WIN32)  // permission bits, /proc, /dev and file-size limits are POSIX matters
 TEST_F(HostileDestination, AReadOnlyDestinationFolder) {
   if (Root()) GTEST_SKIP() << "root writes into every folder";
   // The drawings stay readable in their folder; only the destination refuses new files.
@@ -385,7 +402,9 @@ TEST_F(HostileDestination, AReadOnlyDestinationFolder) {
   EXPECT_FALSE(r.fatalError.empty());
   EXPECT_EQ(std::find(r.report.begin(), r.report.end(), "DXF File  : " + b_), r.report.end());
 }
+#endif
 
+#if !defined(_WIN32)  // permission bits, /proc, /dev and file-size limits are POSIX matters
 TEST_F(HostileDestination, AFullDisk) {
   // The process may write files of at most 4 KiB: a.txt fits, b.txt (a large drawing) does not,
   // as on a disk that fills up during b.
@@ -403,6 +422,7 @@ TEST_F(HostileDestination, AFullDisk) {
   std::signal(SIGXFSZ, oldHandler);
   ExpectRunEndedAt(r, b_, "Cannot write");
 }
+#endif
 
 }  // namespace
 }  // namespace corvane
