@@ -18,7 +18,7 @@ mkdir -p "$WINEPREFIX"
 
 cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCORVANE_BUILD_GUI=OFF -DCORVANE_BUILD_BENCH=OFF -DCORVANE_BUILD_TESTS=$tests >/dev/null
+  -DCORVANE_BUILD_GUI=OFF -DCORVANE_BUILD_BENCH=OFF -DCORVANE_BUILD_TESTS=$tests --no-warn-unused-cli >/dev/null
 cmake --build build-windows -j "$(nproc)"
 
 version=$(sed -n 's/^project(corvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)

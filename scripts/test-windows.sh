@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# The Windows build tested under Wine: cross-builds with the tests (scripts/build-windows.sh),
+# runs the GoogleTest suite as corvane_tests.exe, runs corvane-cli.exe end to end on temporary
+# folders with Windows paths (Z:\..., backslashes, forward slashes, a drive-relative path), and
+# compares its data files and report bodies byte for byte with the Linux build's on examples/ and a
+# generated drawing with every entity type.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+bash scripts/build-windows.sh --tests
+[ -x build/corvane-cli ] || bash scripts/build.sh
+export WINEDEBUG=-all
+export WINEPREFIX=${WINEPREFIX:-$root/build-windows/wineprefix}
+wine=/usr/lib/wine/wine64
+
+echo "== the test suite under Wine"
+"$wine" build-windows/tests/corvane_tests.exe --gtest_brief=1
+
+winpath() { echo "Z:${1//\//\\}"; }  # a Linux path as Wine's drive Z: shows it
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+check() {  # check DESCRIPTION COMMAND...: the command must succeed
+  if "${@:2}"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi
+}
+
+echo "== corvane-cli.exe end to end"
+mkdir -p "$work/in" "$work/out" "$work/linux"
+cp examples/*.dxf "$work/in/"
+./build/bench/make_bench_drawing "$work/in/every_entity.dxf" 2 >/dev/null 2>&1 ||
+  { cmake --build build --target make_bench_drawing >/dev/null && ./build/bench/make_bench_drawing "$work/in/every_entity.dxf" 2 >/dev/null; }
+cp "$work/in/bench_all.crv" "$work/all.crv"
+rm "$work/in/bench_all.crv"
+cp "$work/in/site_plan.dxf" "$work/in/UPPER.DXF"
+
+# Backslashes and a folder INPUT: every drawing, "UPPER.DXF" included, in name order.
+"$wine" build-windows/corvane-cli.exe -q -c "$(winpath "$work/all.crv")" -d "$(winpath "$work/out")" \
+  -r "$(winpath "$work/out/report.txt")" "$(winpath "$work/in")" || true
+./build/corvane-cli -q -c "$work/all.crv" -d "$work/linux" -r "$work/linux/report.txt" "$work/in" || true
+for f in "$work"/linux/*.txt; do
+  name=$(basename "$f")
+  [ "$name" = report.txt ] && continue
+  check "data file $name is the same bytes as the Linux build's" cmp -s "$f" "$work/out/$name"
+done
+# Report bodies: the first line holds the local date; paths are compared by their file names.
+body() { tail -n +2 "$1" | tr -d '\r' | awk '/^(DXF File  : |Data File : )/ { n = split($0, p, /[\/\\]/); print substr($0, 1, 12) p[n]; next } { print }'; }
+check "report bodies agree" cmp -s <(body "$work/out/report.txt") <(body "$work/linux/report.txt")
+check "the report shows Windows paths" grep -q 'DXF File  : Z:\\' "$work/out/report.txt"
+
+# Forward slashes, and a drive-relative path from inside the folder.
+mkdir -p "$work/fwd"
+"$wine" build-windows/corvane-cli.exe -q -d "Z:${work}/fwd" "Z:${work}/in/survey_points.dxf" || true
+check "forward slashes work" test -s "$work/fwd/survey_points.txt"
+(cd "$work/in" && "$wine" "$root/build-windows/corvane-cli.exe" -q survey_points.dxf) || true
+check "a drive-relative INPUT writes beside the drawing" test -s "$work/in/survey_points.txt"
+
+# The guards as Windows reads names: an extension "dxf." or "DXF " would land on the drawing.
+for ext in 'dxf.' 'DXF '; do
+  before=$(md5sum <"$work/in/site_plan.dxf")
+  "$wine" build-windows/corvane-cli.exe -q --set "FileExtension=$ext" "$(winpath "$work/in/site_plan.dxf")" \
+    >/dev/null 2>&1 || true
+  check "extension \"$ext\" leaves the drawing intact" test "$before" = "$(md5sum <"$work/in/site_plan.dxf")"
+done
+# A report spelled like the run's data file in other letter case is that file on Windows: refused
+# up front (exit status 2).
+status=0
+"$wine" build-windows/corvane-cli.exe -q -d "$(winpath "$work/fwd")" -r "$(winpath "$work/fwd/SITE_PLAN.TXT")" \
+  "$(winpath "$work/in/site_plan.dxf")" >/dev/null 2>&1 || status=$?
+check "a report spelled like a data file in other letter case is refused" test "$status" = 2
+
+if [ "$failures" -gt 0 ]; then
+  echo "$failures Windows checks failed"
+  exit 1
+fi
+echo "all Windows checks passed"
