@@ -15,6 +15,7 @@
 #endif
 
 #include "cli/cli_options.h"
+#include "cli/console_text.h"
 #include "cli/input_files.h"
 #include "cli/terminal_observer.h"
 #include "config/crv_file.h"
@@ -63,11 +64,11 @@ bool IsErrorLine(const std::string& line) { return line.rfind("*** Error", 0) ==
 // (a full disk, a closed or broken pipe), which the exit status must then tell.
 bool PrintReport(const RunResult& result, std::string& reason) {
   errno = 0;
+  bool ok = true;
   for (const std::string& line : result.report) {
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fputc('\n', stdout);
+    ok = WriteText(stdout, line) && WriteText(stdout, "\n") && ok;
   }
-  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) || !ok) {
     reason = SystemReason(errno);
     return false;
   }
@@ -79,7 +80,7 @@ void PrintErrorLines(const RunResult& result) {
   std::string drawing;
   for (const std::string& line : result.report) {
     if (line.rfind("DXF File  : ", 0) == 0) drawing = line.substr(12);
-    if (IsErrorLine(line)) std::fprintf(stderr, "corvane-cli: %s: %s\n", drawing.c_str(), line.c_str());
+    if (IsErrorLine(line)) WriteText(stderr, "corvane-cli: " + drawing + ": " + line + "\n");
   }
 }
 
