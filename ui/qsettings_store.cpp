@@ -37,7 +37,7 @@ bool DwordValue(const QVariant& value, bool& result) {
       return true;
     case QMetaType::QString:
     case QMetaType::QByteArray: {
-#if defined(_WIN32)
+#if defined(Q_OS_WIN)
       // In the registry a text (REG_SZ) is of the wrong type for a Boolean.
       (void)result;
       return false;
@@ -94,7 +94,7 @@ bool QSettingsStore::ReadText(std::string_view name, std::string& value, std::st
       text = stored.toString();
       break;
     default:
-#if defined(_WIN32)
+#if defined(Q_OS_WIN)
       // A DWORD where a text (REG_SZ) belongs.
       error = InvalidType(name);
       return false;
@@ -129,7 +129,7 @@ bool QSettingsStore::Sync(std::string_view name, std::string& error) {
 
 bool QSettingsStore::Exists() const {
   if (settings_->format() == QSettings::NativeFormat) {
-#if defined(_WIN32)
+#if defined(Q_OS_WIN)
     QSettings parent(QStringLiteral("HKEY_CURRENT_USER\\Software\\") +
                          QString::fromLatin1(kSettingsOrganisation),
                      QSettings::NativeFormat);

@@ -32,7 +32,7 @@ TForm3::TForm3(QWidget* parent)
   for (int column = 1; column < model_->columnCount(); ++column) tree->hideColumn(column);
   // A right click selects, as in the shell's own tree.
   tree->setContextMenuPolicy(Qt::PreventContextMenu);
-#if !defined(_WIN32)
+#if !defined(Q_OS_WIN)
   // One root ("/") without lines, opened at once so its folders are in reach.
   tree->setRootIsDecorated(false);
   tree->expand(model_->index(QDir::rootPath()));
