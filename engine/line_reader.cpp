@@ -57,6 +57,11 @@ LineReader::LineReader(std::FILE* file, std::size_t blockSize)
   Allocate(nullptr);
 }
 
+LineReader::LineReader(std::string_view text, ByteBuffer& storage, std::size_t blockSize)
+    : memory_(text), block_size_(blockSize == 0 ? 1 : blockSize) {
+  Allocate(&storage);
+}
+
 LineReader::LineReader(std::FILE* file, ByteBuffer& storage, std::size_t blockSize)
     : file_(file), block_size_(blockSize == 0 ? 1 : blockSize) {
   Allocate(&storage);

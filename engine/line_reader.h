@@ -39,6 +39,7 @@ class LineReader {
   explicit LineReader(std::FILE* file, std::size_t blockSize = kReadBlockSize);
   // The same in memory the caller keeps for the next file (it must outlive the reader).
   LineReader(std::FILE* file, ByteBuffer& storage, std::size_t blockSize = kReadBlockSize);
+  LineReader(std::string_view text, ByteBuffer& storage, std::size_t blockSize = kReadBlockSize);
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
   ~LineReader();
