@@ -52,40 +52,37 @@ struct SeenBox {
 // showed. Boxes opened inside an answered box's consequences are answered too.
 class BoxAnswers : public QObject {
  public:
+  BoxAnswers() {
+    // Looked for whenever an event loop turns: in a box's own loop, or in a run's.
+    poll_.setInterval(2);
+    QObject::connect(&poll_, &QTimer::timeout, this, [this] { Look(); });
+  }
   void Answer(std::initializer_list<QMessageBox::StandardButton> buttons) {
     for (auto b : buttons) answers_.push_back(b);
-    tries_ = 0;
-    Poll();
+    poll_.start();
   }
   std::vector<SeenBox> seen;
   std::size_t Pending() const { return answers_.size(); }
 
  private:
-  void Poll() {
-    QTimer::singleShot(0, this, [this] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (box == nullptr || box == last_) {
-        // Nothing shown yet: look again while an event loop turns.
-        if (!answers_.empty() && ++tries_ < 2000) Poll();
-        return;
-      }
-      last_ = box;
-      seen.push_back(SeenBox{box->text(), box->windowTitle(), box->icon(), box->standardButtons()});
-      const QMessageBox::StandardButton answer = answers_.front();
-      answers_.pop_front();
-      tries_ = 0;
-      if (!answers_.empty()) Poll();
-      if (QAbstractButton* button = box->button(answer)) {
-        button->click();
-      } else {
-        box->reject();
-      }
-    });
+  void Look() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || box == last_ || answers_.empty()) return;
+    last_ = box;
+    seen.push_back(SeenBox{box->text(), box->windowTitle(), box->icon(), box->standardButtons()});
+    const QMessageBox::StandardButton answer = answers_.front();
+    answers_.pop_front();
+    if (answers_.empty()) poll_.stop();
+    if (QAbstractButton* button = box->button(answer)) {
+      button->click();
+    } else {
+      box->reject();
+    }
   }
 
+  QTimer poll_;
   std::deque<QMessageBox::StandardButton> answers_;
   QPointer<QMessageBox> last_;
-  int tries_ = 0;
 };
 
 // Answers the configuration file dialogs from a list (an empty text cancels) and keeps what each
