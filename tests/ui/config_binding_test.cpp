@@ -53,7 +53,7 @@ TExportConfig VariedRecord() {
   }
   c.NumberPrefix.assign("P-");
   c.StartNumber = -40;
-  c.XPrefix.assign("E=");
+  c.XPrefix.assign("E\xE9=");  // a Windows code page byte that is no UTF-8 text
   c.XDecimals = 0;
   c.YPrefix.assign("N=");
   c.YDecimals = 14;

@@ -105,6 +105,7 @@ class RunButtonTest : public QObject {
   void outputErrorShowsBoxAndKeepsWindowUsable();
   void reportThatCannotBeWrittenIsNotOpened();
   void refusedRunShowsErrorBox();
+  void rowsWithoutFieldCodesAreRefusedWithInformation();
 };
 
 void RunButtonTest::checksInTheirOrder_data() {
@@ -329,6 +330,26 @@ void RunButtonTest::refusedRunShowsErrorBox() {
   QVERIFY(!QFile::exists(f.ReportPath()));
   QCOMPARE(QDir(f.out).entryList(QDir::Files).size(), 0);
   QVERIFY(f.window.isEnabled());
+}
+
+void RunButtonTest::rowsWithoutFieldCodesAreRefusedWithInformation() {
+  RunFixture f;
+  // A hand-edited field-name list whose names begin with lower-case letters: ticked rows that
+  // export nothing.
+  LookupLists edited = f.lists;
+  for (std::string& name : edited.fieldNames) name[0] = static_cast<char>(name[0] - 'A' + 'a');
+  f.window.FillLists(edited);
+  QVERIFY(f.LoadShippedDefaults());
+  f.AddDrawing(QStringLiteral("site_plan.dxf"), ExampleDrawing("site_plan.dxf"));
+  f.SelectAll();
+
+  f.boxes.Answer({QMessageBox::Ok});
+  f.Run();
+  QCOMPARE(f.boxes.seen.size(), std::size_t{1});
+  QCOMPARE(f.boxes.seen[0].text, QString::fromLatin1(kSelectDataMessage));
+  QCOMPARE(f.boxes.seen[0].title, QStringLiteral("Information"));
+  QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Information);
+  QVERIFY(!QFile::exists(f.ReportPath()));
 }
 
 QTEST_MAIN(RunButtonTest)
