@@ -53,7 +53,8 @@ void TForm1::RunButtonClicked() {
   const std::string dxfFolder = QFile::encodeName(fileListFolder_).toStdString();
   const std::string destFolder = QFile::encodeName(ui_->Edit1->text()).toStdString();
   for (const QString& name : SelectedFileNames()) {
-    request.files.push_back(InputFile{dxfFolder, QFile::encodeName(name).toStdString(), destFolder});
+    request.files.push_back(
+        InputFile{dxfFolder, QFile::encodeName(name).toStdString(), destFolder});
   }
   for (int row = 0; row < ui_->listechoix1->count(); ++row) {
     const QListWidgetItem* item = ui_->listechoix1->item(row);

@@ -252,7 +252,8 @@ void ConfigBindingTest::textBoxesStoreWhatTheyShow() {
   const QString accents = QString(6, QChar(0x00E9));
   separator->setText(accents);
   QCOMPARE(separator->text(), QString(5, QChar(0x00E9)));
-  QCOMPARE(QByteArray::fromStdString(f.record.FieldSeparator.str()), QString(5, QChar(0x00E9)).toLocal8Bit());
+  QCOMPARE(QByteArray::fromStdString(f.record.FieldSeparator.str()),
+           QString(5, QChar(0x00E9)).toLocal8Bit());
   QCOMPARE(f.record.FieldSeparator.length, 10);
   separator->setText(QStringLiteral("ab") + QString(5, QChar(0x00E9)));  // 12 bytes
   QCOMPARE(f.record.FieldSeparator.length, 10);
@@ -317,8 +318,9 @@ void ConfigBindingTest::shownThenReadGivesTheSameBytes_data() {
 void ConfigBindingTest::shownThenReadGivesTheSameBytes() {
   QFETCH(bool, varied);
   WindowFixture f;
-  const QString path = varied ? WriteRecord(f, QStringLiteral("varied.crv"), VariedRecord())
-                              : QFile::decodeName(QByteArray::fromStdString(ProgramFolder() + "default.crv"));
+  const QString path =
+      varied ? WriteRecord(f, QStringLiteral("varied.crv"), VariedRecord())
+             : QFile::decodeName(QByteArray::fromStdString(ProgramFolder() + "default.crv"));
   const QByteArray file = ReadBytes(path);
   QCOMPARE(file.size(), 576);
   QVERIFY(f.window.LoadConfigFile(Local(path)));
@@ -421,9 +423,8 @@ void ConfigBindingTest::loadRefusedChangesNothing_data() {
   damaged.FieldOrder[1] = 4;  // 4 twice
   QByteArray wrongSignature = RecordBytes(VariedRecord());
   wrongSignature[3] = 'X';
-  QTest::newRow("other signature") << wrongSignature
-                                   << QStringLiteral("This is not a Corvane 2.0 configuration file")
-                                   << false;
+  QTest::newRow("other signature")
+      << wrongSignature << QStringLiteral("This is not a Corvane 2.0 configuration file") << false;
   QTest::newRow("damaged") << RecordBytes(damaged) << QStringLiteral("The configuration file \"")
                            << true;
   QTest::newRow("missing") << QByteArray() << QStringLiteral("Cannot open file \"") << true;
@@ -446,7 +447,8 @@ void ConfigBindingTest::loadRefusedChangesNothing() {
   const SeenBox& box = f.boxes.seen[0];
   QVERIFY2(box.text.startsWith(expected), qPrintable(box.text));
   QCOMPARE(box.text.contains(path), namesFile);
-  if (expected.startsWith(QLatin1String("The configuration"))) QVERIFY(box.text.contains("FieldOrder"));
+  if (expected.startsWith(QLatin1String("The configuration")))
+    QVERIFY(box.text.contains("FieldOrder"));
   QCOMPARE(box.icon, QMessageBox::Critical);
   QCOMPARE(RecordBytes(f.record), record);
   QCOMPARE(RecordBytes(f.window.SavedConfig()), saved);

@@ -1,6 +1,8 @@
 // The run button through the real window: its three checks, a whole run compared byte for byte
 // with the command-line tool on the same drawings and configuration, a stop in the middle of a
 // run, and the errors a run can end with.
+#include "ui/run_button.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -15,7 +17,6 @@
 #include "tests/test_support.h"
 #include "tests/ui/window_test_helpers.h"
 #include "ui/Unit2.h"
-#include "ui/run_button.h"
 
 using namespace corvane;
 using namespace corvane::uitest;
@@ -23,7 +24,8 @@ using namespace corvane::uitest;
 namespace {
 
 QString CliPath() {
-  return QFileInfo(QStringLiteral(CORVANE_APP_PATH)).absolutePath() + QStringLiteral("/corvane-cli");
+  return QFileInfo(QStringLiteral(CORVANE_APP_PATH)).absolutePath() +
+         QStringLiteral("/corvane-cli");
 }
 
 QByteArray ExampleDrawing(const char* name) {
@@ -41,7 +43,8 @@ QByteArray GeneratedDrawing(int points) {
     if (i % 50 == 0) {
       entities += test::Pairs({"0", "LINE", "8", "WALLS", "10", "1.0", "20", "2.0", "30", "0.0",
                                "11", "3.0", "21", "4.0", "31", "0.5"});
-      entities += test::Pairs({"0", "TEXT", "8", "NOTES", "10", "5", "20", "6", "30", "7", "1", "hello"});
+      entities +=
+          test::Pairs({"0", "TEXT", "8", "NOTES", "10", "5", "20", "6", "30", "7", "1", "hello"});
     }
   }
   return QByteArray::fromStdString(test::DxfWithEntities(entities));
@@ -214,8 +217,8 @@ void RunButtonTest::wholeRunMatchesCommandLineTool() {
 
   QProcess cli;
   const QString cliReport = f.Path(QStringLiteral("cli-report.txt"));
-  cli.start(CliPath(), {QStringLiteral("-q"), QStringLiteral("-c"), crv, QStringLiteral("-d"), f.out,
-                        QStringLiteral("-r"), cliReport, f.drawings});
+  cli.start(CliPath(), {QStringLiteral("-q"), QStringLiteral("-c"), crv, QStringLiteral("-d"),
+                        f.out, QStringLiteral("-r"), cliReport, f.drawings});
   QVERIFY(cli.waitForFinished(60000));
   QCOMPARE(cli.exitCode(), 0);
   for (const QString& name : names) QCOMPARE(ReadBytes(f.out + "/" + name), fromWindow[name]);
@@ -252,8 +255,8 @@ void RunButtonTest::stopDuringSecondOfThreeFiles() {
   QVERIFY(f.window.isEnabled());
   QVERIFY(!f.progress.isVisible());
   const QStringList report = ReportLines(f.ReportPath());
-  const int second = static_cast<int>(report.indexOf(QStringLiteral("DXF File  : ") +
-                                                     QDir::toNativeSeparators(f.drawings + "/b.dxf")));
+  const int second = static_cast<int>(report.indexOf(
+      QStringLiteral("DXF File  : ") + QDir::toNativeSeparators(f.drawings + "/b.dxf")));
   QVERIFY2(second > 0, qPrintable(report.join('\n')));
   QVERIFY(report[second + 1].startsWith(QStringLiteral("Data File : ")));
   QCOMPARE(report[second + 2], QString());
@@ -326,7 +329,8 @@ void RunButtonTest::refusedRunShowsErrorBox() {
   f.Run();
   QCOMPARE(f.boxes.seen.size(), std::size_t{1});
   QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Critical);
-  QVERIFY2(f.boxes.seen[0].text.contains(QLatin1String("../txt")), qPrintable(f.boxes.seen[0].text));
+  QVERIFY2(f.boxes.seen[0].text.contains(QLatin1String("../txt")),
+           qPrintable(f.boxes.seen[0].text));
   QVERIFY(!QFile::exists(f.ReportPath()));
   QCOMPARE(QDir(f.out).entryList(QDir::Files).size(), 0);
   QVERIFY(f.window.isEnabled());
