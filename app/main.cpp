@@ -1,5 +1,5 @@
 // The desktop program's entry: the settings store (created on a first start), the lookup lists,
-// the three windows in their designed order, the hint balloons, then the event loop.
+// the three windows in their fixed order, the hint balloons, then the event loop.
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLineEdit>

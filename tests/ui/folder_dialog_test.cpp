@@ -30,7 +30,7 @@ class FolderDialogTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void HasTheDesignedFrame() {
+  void HasItsFrameAndButtons() {
     TForm3 dialog;
     QCOMPARE(dialog.windowTitle(), QStringLiteral(" Destination Directory for Data Files"));
     QCOMPARE(dialog.size(), QSize(396, 403));

@@ -12,7 +12,7 @@ class ProgressWindowTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void StartsWithTheDesignedFrameAndTexts() {
+  void StartsWithItsFrameAndTexts() {
     TForm2 form;
     QCOMPARE(form.windowTitle(), QStringLiteral(" Processing"));
     QCOMPARE(form.size(), QSize(359, 92));

@@ -1,4 +1,4 @@
-// The QSettings store on real INI files in temporary folders: first start, the three designed
+// The QSettings store on real INI files in temporary folders: first start, the three store
 // errors, and values that a plain QVariant conversion would misread.
 #include <QDir>
 #include <QFile>
