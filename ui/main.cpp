@@ -16,7 +16,9 @@
 #include <QUrlQuery>
 
 #include "engine/folder_listing.h"
+#include "ui/Unit2.h"
 #include "ui/startup.h"
+#include "ui/window_text.h"
 #include "ui_main.h"
 
 // Resources of a static library are only linked in when something names them.
@@ -47,25 +49,12 @@ bool SameLetters(const std::string& a, const QByteArray& b) {
   return true;
 }
 
-QString FromRecordText(std::string_view bytes) {
-  return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-bool IsChecked(const QListWidgetItem* item) { return item && item->checkState() == Qt::Checked; }
-
 // Only the controls placed directly in `parent`: a group's own contents, not the contents of
 // a panel inside it, which have rules of their own.
 void SetDirectChildrenEnabled(QWidget* parent, bool on) {
   for (QWidget* child : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
     child->setEnabled(on);
   }
-}
-
-QListWidgetItem* AddCheckableRow(QListWidget* list, const QString& text) {
-  auto* item = new QListWidgetItem(text, list);
-  item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-  item->setCheckState(Qt::Unchecked);
-  return item;
 }
 
 }  // namespace
@@ -86,7 +75,9 @@ TForm1::TForm1(SettingsStore& store, TExportConfig& working, QWidget* parent)
       store_(store),
       working_(working),
       iconProvider_(std::make_unique<QFileIconProvider>()),
-      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
+      configFileDialog_(&RunConfigFileDialog),
+      savedConfig_(ZeroConfig()) {
   InitMainGlyphs();
   ui_->setupUi(this);
   setFixedSize(size());
@@ -109,6 +100,7 @@ TForm1::TForm1(SettingsStore& store, TExportConfig& working, QWidget* parent)
   SetUpFolderTree();
   SetUpPopupMenus();
   ConnectHandlers();
+  ConnectRecordBindings();
 
   // Nothing is listed yet, and no item of either list is current.
   ui_->BitBtn3->setEnabled(false);
@@ -241,6 +233,9 @@ void TForm1::ConnectHandlers() {
   connect(ui_->BitBtn4, &QPushButton::clicked, this, &TForm1::ExitRequested);
   connect(ui_->SpeedButton12, &QToolButton::clicked, this, &TForm1::LoadConfigRequested);
   connect(ui_->SpeedButton13, &QToolButton::clicked, this, &TForm1::SaveConfigRequested);
+  connect(this, &TForm1::RunRequested, this, &TForm1::RunButtonClicked);
+  connect(this, &TForm1::LoadConfigRequested, this, &TForm1::ChooseAndLoadConfig);
+  connect(this, &TForm1::SaveConfigRequested, this, [this] { SaveConfigAs(); });
 
   connect(ui_->BitBtn5, &QPushButton::clicked, this,
           [this] { ui_->PageControl1->setCurrentWidget(ui_->TabSheet7); });

@@ -1,8 +1,9 @@
 // The main window: the whole working surface of the program. Its controls, captions, hints and
 // geometry live in main.ui; this class holds the behaviours that stay inside the window (folder
-// and file choice, destination lock, entity dependencies, field lists, options page). Running a
-// conversion, the configuration commands and the exit are wired from outside through the
-// signals below.
+// and file choice, destination lock, entity dependencies, field lists, options page), the
+// binding of its controls to the working record with the configuration commands
+// (main_config.cpp) and the run button. Only the exit is wired from outside, through
+// ExitRequested.
 #pragma once
 
 #include <QString>
@@ -16,8 +17,10 @@
 #include "config/export_config.h"
 #include "config/lookup_lists.h"
 #include "config/settings_store.h"
+#include "engine/conversion_run.h"
 
 class QFileIconProvider;
+class QLineEdit;
 class QFileSystemModel;
 class QListWidget;
 class QMenu;
@@ -27,6 +30,22 @@ class TForm1;
 }
 
 namespace corvane {
+
+class TForm2;
+
+// What a configuration file dialog is asked to show.
+struct ConfigFileDialogRequest {
+  bool save = false;      // a save dialog (asks before replacing a file), else an open dialog
+  QString title;          // "Save current configuration" or "Load a configuration"
+  QString filter;         // "Corvane configuration files (*.crv)"
+  QString defaultSuffix;  // "crv": added to a typed name that has no extension
+  QString folder;         // the starting folder
+  QString proposedName;   // the file name offered at first; "" for the open dialog
+};
+// Shows the dialog and returns the chosen file's full path, or "" when the user cancels.
+using ConfigFileDialog = std::function<QString(QWidget* parent, const ConfigFileDialogRequest&)>;
+// The real dialog: QFileDialog with the request's settings.
+QString RunConfigFileDialog(QWidget* parent, const ConfigFileDialogRequest& request);
 
 // The position of the first line of `list` equal to `text`, letter case of "a" to "z" ignored,
 // or -1. Rows of the two field lists are turned back into indexes this way.
@@ -79,12 +98,51 @@ class TForm1 : public QWidget {
   // Whether the run opens its report when it ends; set by `rep1` and `rep3`.
   bool ShowReport() const { return showReport_; }
 
+  // ---- configuration (main_config.cpp) ----
+  // Copies the field lists' order and ticks, the entity boxes and the signature into the
+  // working record: what the controls do not keep current by themselves.
+  void ReadConfigFromWindow();
+  // Sets every control from the working record, then shows the first exported field's page.
+  // Order indexes outside the lists are shown as the fields not shown yet, never crash.
+  void ShowConfigInWindow();
+  // Reads `path` (full path, system 8-bit encoding) into the working record and SavedConfig
+  // and shows it; the setting "config" and Label19 get the file name. A refused or unreadable
+  // file is reported in the error box naming the file, and nothing changes. True when accepted.
+  bool LoadConfigFile(const std::string& path);
+  // Asks for a file and writes the working record to it; Label19, "config" and SavedConfig then
+  // follow. False when the dialog was cancelled or nothing could be written (error box shown).
+  bool SaveConfigAs();
+  // Asks whether to save a record that differs from SavedConfig. True: go on; false: stop.
+  bool ConfirmSaveIfChanged();
+  // The load button: the change prompt, the open dialog, then LoadConfigFile.
+  void ChooseAndLoadConfig();
+  // The run button: the window into the record, the three checks, then the run with the
+  // progress window; returns when the run has ended and its boxes have been answered.
+  void RunButtonClicked();
+
+  // The copy of the record as last loaded or saved; all zero until the first load.
+  TExportConfig& SavedConfig() { return savedConfig_; }
+  TExportConfig& WorkingConfig() { return working_; }
+  // Starting folder of both configuration dialogs.
+  void SetConfigFolder(const std::string& folder);
+  // Where the run saves its report.
+  void SetReportPath(const std::string& path);
+  // The progress window the runs show; without one the window makes its own when it runs.
+  void SetProgressWindow(TForm2* progress);
+  // Label19: the name of the configuration in use ("None" after falling back to the defaults).
+  void ShowConfigName(const QString& name);
+  QString ConfigName() const;
+  // Replaces the file dialogs (tests answer them); RunConfigFileDialog unless replaced.
+  void SetConfigFileDialog(ConfigFileDialog dialog);
+
   // Until this is called, a close request only emits ExitRequested (when something listens)
   // and the window stays open. Qt's QApplication::quit() first asks every window to close and
   // gives up when one refuses, so the exit operation calls AllowClose() right before quit().
   void AllowClose();
 
  signals:
+  // The three command buttons; the window itself runs RunButtonClicked, ChooseAndLoadConfig and
+  // SaveConfigAs on them, so nobody else should connect these to the commands again.
   void RunRequested();         // BitBtn3
   void ExitRequested();        // BitBtn4 and every close request of the window
   void LoadConfigRequested();  // SpeedButton12
@@ -116,6 +174,17 @@ class TForm1 : public QWidget {
   void OpenUrl(const QUrl& url);
   bool WriteSetting(const char* name, bool value);
 
+  // main_config.cpp
+  void ConnectRecordBindings();
+  void StartNumberEdited();
+  void ForcedZEdited();
+  void CustomItemEdited();
+  void ShowFieldRows(QListWidget* list, const std::int32_t* order, const std::uint8_t* checked,
+                     int count, const std::vector<std::string>& names);
+  void RememberConfigInUse(const std::string& path);
+  std::vector<std::string> ConfigFilesInUse() const;
+  void ShowRunOutcome(const RunResult& result, const std::string& reportPath);
+
   std::unique_ptr<Ui::TForm1> ui_;
   SettingsStore& store_;
   TExportConfig& working_;
@@ -127,6 +196,13 @@ class TForm1 : public QWidget {
   QMenu* popupMenu3_ = nullptr;
   std::function<void()> browseDestination_;
   std::function<bool(const QUrl&)> openUrl_;
+  ConfigFileDialog configFileDialog_;
+  TExportConfig savedConfig_;
+  std::string configFolder_;
+  std::string reportPath_;
+  std::string configInUse_;  // full path of the configuration last loaded or saved
+  TForm2* progress_ = nullptr;
+  std::unique_ptr<TForm2> ownProgress_;
   QString programFolder_;
   QString fileListFolder_;
   bool showReport_ = false;

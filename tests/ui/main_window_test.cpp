@@ -749,10 +749,17 @@ void MainWindowTest::commandButtonsAndCloseRequestsGoThroughSignals() {
   QSignalSpy load(&f.window, &TForm1::LoadConfigRequested);
   QSignalSpy save(&f.window, &TForm1::SaveConfigRequested);
 
+  // The window runs the commands itself: their boxes are closed and their dialogs cancelled.
+  f.window.SetConfigFileDialog(
+      [](QWidget*, const corvane::ConfigFileDialogRequest&) { return QString(); });
+  MessageBoxCatcher boxes;
+  boxes.Arm(&f.window);
   f.Click("BitBtn3");
   f.Click("BitBtn4");
+  boxes.Arm(&f.window);
   f.Click("SpeedButton12");
   f.Click("SpeedButton13");
+  QCOMPARE(boxes.seen, 2);
   QCOMPARE(run.size(), 1);
   QCOMPARE(exit.size(), 1);
   QCOMPARE(load.size(), 1);

@@ -1,0 +1,117 @@
+#include "ui/input_filters.h"
+
+#include <QByteArray>
+#include <limits>
+
+namespace corvane {
+namespace {
+
+bool IsAsciiDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+
+// The value of a run of ASCII digits, or nothing when it does not fit a signed 32-bit integer
+// (with `negative`, down to its lowest value).
+std::optional<std::int32_t> DigitValue(const QString& digits, bool negative) {
+  constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
+  std::int64_t value = 0;
+  for (const QChar c : digits) {
+    value = value * 10 + (c.unicode() - u'0');
+    // Leading zeros never overflow; anything past the limit never comes back.
+    if (value > kLimit) return std::nullopt;
+  }
+  if (negative) return static_cast<std::int32_t>(-value);
+  if (value == kLimit) return std::nullopt;
+  return static_cast<std::int32_t>(value);
+}
+
+}  // namespace
+
+QString TrimControls(const QString& text) {
+  qsizetype begin = 0;
+  qsizetype end = text.size();
+  while (begin < end && text.at(begin).unicode() <= 32) ++begin;
+  while (end > begin && text.at(end - 1).unicode() <= 32) --end;
+  return text.mid(begin, end - begin);
+}
+
+StartNumberInput FilterStartNumber(const QString& typed) {
+  StartNumberInput result;
+  result.boxText = TrimControls(typed);
+  if (result.boxText.isEmpty()) {
+    result.value = 1;
+    return result;
+  }
+  QString digits;
+  for (const QChar c : result.boxText) {
+    if (IsAsciiDigit(c)) digits += c;
+  }
+  if (digits.isEmpty()) {
+    result.boxText.clear();
+    result.value = 1;
+    return result;
+  }
+  const std::optional<std::int32_t> value = DigitValue(digits, false);
+  if (!value) {
+    // The box keeps what the user typed, trimmed; the record keeps its number.
+    result.tooLarge = digits;
+    return result;
+  }
+  result.boxText = QString::number(*value);
+  result.value = value;
+  return result;
+}
+
+std::string NotAnIntegerMessage(const QString& digits) {
+  return "'" + digits.toLocal8Bit().toStdString() + "' is not a valid integer value";
+}
+
+ForcedZInput FilterForcedZ(const QString& typed) {
+  ForcedZInput result;
+  result.boxText = TrimControls(typed);
+  if (!result.boxText.isEmpty()) {
+    QString kept;
+    for (const QChar c : result.boxText) {
+      if (IsAsciiDigit(c) || c == QLatin1Char('.')) kept += c;
+    }
+    result.boxText = TrimControls(kept);
+  }
+  result.stored = result.boxText.isEmpty() ? std::string("0.00") : RecordBytes(result.boxText, 10);
+  return result;
+}
+
+std::optional<std::int32_t> ParseInt32(const QString& text) {
+  qsizetype at = 0;
+  bool negative = false;
+  if (at < text.size() && (text.at(at) == QLatin1Char('+') || text.at(at) == QLatin1Char('-'))) {
+    negative = text.at(at) == QLatin1Char('-');
+    ++at;
+  }
+  const QString digits = text.mid(at);
+  if (digits.isEmpty()) return std::nullopt;
+  for (const QChar c : digits) {
+    if (!IsAsciiDigit(c)) return std::nullopt;
+  }
+  return DigitValue(digits, negative);
+}
+
+QString CutToCapacity(const QString& text, std::size_t capacity) {
+  if (static_cast<std::size_t>(text.toLocal8Bit().size()) <= capacity) return text;
+  // Grow a prefix one whole character (a surrogate pair counts as one) at a time.
+  qsizetype fits = 0;
+  qsizetype next = 0;
+  while (next < text.size()) {
+    qsizetype end = next + 1;
+    if (text.at(next).isHighSurrogate() && end < text.size() && text.at(end).isLowSurrogate()) {
+      ++end;
+    }
+    if (static_cast<std::size_t>(text.left(end).toLocal8Bit().size()) > capacity) break;
+    fits = end;
+    next = end;
+  }
+  return text.left(fits);
+}
+
+std::string RecordBytes(const QString& text, std::size_t capacity) {
+  return CutToCapacity(text, capacity).toLocal8Bit().toStdString();
+}
+
+}  // namespace corvane
