@@ -69,7 +69,8 @@ void StoreBoxText(QLineEdit* box, ShortText<N>& field, const QString& text, bool
 
 QString RunConfigFileDialog(QWidget* parent, const ConfigFileDialogRequest& request) {
   QFileDialog dialog(parent, request.title, request.folder, request.filter);
-  dialog.setObjectName(request.save ? QStringLiteral("SaveDialog1") : QStringLiteral("OpenDialog1"));
+  dialog.setObjectName(request.save ? QStringLiteral("SaveDialog1")
+                                    : QStringLiteral("OpenDialog1"));
   dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   dialog.setDefaultSuffix(request.defaultSuffix);

@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QUrl>
+#include <exception>
 
 #include "ui/Unit2.h"
 #include "ui/main.h"
@@ -53,7 +54,8 @@ void TForm1::RunButtonClicked() {
   const std::string dxfFolder = QFile::encodeName(fileListFolder_).toStdString();
   const std::string destFolder = QFile::encodeName(ui_->Edit1->text()).toStdString();
   for (const QString& name : SelectedFileNames()) {
-    request.files.push_back(InputFile{dxfFolder, QFile::encodeName(name).toStdString(), destFolder});
+    request.files.push_back(
+        InputFile{dxfFolder, QFile::encodeName(name).toStdString(), destFolder});
   }
   for (int row = 0; row < ui_->listechoix1->count(); ++row) {
     const QListWidgetItem* item = ui_->listechoix1->item(row);
@@ -70,7 +72,14 @@ void TForm1::RunButtonClicked() {
     if (!ownProgress_) ownProgress_ = std::make_unique<TForm2>(this);
     progress_ = ownProgress_.get();
   }
-  const RunResult result = RunWithProgress(*progress_, this, working_, request);
+  RunResult result;
+  try {
+    result = RunWithProgress(*progress_, this, working_, request);
+  } catch (const std::exception& e) {
+    // Nothing may leave an event handler: the run ends with the error box, and no report.
+    ShowErrorBox(e.what(), this);
+    return;
+  }
   ShowRunOutcome(result, request.reportPath);
 }
 

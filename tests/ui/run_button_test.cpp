@@ -1,0 +1,360 @@
+// The run button through the real window: its three checks, a whole run compared byte for byte
+// with the command-line tool on the same drawings and configuration, a stop in the middle of a
+// run, and the errors a run can end with.
+#include "ui/run_button.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+#include <QUrl>
+
+#include "config/crv_file.h"
+#include "config/default_config.h"
+#include "tests/test_support.h"
+#include "tests/ui/window_test_helpers.h"
+#include "ui/Unit2.h"
+
+using namespace corvane;
+using namespace corvane::uitest;
+
+namespace {
+
+QString CliPath() {
+  return QFileInfo(QStringLiteral(CORVANE_APP_PATH)).absolutePath() +
+         QStringLiteral("/corvane-cli");
+}
+
+QByteArray ExampleDrawing(const char* name) {
+  return ReadBytes(QStringLiteral(CORVANE_SOURCE_DIR "/examples/") + QLatin1String(name));
+}
+
+// A drawing of `points` POINT entities on two layers, with a LINE and a TEXT between them.
+QByteArray GeneratedDrawing(int points) {
+  std::string entities;
+  entities.reserve(static_cast<std::size_t>(points) * 64);
+  for (int i = 0; i < points; ++i) {
+    const std::string n = std::to_string(i);
+    entities += "  0\nPOINT\n  5\n" + n + "\n  8\n" + (i % 2 ? "KERB" : "CONTROL") + "\n 10\n" + n +
+                ".25\n 20\n-" + n + ".5\n 30\n1.125\n";
+    if (i % 50 == 0) {
+      entities += test::Pairs({"0", "LINE", "8", "WALLS", "10", "1.0", "20", "2.0", "30", "0.0",
+                               "11", "3.0", "21", "4.0", "31", "0.5"});
+      entities +=
+          test::Pairs({"0", "TEXT", "8", "NOTES", "10", "5", "20", "6", "30", "7", "1", "hello"});
+    }
+  }
+  return QByteArray::fromStdString(test::DxfWithEntities(entities));
+}
+
+struct RunFixture : WindowFixture {
+  TForm2 progress;
+  QString drawings = Path(QStringLiteral("drawings"));
+  QString out = Path(QStringLiteral("out"));
+  std::vector<QUrl> opened;
+
+  RunFixture() {
+    QDir().mkpath(drawings);
+    QDir().mkpath(out);
+    window.SetProgressWindow(&progress);
+    window.SetUrlOpener([this](const QUrl& url) {
+      opened.push_back(url);
+      return true;
+    });
+  }
+  QString ReportPath() const { return dir.filePath(QStringLiteral("CorvaneLog.txt")); }
+  void AddDrawing(const QString& name, const QByteArray& bytes) {
+    QVERIFY(WriteBytes(drawings + "/" + name, bytes));
+  }
+  // Lists the drawings folder, selects every file and sends the data files to `out`.
+  void SelectAll() {
+    QVERIFY(window.SelectFolder(drawings));
+    Child<QListWidget>("fl1")->selectAll();
+    Edit("Edit1")->setText(QDir::toNativeSeparators(out));
+  }
+  void SetEntityBoxes(std::uint32_t mask) {
+    for (int i = 0; i < kEntityOptionCount; ++i) {
+      Child<QCheckBox>(QStringLiteral("c%1").arg(i).toLatin1().constData())
+          ->setChecked((mask & EntityBitValue(i)) != 0);
+    }
+  }
+  void TickFields(bool on) {
+    for (int row = 0; row < Fields()->count(); ++row) {
+      Fields()->item(row)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+    }
+  }
+  void Run() { Child<QPushButton>("BitBtn3")->click(); }
+};
+
+QStringList ReportLines(const QString& path) {
+  QStringList lines = QString::fromLocal8Bit(ReadBytes(path)).split(QStringLiteral("\r\n"));
+  return lines;
+}
+
+}  // namespace
+
+class RunButtonTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void checksInTheirOrder_data();
+  void checksInTheirOrder();
+  void checksOnTheRecordAlone();
+  void wholeRunMatchesCommandLineTool();
+  void stopDuringSecondOfThreeFiles();
+  void outputErrorShowsBoxAndKeepsWindowUsable();
+  void reportThatCannotBeWrittenIsNotOpened();
+  void refusedRunShowsErrorBox();
+  void rowsWithoutFieldCodesAreRefusedWithInformation();
+};
+
+void RunButtonTest::checksInTheirOrder_data() {
+  QTest::addColumn<quint32>("mask");
+  QTest::addColumn<bool>("fields");
+  QTest::addColumn<QString>("message");  // empty: the run starts
+  const QString entities = QString::fromLatin1(kSelectEntitiesMessage);
+  const QString data = QString::fromLatin1(kSelectDataMessage);
+  const QString spline = QString::fromLatin1(kSelectSplinePointsMessage);
+  QTest::newRow("nothing") << 0u << true << entities;
+  QTest::newRow("c7 alone") << 128u << true << entities;
+  QTest::newRow("c9 alone") << 512u << true << entities;
+  QTest::newRow("c11 alone") << 2048u << true << entities;
+  QTest::newRow("c15 alone") << 32768u << true << entities;
+  QTest::newRow("c16 alone, no field") << 65536u << false << data;
+  QTest::newRow("lines, no field") << 32u << false << data;
+  QTest::newRow("splines without points") << (1024u | 1u | 32u) << true << spline;
+  QTest::newRow("c16 alone runs") << 65536u << true << QString();
+  QTest::newRow("c7 with c9 runs") << 640u << true << QString();
+  QTest::newRow("points, c7 under unticked c6, runs") << 129u << true << QString();
+  QTest::newRow("splines with fit points run") << (1024u | 65536u) << true << QString();
+}
+
+void RunButtonTest::checksInTheirOrder() {
+  QFETCH(quint32, mask);
+  QFETCH(bool, fields);
+  QFETCH(QString, message);
+  RunFixture f;
+  QVERIFY(f.LoadShippedDefaults());
+  f.AddDrawing(QStringLiteral("site_plan.dxf"), ExampleDrawing("site_plan.dxf"));
+  f.SelectAll();
+  f.SetEntityBoxes(mask);
+  f.TickFields(fields);
+
+  if (!message.isEmpty()) f.boxes.Answer({QMessageBox::Ok});
+  f.Run();
+  QCOMPARE(f.record.EntityMask, mask);
+  if (message.isEmpty()) {
+    QCOMPARE(f.boxes.seen.size(), std::size_t{0});
+    QVERIFY(QFile::exists(f.ReportPath()));
+    QVERIFY(QFile::exists(f.out + QStringLiteral("/site_plan.txt")));
+    return;
+  }
+  QCOMPARE(f.boxes.seen.size(), std::size_t{1});
+  const SeenBox& box = f.boxes.seen[0];
+  QCOMPARE(box.text, message);
+  QCOMPARE(box.title, QStringLiteral("Information"));
+  QCOMPARE(box.icon, QMessageBox::Information);
+  QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+  QVERIFY(!QFile::exists(f.ReportPath()));
+  QVERIFY(f.window.isEnabled());
+}
+
+void RunButtonTest::checksOnTheRecordAlone() {
+  TExportConfig c = MakeDefaultConfig();
+  QCOMPARE(RunButtonCheck(c), std::optional<QString>());
+  // The sub-options count alone only in pairs or with other boxes.
+  c.EntityMask = 128 | 32768;
+  QCOMPARE(RunButtonCheck(c), std::optional<QString>());
+  c.EntityMask = 1024 | 2048 | 4;
+  QCOMPARE(RunButtonCheck(c), std::optional<QString>());
+  // The field check comes before the spline check.
+  c.EntityMask = 1024;
+  for (auto& ticked : c.FieldChecked) ticked = 0;
+  QCOMPARE(RunButtonCheck(c), std::optional<QString>(QString::fromLatin1(kSelectDataMessage)));
+  c.FieldChecked[4] = 1;
+  QCOMPARE(RunButtonCheck(c),
+           std::optional<QString>(QString::fromLatin1(kSelectSplinePointsMessage)));
+}
+
+void RunButtonTest::wholeRunMatchesCommandLineTool() {
+  RunFixture f;
+  f.AddDrawing(QStringLiteral("site_plan.dxf"), ExampleDrawing("site_plan.dxf"));
+  f.AddDrawing(QStringLiteral("survey_points.dxf"), ExampleDrawing("survey_points.dxf"));
+  f.AddDrawing(QStringLiteral("generated.dxf"), GeneratedDrawing(300));
+  // Every entity type, the custom data field, a header line and prefixes.
+  TExportConfig config = test::TestConfig(true);
+  config.IncludeHeader = 1;
+  config.NumberPrefix.assign("P");
+  config.StartNumber = 100;
+  config.ZDecimals = 1;
+  config.CustomLabel.assign("site");
+  config.CustomChecked[5] = 1;
+  const QString crv = f.ConfigFolder() + QStringLiteral("/compare.crv");
+  QVERIFY(WriteConfigFile(Local(crv), config).empty());
+  QVERIFY(f.window.LoadConfigFile(Local(crv)));
+  f.SelectAll();
+  f.Child<QRadioButton>("rep1")->click();
+  QCOMPARE(f.Child<QListWidget>("fl1")->selectedItems().size(), 3);
+
+  f.Run();
+  QCOMPARE(f.boxes.seen.size(), std::size_t{0});
+  QVERIFY(f.window.isEnabled());
+  QVERIFY(!f.progress.isVisible());
+  QCOMPARE(f.opened.size(), std::size_t{1});
+  QCOMPARE(f.opened[0], QUrl::fromLocalFile(f.ReportPath()));
+  const QStringList names = {QStringLiteral("generated.txt"), QStringLiteral("site_plan.txt"),
+                             QStringLiteral("survey_points.txt")};
+  std::map<QString, QByteArray> fromWindow;
+  for (const QString& name : names) {
+    fromWindow[name] = ReadBytes(f.out + "/" + name);
+    QVERIFY2(fromWindow[name].count("\r\n") > 2, qPrintable(name));
+    QVERIFY(QFile::remove(f.out + "/" + name));
+  }
+  const QStringList windowReport = ReportLines(f.ReportPath());
+
+  QProcess cli;
+  const QString cliReport = f.Path(QStringLiteral("cli-report.txt"));
+  cli.start(CliPath(), {QStringLiteral("-q"), QStringLiteral("-c"), crv, QStringLiteral("-d"),
+                        f.out, QStringLiteral("-r"), cliReport, f.drawings});
+  QVERIFY(cli.waitForFinished(60000));
+  QCOMPARE(cli.exitCode(), 0);
+  for (const QString& name : names) QCOMPARE(ReadBytes(f.out + "/" + name), fromWindow[name]);
+  const QStringList cliLines = ReportLines(cliReport);
+  QCOMPARE(windowReport.size(), cliLines.size());
+  QVERIFY(windowReport.size() > 10);
+  // Everything after the date line.
+  QCOMPARE(windowReport.mid(1), cliLines.mid(1));
+  QVERIFY(windowReport.contains(QStringLiteral("Number of processed files : 3")));
+}
+
+void RunButtonTest::stopDuringSecondOfThreeFiles() {
+  RunFixture f;
+  QVERIFY(f.LoadShippedDefaults());
+  f.AddDrawing(QStringLiteral("a.dxf"), GeneratedDrawing(20));
+  f.AddDrawing(QStringLiteral("b.dxf"), GeneratedDrawing(400000));
+  f.AddDrawing(QStringLiteral("c.dxf"), GeneratedDrawing(20));
+  f.SelectAll();
+
+  // "Stop process" is pressed once the progress window names the second file.
+  bool disabledDuringRun = false;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (!f.progress.StepLabel()->text().contains(QLatin1String("b.dxf"))) return;
+    disabledDuringRun = !f.window.isEnabled() && f.progress.isVisible();
+    f.progress.StopButton()->click();
+    watch.stop();
+  });
+  watch.start(1);
+  f.Run();
+  watch.stop();
+
+  QVERIFY(disabledDuringRun);
+  QVERIFY(f.window.isEnabled());
+  QVERIFY(!f.progress.isVisible());
+  const QStringList report = ReportLines(f.ReportPath());
+  const int second = static_cast<int>(report.indexOf(
+      QStringLiteral("DXF File  : ") + QDir::toNativeSeparators(f.drawings + "/b.dxf")));
+  QVERIFY2(second > 0, qPrintable(report.join('\n')));
+  QVERIFY(report[second + 1].startsWith(QStringLiteral("Data File : ")));
+  QCOMPARE(report[second + 2], QString());
+  QCOMPARE(report[second + 3], QString());
+  QCOMPARE(report[second + 4], QStringLiteral("*** Process canceled by user ***"));
+  QVERIFY(!report.join('\n').contains(QLatin1String("c.dxf")));
+  QVERIFY(!QFile::exists(f.out + QStringLiteral("/c.txt")));
+  // The first file is complete: its summary lines came before the second file's block.
+  QVERIFY(report.mid(0, second).filter(QStringLiteral(" Points : 20 ")).size() == 1);
+}
+
+void RunButtonTest::outputErrorShowsBoxAndKeepsWindowUsable() {
+  RunFixture f;
+  QVERIFY(f.LoadShippedDefaults());
+  f.AddDrawing(QStringLiteral("site_plan.dxf"), ExampleDrawing("site_plan.dxf"));
+  f.SelectAll();
+  f.Child<QRadioButton>("rep1")->click();
+  QVERIFY(QDir(f.out).removeRecursively());
+
+  f.boxes.Answer({QMessageBox::Ok});
+  f.Run();
+  QCOMPARE(f.boxes.seen.size(), std::size_t{1});
+  QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Critical);
+  QCOMPARE(f.boxes.seen[0].title, QStringLiteral("Corvane 2.0"));
+  QVERIFY2(f.boxes.seen[0].text.contains(QLatin1String("site_plan.txt")),
+           qPrintable(f.boxes.seen[0].text));
+  QVERIFY(f.window.isEnabled());
+  QVERIFY(f.Child<QPushButton>("BitBtn3")->isEnabled());
+  QVERIFY(!f.progress.isVisible());
+  // The report gathered so far is kept and shown.
+  const QStringList report = ReportLines(f.ReportPath());
+  QVERIFY(report.filter(QStringLiteral("*** Error, ")).size() >= 1);
+  QCOMPARE(f.opened.size(), std::size_t{1});
+
+  // The window is usable again: with the folder back, the next run goes through.
+  QVERIFY(QDir().mkpath(f.out));
+  f.Run();
+  QCOMPARE(f.boxes.seen.size(), std::size_t{1});
+  QVERIFY(QFile::exists(f.out + QStringLiteral("/site_plan.txt")));
+}
+
+void RunButtonTest::reportThatCannotBeWrittenIsNotOpened() {
+  RunFixture f;
+  QVERIFY(f.LoadShippedDefaults());
+  f.AddDrawing(QStringLiteral("site_plan.dxf"), ExampleDrawing("site_plan.dxf"));
+  f.SelectAll();
+  f.Child<QRadioButton>("rep1")->click();
+  QVERIFY(WriteBytes(f.ReportPath(), "old report\r\n"));
+  QVERIFY(QFile::setPermissions(f.ReportPath(), QFile::ReadOwner | QFile::ReadGroup));
+
+  f.boxes.Answer({QMessageBox::Ok});
+  f.Run();
+  QCOMPARE(f.boxes.seen.size(), std::size_t{1});
+  QVERIFY2(f.boxes.seen[0].text.startsWith(QStringLiteral("Cannot create file \"")),
+           qPrintable(f.boxes.seen[0].text));
+  QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Critical);
+  QCOMPARE(f.opened.size(), std::size_t{0});
+  QCOMPARE(ReadBytes(f.ReportPath()), QByteArray("old report\r\n"));
+  QVERIFY(QFile::exists(f.out + QStringLiteral("/site_plan.txt")));
+}
+
+void RunButtonTest::refusedRunShowsErrorBox() {
+  RunFixture f;
+  QVERIFY(f.LoadShippedDefaults());
+  f.AddDrawing(QStringLiteral("site_plan.dxf"), ExampleDrawing("site_plan.dxf"));
+  f.SelectAll();
+  f.Edit("Edit12")->setText(QStringLiteral("../txt"));
+
+  f.boxes.Answer({QMessageBox::Ok});
+  f.Run();
+  QCOMPARE(f.boxes.seen.size(), std::size_t{1});
+  QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Critical);
+  QVERIFY2(f.boxes.seen[0].text.contains(QLatin1String("../txt")),
+           qPrintable(f.boxes.seen[0].text));
+  QVERIFY(!QFile::exists(f.ReportPath()));
+  QCOMPARE(QDir(f.out).entryList(QDir::Files).size(), 0);
+  QVERIFY(f.window.isEnabled());
+}
+
+void RunButtonTest::rowsWithoutFieldCodesAreRefusedWithInformation() {
+  RunFixture f;
+  // A hand-edited field-name list whose names begin with lower-case letters: ticked rows that
+  // export nothing.
+  LookupLists edited = f.lists;
+  for (std::string& name : edited.fieldNames) name[0] = static_cast<char>(name[0] - 'A' + 'a');
+  f.window.FillLists(edited);
+  QVERIFY(f.LoadShippedDefaults());
+  f.AddDrawing(QStringLiteral("site_plan.dxf"), ExampleDrawing("site_plan.dxf"));
+  f.SelectAll();
+
+  f.boxes.Answer({QMessageBox::Ok});
+  f.Run();
+  QCOMPARE(f.boxes.seen.size(), std::size_t{1});
+  QCOMPARE(f.boxes.seen[0].text, QString::fromLatin1(kSelectDataMessage));
+  QCOMPARE(f.boxes.seen[0].title, QStringLiteral("Information"));
+  QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Information);
+  QVERIFY(!QFile::exists(f.ReportPath()));
+}
+
+QTEST_MAIN(RunButtonTest)
+#include "run_button_test.moc"
