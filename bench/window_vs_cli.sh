@@ -41,7 +41,7 @@ for i in $(seq "$runs"); do
   sync
   /usr/bin/time -f "%e" -o "$work/time.txt" \
     ./build-release/bench/window_convert "$work/all.crv" "$work/window-in" "$work/out-window" \
-    >"$work/window.txt"
+    >"$work/window.txt" 2>>"$work/window-stderr.txt"
   window_times+=("$(cat "$work/time.txt")")
   window_runs+=("$(awk '/^window run:/ { print $3 }' "$work/window.txt")")
   echo "run $i: cli ${cli_times[-1]} s, window ${window_times[-1]} s (its run ${window_runs[-1]} s)"
