@@ -47,7 +47,7 @@ mkdir -p "$out"
 
 if [ "$help_images" = 1 ]; then
   # A fixed, readable folder: its path shows in the pictures the repository keeps.
-  work=/tmp/corvane
+  work=/var/tmp/corvane
   rm -rf "$work"
   mkdir -p "$work"
 else
