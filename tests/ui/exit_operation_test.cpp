@@ -55,6 +55,28 @@ struct ProgramAtWork : StartedProgram {
   int terminated = 0;
 };
 
+// A settings store that refuses every write, as a registry key that could not be opened does.
+class RefusingStore : public SettingsStore {
+ public:
+  bool ReadBool(std::string_view, bool&, std::string& error) override { return Refuse(error); }
+  bool ReadText(std::string_view, std::string&, std::string& error) override {
+    return Refuse(error);
+  }
+  bool WriteBool(std::string_view name, bool, std::string& error) override {
+    error = "Failed to set data for '" + std::string(name) + "'";
+    return false;
+  }
+  bool WriteText(std::string_view name, std::string_view, std::string& error) override {
+    return WriteBool(name, false, error);
+  }
+
+ private:
+  static bool Refuse(std::string& error) {
+    error = "unexpected read";
+    return false;
+  }
+};
+
 }  // namespace
 
 class ExitOperationTest : public QObject {
@@ -109,6 +131,17 @@ class ExitOperationTest : public QObject {
     QVERIFY(p.dialogs.isEmpty());
     p.ExpectFoldersWritten();
     QCOMPARE(uitest::ReadBytes(p.Program("configurations/survey.crv")), shipped);
+  }
+
+  void FoldersThatCannotBeRememberedAreReportedAndTheProgramStillEnds() {
+    ProgramAtWork p;
+    QVERIFY(p.started && p.movedOn);
+    RefusingStore refusing;
+    QCOMPARE(RunExitOperation(*p.form1, refusing, [&p] { ++p.terminated; }), ExitOutcome::kEnded);
+    QCOMPARE(p.boxes.seen.size(), std::size_t{2});
+    QCOMPARE(p.boxes.seen[0].text, QStringLiteral("Failed to set data for 'dxfpath'."));
+    QCOMPARE(p.boxes.seen[1].text, QStringLiteral("Failed to set data for 'destpath'."));
+    QCOMPARE(p.terminated, 1);
   }
 
   void DefaultsTakenAtStartUpAreOfferedForSavingAtExit() {
