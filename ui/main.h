@@ -20,7 +20,6 @@
 #include "engine/conversion_run.h"
 
 class QFileIconProvider;
-class QLineEdit;
 class QFileSystemModel;
 class QListWidget;
 class QMenu;
@@ -107,7 +106,8 @@ class TForm1 : public QWidget {
   void ShowConfigInWindow();
   // Reads `path` (full path, system 8-bit encoding) into the working record and SavedConfig
   // and shows it; the setting "config" and Label19 get the file name. A refused or unreadable
-  // file is reported in the error box naming the file, and nothing changes. True when accepted.
+  // file is reported in an error box (naming the file, except for the designed message of a
+  // file with another signature), and nothing changes. True when accepted.
   bool LoadConfigFile(const std::string& path);
   // Asks for a file and writes the working record to it; Label19, "config" and SavedConfig then
   // follow. False when the dialog was cancelled or nothing could be written (error box shown).
