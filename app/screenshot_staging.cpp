@@ -6,6 +6,7 @@
 #include <QTreeView>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QTimer>
 #include <QVariant>
@@ -32,6 +33,20 @@ void StageForScreenshot(const QString& mode, QWidget& mainWindow, TForm2& progre
     if (mode == QLatin1String("options")) {
       if (QObject* pages = mainWindow.findChild<QObject*>(QStringLiteral("PageControl1")))
         pages->setProperty("currentIndex", 1);
+    } else if (mode == QLatin1String("custom")) {
+      // The custom data row, ticked and current, so its settings page is shown and live.
+      if (auto* fields = mainWindow.findChild<QListWidget*>(QStringLiteral("listechoix1"))) {
+        const QList<QListWidgetItem*> rows = fields->findItems(QStringLiteral("Custom data"),
+                                                               Qt::MatchFixedString);
+        if (!rows.isEmpty()) {
+          rows.first()->setCheckState(Qt::Checked);
+          fields->setCurrentItem(rows.first());
+        }
+      }
+      if (auto* items = mainWindow.findChild<QListWidget*>(QStringLiteral("listechoix2"))) {
+        for (int row = 0; row < items->count() && row < 3; ++row)
+          items->item(row)->setCheckState(Qt::Checked);
+      }
     } else if (mode == QLatin1String("progress")) {
       mainWindow.setEnabled(false);
       progress.setEnabled(true);

@@ -3,10 +3,12 @@
 # own in a temporary folder (never the user's) whose DXF folder is a temporary copy of examples/.
 #
 #   tools/screenshots.sh [OUTPUT_FOLDER]        default: build/screenshots/
+#   tools/screenshots.sh --help-images          the pictures the repository keeps: those of the
+#                                               help page (data/help/) and docs/window.png
 #
 # Saves main.png (the main window as it starts), options.png (its options page), progress.png
-# (the progress window part way through a drawing), hint.png (the hint balloon of the "Lines"
-# option c5) and folder.png (the destination-folder dialog with the home folder chosen).
+# (the progress window part way through a drawing), custom.png (the custom data settings), hint.png (the hint balloon of the "Lines"
+# option c5) and folder.png (the destination-folder dialog with the destination folder chosen).
 # States that clicks cannot reach without a window manager are staged by the program itself
 # through the environment variable CORVANE_SCREENSHOT=main|options|progress|hint|folder (with
 # CORVANE_SCREENSHOT_HINT=<control name> for the balloon, CORVANE_SCREENSHOT_FOLDER=<path> for the
@@ -14,7 +16,13 @@
 # from the X server like any screenshot.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-out="${1:-build/screenshots}"
+help_images=0
+if [ "${1:-}" = "--help-images" ]; then
+  help_images=1
+  out=data/help
+else
+  out="${1:-build/screenshots}"
+fi
 
 packages=(xvfb xauth xdotool imagemagick x11-utils)
 missing=()
@@ -37,7 +45,14 @@ else
 fi
 mkdir -p "$out"
 
-work="$(mktemp -d)"
+if [ "$help_images" = 1 ]; then
+  # A fixed, readable folder: its path shows in the pictures the repository keeps.
+  work=/var/tmp/corvane
+  rm -rf "$work"
+  mkdir -p "$work"
+else
+  work="$(mktemp -d)"
+fi
 xvfb_pid=""
 cleanup() {
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
@@ -49,6 +64,7 @@ trap cleanup EXIT
 mkdir -p "$work/config/Tessoran" "$work/runtime" "$work/drawings" "$work/data"
 chmod 700 "$work/runtime"
 cp examples/*.dxf "$work/drawings/"
+# The pictures show the drawings folder, not the settings and runtime folders beside it.
 cat > "$work/config/Tessoran/corvane2.conf" <<INI
 [General]
 showtips=1
@@ -75,7 +91,7 @@ shoot() {
   local mode="$1"
   local log="$work/$mode.log"
   DISPLAY=":$display" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
-    QT_QPA_PLATFORM=xcb CORVANE_SCREENSHOT="$mode" ./build/corvane >"$log" 2>&1 &
+    QT_QPA_PLATFORM=xcb CORVANE_SCREENSHOT="$mode" CORVANE_SCREENSHOT_FOLDER="$work/data" ./build/corvane >"$log" 2>&1 &
   local pid=$!
   for _ in $(seq 100); do
     grep -q '^staged$' "$log" && break
@@ -95,6 +111,16 @@ shoot() {
   wait "$pid" 2>/dev/null || true
 }
 
-for mode in main options progress hint folder; do
+for mode in main options custom progress hint folder; do
   shoot "$mode"
 done
+
+if [ "$help_images" = 1 ]; then
+  # Fewer colours keep the committed pictures small; the window's flat colours survive it.
+  for picture in "$out"/*.png; do
+    convert "$picture" -colors 128 "PNG8:$picture"
+  done
+  mkdir -p docs
+  cp "$out/main.png" docs/window.png
+  echo "Saved docs/window.png"
+fi

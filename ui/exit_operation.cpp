@@ -1,0 +1,48 @@
+#include "ui/exit_operation.h"
+
+#include <QLineEdit>
+#include <memory>
+
+#include "config/settings_store.h"
+#include "ui/main.h"
+#include "ui/startup.h"
+
+namespace corvane {
+
+ExitOutcome RunExitOperation(TForm1& form1, SettingsStore& store,
+                             const std::function<void()>& terminate) {
+  // A run disables the main window for as long as it lasts; leaving then would pull the
+  // configuration and the open files from under it.
+  if (!form1.isEnabled()) return ExitOutcome::kRefusedDuringRun;
+  if (!form1.ConfirmSaveIfChanged()) return ExitOutcome::kStayed;
+
+  // A folder that cannot be remembered costs the user a click at the next start, not the exit.
+  std::string error;
+  if (!store.WriteText(kSettingDxfPath, form1.SelectedFolderPath().toLocal8Bit().toStdString(),
+                       error)) {
+    ShowErrorBox(error, &form1);
+  }
+  error.clear();
+  const auto* destination = form1.findChild<QLineEdit*>(QStringLiteral("Edit1"));
+  const std::string destPath = destination ? destination->text().toLocal8Bit().toStdString() : "";
+  if (!store.WriteText(kSettingDestPath, destPath, error)) ShowErrorBox(error, &form1);
+
+  form1.AllowClose();
+  if (terminate) terminate();
+  return ExitOutcome::kEnded;
+}
+
+void ConnectExitOperation(TForm1& form1, SettingsStore& store, std::function<void()> terminate) {
+  auto busy = std::make_shared<bool>(false);
+  QObject::connect(
+      &form1, &TForm1::ExitRequested, &form1,
+      [&form1, &store, terminate = std::move(terminate), busy] {
+        if (*busy) return;
+        *busy = true;
+        RunExitOperation(form1, store, terminate);
+        *busy = false;
+      },
+      Qt::QueuedConnection);
+}
+
+}  // namespace corvane

@@ -1,0 +1,179 @@
+#include "ui/load_startup_state.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <clocale>
+
+#include "config/crv_file.h"
+#include "config/export_config.h"
+#include "config/file_io.h"
+#include "config/lookup_lists.h"
+#include "config/program_paths.h"
+#include "ui/hints.h"
+#include "ui/main.h"
+#include "ui/qsettings_store.h"
+#include "ui/run_button.h"
+
+namespace corvane {
+namespace {
+
+QString FromPath(const std::string& path) {
+  return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+template <typename Widget>
+Widget* Control(TForm1& form1, const char* name) {
+  return form1.findChild<Widget*>(QString::fromLatin1(name));
+}
+
+// A text setting; one that cannot be read is reported and repaired with its default.
+std::string ReadTextSetting(StartupParts& parts, const char* name) {
+  std::string value, error;
+  if (parts.store.ReadText(name, value, error)) return value;
+  ShowErrorBox(error, &parts.form1);
+  error.clear();
+  if (!parts.store.WriteDefault(name, parts.defaults.homeFolder, parts.defaults.configName,
+                                error)) {
+    ShowErrorBox(error, &parts.form1);
+  }
+  return name == std::string(kSettingConfig) ? parts.defaults.configName
+                                             : parts.defaults.homeFolder;
+}
+
+bool ReadBool(StartupParts& parts, const char* name) {
+  return ReadBoolSetting(parts.store, name, parts.defaults,
+                         [&parts](const std::string& text) { ShowErrorBox(text, &parts.form1); });
+}
+
+// The remembered DXF folder. A folder that is gone (a removed stick, a renamed project) is
+// reported, and the home folder takes its place so the window still lists something.
+void RestoreDxfFolder(StartupParts& parts) {
+  const QString saved = FromPath(ReadTextSetting(parts, kSettingDxfPath));
+  // An empty value remembers no folder: nothing to report.
+  if (!saved.isEmpty() && parts.form1.SelectFolder(saved)) return;
+  if (!saved.isEmpty()) {
+    ShowErrorBox("Error setting path: \"" + saved.toLocal8Bit().toStdString() + "\"",
+                 &parts.form1);
+  }
+  if (!parts.form1.SelectFolder(FromPath(parts.defaults.homeFolder))) {
+    parts.form1.SelectFolder(QDir::rootPath());
+  }
+}
+
+// Without the three lists and the defaults nothing can be shown or converted.
+bool LoadFilesTheProgramNeeds(StartupParts& parts, LookupLists& lists) {
+  const ErrorSink report = [&parts](const std::string& text) {
+    ShowErrorBox(text, &parts.form1);
+  };
+  if (!LoadListsOrReport(parts.programFolder, lists, report)) return false;
+  const std::string defaultPath = DefaultConfigPath(parts.programFolder);
+  if (!QFileInfo(FromPath(defaultPath)).isFile()) {
+    report(CannotOpenMessage(defaultPath, "The default configuration is missing"));
+    return false;
+  }
+  return true;
+}
+
+// Said after the file's own message, which does not always name it.
+void ReportUnusableDefaults(StartupParts& parts) {
+  ShowErrorBox("The default configuration \"" + DefaultConfigPath(parts.programFolder) +
+                   "\" cannot be used, the program cannot go on",
+               &parts.form1);
+}
+
+// The record must be valid for the window to work, even when the file the settings name was
+// refused: the defaults are taken without a second notice, and the setting "config" keeps the
+// refused name so the next start reports it again until the user saves or loads a file.
+bool TakeDefaultsQuietly(StartupParts& parts) {
+  TExportConfig& saved = parts.form1.SavedConfig();
+  const std::string defaultPath = DefaultConfigPath(parts.programFolder);
+  const ConfigFileResult read =
+      ReadConfigFile(defaultPath, parts.form1.WorkingConfig(), saved);
+  if (!read.accepted) {
+    ShowErrorBox(read.message, &parts.form1);
+    ReportUnusableDefaults(parts);
+    return false;
+  }
+  parts.form1.ShowConfigInWindow();
+  parts.form1.ShowConfigName(QStringLiteral("None"));
+  InvalidateSavedConfig(saved);
+  return true;
+}
+
+bool TakeDefaultsWithNotice(StartupParts& parts, const std::string& configPath) {
+  ShowInformationBox(ConfigNotFoundText(configPath), &parts.form1);
+  if (!parts.form1.LoadConfigFile(DefaultConfigPath(parts.programFolder))) {
+    ReportUnusableDefaults(parts);
+    return false;
+  }
+  std::string error;
+  if (!parts.store.WriteText(kSettingConfig, "none", error)) ShowErrorBox(error, &parts.form1);
+  parts.form1.ShowConfigName(QStringLiteral("None"));
+  InvalidateSavedConfig(parts.form1.SavedConfig());
+  return true;
+}
+
+}  // namespace
+
+QString ConfigNotFoundText(const std::string& configPath) {
+  return QStringLiteral("Configuration file \"") + FromPath(configPath) +
+         QStringLiteral("\" not found, default values will be used.");
+}
+
+StartupOutcome LoadStartupState(StartupParts& parts) {
+  TForm1& form1 = parts.form1;
+
+  // Coordinates are written with a point whatever the user's regional settings; Qt set the
+  // C library's locale from the environment when the application started.
+  std::setlocale(LC_NUMERIC, "C");
+
+  const ErrorSink report = [&form1](const std::string& text) { ShowErrorBox(text, &form1); };
+  EnsureSettingsStore(parts.store, parts.defaults, report);
+
+  Control<QCheckBox>(form1, "shelptips")->setChecked(ReadBool(parts, kSettingShowTips));
+  parts.hints.SetEnabled(ReadBool(parts, kSettingShowTips));
+
+  const bool showLog = ReadBool(parts, kSettingShowLog);
+  Control<QRadioButton>(form1, showLog ? "rep1" : "rep3")->setChecked(true);
+
+  RestoreDxfFolder(parts);
+  Control<QLineEdit>(form1, "Edit1")->setText(FromPath(ReadTextSetting(parts, kSettingDestPath)));
+
+  if (ReadBool(parts, kSettingLocked)) {
+    form1.LockAction();
+  } else {
+    form1.UnlockAction();
+  }
+  Control<QCheckBox>(form1, "autosel")->setChecked(ReadBool(parts, kSettingAutoSel));
+
+  form1.SetProgramFolder(parts.programFolder);
+  form1.SetConfigFolder(ConfigFolder(parts.programFolder));
+  form1.SetReportPath(ReportPath(parts.programFolder));
+  if (parts.progress) form1.SetProgressWindow(parts.progress);
+  const std::string configPath =
+      ConfigPath(parts.programFolder, ReadTextSetting(parts, kSettingConfig));
+
+  LookupLists lists;
+  if (!LoadFilesTheProgramNeeds(parts, lists)) return StartupOutcome::kCannotRun;
+  parts.hints.SetHintLines(lists.hints);
+  form1.FillLists(lists);
+
+  if (QFileInfo(FromPath(configPath)).isFile()) {
+    // A refused file has shown its own message; the defaults then keep the window usable.
+    if (!form1.LoadConfigFile(configPath) && !TakeDefaultsQuietly(parts)) {
+      return StartupOutcome::kCannotRun;
+    }
+  } else if (!TakeDefaultsWithNotice(parts, configPath)) {
+    return StartupOutcome::kCannotRun;
+  }
+
+  Control<QStackedWidget>(form1, "PageControl1")->setCurrentIndex(0);
+  return StartupOutcome::kReady;
+}
+
+}  // namespace corvane
