@@ -13,7 +13,7 @@ ExitOutcome RunExitOperation(TForm1& form1, SettingsStore& store,
                              const std::function<void()>& terminate) {
   // A run disables the main window for as long as it lasts; leaving then would pull the
   // configuration and the open files from under it.
-  if (!form1.isEnabled()) return ExitOutcome::kRefusedDuringRun;
+  if (form1.RunActive()) return ExitOutcome::kRefusedDuringRun;
   if (!form1.ConfirmSaveIfChanged()) return ExitOutcome::kStayed;
 
   // A folder that cannot be remembered costs the user a click at the next start, not the exit.

@@ -96,6 +96,8 @@ class TForm1 : public QWidget {
 
   // Whether the run opens its report when it ends; set by `rep1` and `rep3`.
   bool ShowReport() const { return showReport_; }
+  // True while the run button's conversion runs (the window's own event loop turns meanwhile).
+  bool RunActive() const { return runActive_; }
 
   // ---- configuration (main_config.cpp) ----
   // Copies the field lists' order and ticks, the entity boxes and the signature into the
@@ -208,6 +210,7 @@ class TForm1 : public QWidget {
   bool showReport_ = false;
   bool reportChosen_ = false;
   bool closeAllowed_ = false;
+  bool runActive_ = false;
   bool firstShowDone_ = false;
   // Set while the program itself rewrites list rows, so the rows' change signals do not run
   // the click behaviours half-way through.

@@ -73,7 +73,13 @@ void TForm1::RunButtonClicked() {
     progress_ = ownProgress_.get();
   }
   RunResult result;
+  struct ActiveWhileInScope {
+    bool& flag;
+    explicit ActiveWhileInScope(bool& f) : flag(f) { flag = true; }
+    ~ActiveWhileInScope() { flag = false; }
+  };
   try {
+    const ActiveWhileInScope active(runActive_);
     result = RunWithProgress(*progress_, this, working_, request);
   } catch (const std::exception& e) {
     // Nothing may leave an event handler: the run ends with the error box, and no report.

@@ -151,6 +151,7 @@ RunResult RunWithProgress(TForm2& progress, QWidget* mainWindow, const TExportCo
   RunResult result;
   std::exception_ptr failure;
   std::atomic<bool> workerDone{false};
+  QEventLoop loop;
   std::thread worker([&] {
     try {
       result = RunConversion(config, request, observer);
@@ -158,9 +159,11 @@ RunResult RunWithProgress(TForm2& progress, QWidget* mainWindow, const TExportCo
       failure = std::current_exception();
     }
     workerDone.store(true, std::memory_order_release);
+    // Wake the window's loop at once rather than at its next look: a short run must not wait
+    // out the polling interval. Queued, so it runs on the window's thread inside loop.exec().
+    QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
   });
 
-  QEventLoop loop;
   QTimer poll;
   unsigned seenText = 0;
   QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
