@@ -301,9 +301,21 @@ bool TForm1::SelectFolder(const QString& path) {
   if (path.isEmpty() || !info.isDir()) return false;
   const QModelIndex index = folderModel_->index(info.absoluteFilePath());
   if (!index.isValid()) return false;
+  for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent()) {
+    ui_->sh1->expand(parent);
+  }
   ui_->sh1->setCurrentIndex(index);
   ui_->sh1->scrollTo(index);
   ui_->sh1->expand(index);
+  // The model reads folders in the background: rows above the folder may arrive later and push it
+  // out of view, so it is brought into view again as each parent finishes loading.
+  const QPersistentModelIndex selected(index);
+  QObject::disconnect(keepInView_);
+  keepInView_ = QObject::connect(folderModel_, &QFileSystemModel::directoryLoaded, this, [this, selected] {
+    if (selected.isValid() && ui_->sh1->currentIndex() == selected) {
+      ui_->sh1->scrollTo(selected, QAbstractItemView::PositionAtCenter);
+    }
+  });
   return true;
 }
 

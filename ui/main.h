@@ -211,6 +211,7 @@ class TForm1 : public QWidget {
   bool reportChosen_ = false;
   bool closeAllowed_ = false;
   bool runActive_ = false;
+  QMetaObject::Connection keepInView_;  // brings the folder chosen by SelectFolder into view
   bool firstShowDone_ = false;
   // Set while the program itself rewrites list rows, so the rows' change signals do not run
   // the click behaviours half-way through.
