@@ -24,19 +24,7 @@ else
   out="${1:-build/screenshots}"
 fi
 
-packages=(xvfb xauth xdotool imagemagick x11-utils)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -qq \
-    --no-install-recommends "${missing[@]}"
-fi
+bash scripts/setup.sh xvfb xauth xdotool imagemagick x11-utils
 
 if [ -f build/build.ninja ]; then
   cmake --build build -j 2 --target corvane
