@@ -133,9 +133,9 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
       onlyInputs = true;
       continue;
     }
-    auto nextValue = [&](const OptionSpec& spec, std::string& into) -> bool {
+    auto nextValue = [&](const OptionSpec& known, std::string& into) -> bool {
       if (i + 1 >= args.size()) {
-        error = "option " + Shown(spec) + " needs a value";
+        error = "option " + Shown(known) + " needs a value";
         return false;
       }
       into = args[++i];
@@ -144,44 +144,44 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
     if (a.rfind("--", 0) == 0) {
       const std::size_t eq = a.find('=');
       const std::string name = a.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
-      const OptionSpec* spec = FindLong(name);
-      if (spec == nullptr) {
+      const OptionSpec* known = FindLong(name);
+      if (known == nullptr) {
         error = "unknown option --" + name;
         return std::nullopt;
       }
       std::string value;
-      if (spec->takes == Takes::kNothing) {
+      if (known->takes == Takes::kNothing) {
         if (eq != std::string::npos) {
-          error = "option " + Shown(*spec) + " takes no value";
+          error = "option " + Shown(*known) + " takes no value";
           return std::nullopt;
         }
       } else if (eq != std::string::npos) {
         value = a.substr(eq + 1);
-      } else if (!nextValue(*spec, value)) {
+      } else if (!nextValue(*known, value)) {
         return std::nullopt;
       }
-      if (!Apply(*spec, value, o, error)) return std::nullopt;
+      if (!Apply(*known, value, o, error)) return std::nullopt;
       continue;
     }
     // A bundle of short options: flags, then at most one option with a value, which takes the
     // rest of the bundle or the next argument.
     for (std::size_t k = 1; k < a.size(); ++k) {
-      const OptionSpec* spec = FindShort(a[k]);
-      if (spec == nullptr) {
+      const OptionSpec* known = FindShort(a[k]);
+      if (known == nullptr) {
         error = std::string("unknown option -") + a[k];
         return std::nullopt;
       }
       std::string value;
-      if (spec->takes == Takes::kValue) {
+      if (known->takes == Takes::kValue) {
         if (k + 1 < a.size()) {
           value = a.substr(k + 1);
-        } else if (!nextValue(*spec, value)) {
+        } else if (!nextValue(*known, value)) {
           return std::nullopt;
         }
-        if (!Apply(*spec, value, o, error)) return std::nullopt;
+        if (!Apply(*known, value, o, error)) return std::nullopt;
         break;
       }
-      if (!Apply(*spec, value, o, error)) return std::nullopt;
+      if (!Apply(*known, value, o, error)) return std::nullopt;
     }
   }
   const bool needsInput = !o.help && !o.version && !o.showConfig && o.saveConfigPath.empty();
