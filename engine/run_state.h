@@ -14,6 +14,7 @@
 
 #include "config/export_config.h"
 #include "engine/block_filter.h"
+#include "engine/data_line_plan.h"
 #include "engine/errors.h"
 
 namespace corvane {
@@ -38,9 +39,10 @@ struct RunSettings {
   std::vector<std::string> hintLines;          // report labels at line 2*i
   // What one data line can take: lineRoom bytes besides its entity texts, and each entity text up
   // to textCopies times (a hand-edited field-name list can repeat the custom field). Set by
-  // SizeDataLines from the fields and custom items.
+  // PrepareDataLines from the fields and custom items, with the line's plan.
   std::size_t lineRoom = 0;
   std::size_t textCopies = 0;
+  LinePlan linePlan;
 };
 
 // A value an entity reader keeps while it consumes an entity. The text is copied out of the
