@@ -8,6 +8,7 @@
 #include "engine/format_coordinate.h"
 #include "engine/format_coordinate_plain.h"
 #include "engine/report_text.h"
+#include "engine/short_copy.h"
 
 namespace corvane {
 
@@ -16,6 +17,14 @@ namespace {
 constexpr std::size_t kNumberRoom = 24;  // PutNumber's bound
 
 inline char* PutNumber(char* p, std::int64_t value) {
+  // Sequence numbers are mostly a digit or two.
+  if (static_cast<std::uint64_t>(value) < 10) {
+    *p = static_cast<char>('0' + value);
+    return p + 1;
+  }
+  if (static_cast<std::uint64_t>(value) <= 0xFFFFFFFFu) {
+    return std::to_chars(p, p + 24, static_cast<std::uint32_t>(value)).ptr;  // 32-bit division is cheaper
+  }
   return std::to_chars(p, p + 24, value).ptr;
 }
 
@@ -196,30 +205,12 @@ inline char* PutFixed(char* p, const char* piece, std::uint32_t length) {
   return p + length;
 }
 
-// An entity text, read only within its bounds: two overlapping moves of a fixed size for the short
-// ones that make up nearly all of them.
 inline char* PutText(char* p, std::string_view s) {
-  const std::size_t n = s.size();
-  const char* src = s.data();
-  if (n >= 8) {
-    if (n > 16) {
-      std::memcpy(p, src, n);
-    } else {
-      std::memcpy(p, src, 8);
-      std::memcpy(p + n - 8, src + n - 8, 8);
-    }
-  } else if (n >= 4) {
-    std::memcpy(p, src, 4);
-    std::memcpy(p + n - 4, src + n - 4, 4);
-  } else if (n > 0) {
-    p[0] = src[0];
-    p[n / 2] = src[n / 2];
-    p[n - 1] = src[n - 1];
-  }
-  return p + n;
+  CopyShort(p, s.data(), s.size());
+  return p + s.size();
 }
 
-inline char* PutPlanCoordinate(char* p, CoordText text, int decimals) {
+CORVANE_COORDINATE_INLINE char* PutPlanCoordinate(char* p, CoordText text, int decimals) {
   // A missing coordinate group means 0 in DXF.
   const std::string_view value = text.text.empty() ? std::string_view("0") : text.text;
   const int n = FormatCoordinateInline(value, decimals, p);

@@ -11,26 +11,10 @@
 #include "engine/format_coordinate.h"
 #include "engine/format_coordinate_layout.h"
 #include "engine/format_coordinate_scan.h"
+#include "engine/short_copy.h"
 
 namespace corvane {
 namespace coordinate_detail {
-
-// Copies n bytes (at most 32), reading only [src, src + n): two overlapping moves of a fixed size
-// instead of a library call sized at run time.
-CORVANE_COORDINATE_INLINE void CopyUpTo32(char* dst, const char* src, std::size_t n) {
-  if (n >= 16) {
-    std::memcpy(dst, src, 16);
-    std::memcpy(dst + n - 16, src + n - 16, 16);
-  } else if (n >= 8) {
-    std::memcpy(dst, src, 8);
-    std::memcpy(dst + n - 8, src + n - 8, 8);
-  } else if (n >= 4) {
-    std::memcpy(dst, src, 4);
-    std::memcpy(dst + n - 4, src + n - 4, 4);
-  } else {
-    for (std::size_t i = 0; i < n; ++i) dst[i] = src[i];
-  }
-}
 
 // The text DXF writers emit: an optional sign, 1 to 13 integer digits without a leading zero (or a
 // single "0"), and optionally "." and fraction digits, at most 18 digits in all, nothing else. Such a
@@ -63,12 +47,12 @@ CORVANE_COORDINATE_INLINE int FormatPlain(std::string_view text, int decimals, c
   if (decimals > 0) {
     const std::ptrdiff_t copied = std::min<std::ptrdiff_t>(fraction_count, decimals);
     const std::ptrdiff_t taken = int_end != end ? int_count + 1 + copied : int_count;
-    CopyUpTo32(digits, p, static_cast<std::size_t>(taken));
+    CopyShort(digits, p, static_cast<std::size_t>(taken));
     digits[int_count] = '.';  // the text may have no point at all
     std::memset(digits + int_count + 1 + copied, '0', 16);
     length = int_count + 1 + decimals;
   } else {
-    CopyUpTo32(digits, p, static_cast<std::size_t>(int_count));
+    CopyShort(digits, p, static_cast<std::size_t>(int_count));
   }
   if (fraction_count > decimals && int_end[1 + decimals] >= '5') {
     char* q = digits + length - 1;

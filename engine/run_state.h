@@ -16,6 +16,7 @@
 #include "engine/block_filter.h"
 #include "engine/data_line_plan.h"
 #include "engine/errors.h"
+#include "engine/short_copy.h"
 
 namespace corvane {
 
@@ -54,13 +55,7 @@ class ValueSlot {
   ValueSlot() : data_(std::make_unique<char[]>(64)), capacity_(64) {}
   void Set(std::string_view value, std::uint64_t line) {
     if (value.size() > capacity_) Grow(value.size());
-    char* to = data_.get();
-    // Values are mostly a few bytes: a plain loop beats a library call for those.
-    if (value.size() <= 32) {
-      for (std::size_t i = 0; i < value.size(); ++i) to[i] = value[i];
-    } else {
-      std::memcpy(to, value.data(), value.size());
-    }
+    CopyShort(data_.get(), value.data(), value.size());
     size_ = value.size();
     line_ = line;
   }
