@@ -47,12 +47,12 @@ CORVANE_COORDINATE_INLINE int FormatPlain(std::string_view text, int decimals, c
   if (decimals > 0) {
     const std::ptrdiff_t copied = std::min<std::ptrdiff_t>(fraction_count, decimals);
     const std::ptrdiff_t taken = int_end != end ? int_count + 1 + copied : int_count;
-    CopyShort(digits, p, static_cast<std::size_t>(taken));
+    CopyAtMost32(digits, p, static_cast<std::size_t>(taken));
     digits[int_count] = '.';  // the text may have no point at all
     std::memset(digits + int_count + 1 + copied, '0', 16);
     length = int_count + 1 + decimals;
   } else {
-    CopyShort(digits, p, static_cast<std::size_t>(int_count));
+    CopyAtMost32(digits, p, static_cast<std::size_t>(int_count));
   }
   if (fraction_count > decimals && int_end[1 + decimals] >= '5') {
     char* q = digits + length - 1;
