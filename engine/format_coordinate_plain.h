@@ -4,6 +4,8 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstddef>
 #include <cstring>
 #include <string_view>
@@ -15,6 +17,12 @@
 
 namespace corvane {
 namespace coordinate_detail {
+
+// Bit i set where byte i of `bytes` is not '0'..'9'.
+CORVANE_COORDINATE_INLINE std::uint32_t NonDigitMask(std::uint64_t bytes) {
+  // Gathers the high bit of every byte into the top byte, byte i to bit i.
+  return static_cast<std::uint32_t>(((NonDigitBytes(bytes) >> 7) * 0x0102040810204080ULL) >> 56);
+}
 
 // The text DXF writers emit: an optional sign, 1 to 13 integer digits without a leading zero (or a
 // single "0"), and optionally "." and fraction digits, at most 18 digits in all, nothing else. Such a
@@ -28,18 +36,38 @@ CORVANE_COORDINATE_INLINE int FormatPlain(std::string_view text, int decimals, c
   if (p == end) return -1;
   const bool negative = *p == '-';
   if (negative || *p == '+') ++p;
-  const char* const int_end = SkipDigits(p, text.data(), end);
+  const char* int_end;
+  std::ptrdiff_t fraction_count = 0;
+  const std::ptrdiff_t n = end - p;
+  if (std::endian::native == std::endian::little && n >= 8 && n <= 16) {
+    // Most coordinates ("5028.750000"): the first and the last eight bytes, overlapping, classified
+    // at once; the one byte that is not a digit must be the point.
+    std::uint64_t head, tail;
+    std::memcpy(&head, p, 8);
+    std::memcpy(&tail, end - 8, 8);
+    const std::uint32_t stops = NonDigitMask(head) | (NonDigitMask(tail) << (n - 8));
+    if (stops == 0) {
+      int_end = end;
+    } else {
+      if ((stops & (stops - 1)) != 0) return -1;
+      const int point = std::countr_zero(stops);
+      if (p[point] != '.') return -1;
+      int_end = p + point;
+      fraction_count = n - point - 1;
+    }
+  } else {
+    int_end = SkipDigits(p, text.data(), end);
+    if (int_end != end) {
+      if (*int_end != '.') return -1;
+      const char* const fraction_end = SkipDigits(int_end + 1, text.data(), end);
+      if (fraction_end != end) return -1;
+      fraction_count = fraction_end - (int_end + 1);
+    }
+  }
   const std::ptrdiff_t int_count = int_end - p;
   if (int_count < 1 || int_count > 13 || (*p == '0' && int_count > 1)) return -1;
   const bool int_zero = *p == '0';
   if (!int_zero && int_count + decimals > kKeptDigits) return -1;
-  std::ptrdiff_t fraction_count = 0;
-  if (int_end != end) {
-    if (*int_end != '.') return -1;
-    const char* const fraction_end = SkipDigits(int_end + 1, text.data(), end);
-    if (fraction_end != end) return -1;
-    fraction_count = fraction_end - (int_end + 1);
-  }
   if (int_count + fraction_count > kValueDigits) return -1;
 
   char* const digits = out + (negative ? 1 : 0);
