@@ -138,6 +138,7 @@ struct Result {
   bool valid = true;  // the scan found a usable ENTITIES line
   std::string error;  // the text of a FileConversionError
   bool truncated = false;
+  std::uint64_t outOfStepLine = 0;
   std::array<std::int64_t, 17> counts{};
   std::string data;
 };
@@ -156,6 +157,7 @@ Result ConvertInMemory(std::string_view text, const RunSettings& run, std::size_
       r.error = e.what();
     }
     r.truncated = state.endedInsideEntity;
+    r.outOfStepLine = state.outOfStepLine;
     r.counts = state.EntityCounts;
     out.Close();
   }
@@ -166,6 +168,7 @@ Result ConvertInMemory(std::string_view text, const RunSettings& run, std::size_
 void Compare(const Result& a, const Result& b, const char* what) {
   if (a.data != b.data) Fail(what, a.data, b.data);
   if (a.valid != b.valid || a.error != b.error) Fail(what, a.error, b.error);
+  if (a.outOfStepLine != b.outOfStepLine) Fail(what, "the first line out of step differs");
   if (a.error.empty() && a.valid && (a.truncated != b.truncated || a.counts != b.counts)) {
     Fail(what, "counts or truncation differ");
   }
@@ -186,10 +189,14 @@ class QuietObserver : public RunObserver {
 // The report lines ConvertFile gives for a result of the in-memory loop.
 std::vector<std::string> ExpectedLines(const Result& r, const RunSettings& run, const std::string& dataPath) {
   std::vector<std::string> lines{"Data File : " + dataPath, ""};
+  const std::string outOfStep =
+      "*** Error, the group codes are out of step at line " + std::to_string(r.outOfStepLine) + " ***";
   if (!r.valid) {
     lines.push_back("*** Error, not a valid DXF file ***");
+    if (r.outOfStepLine != 0) lines.push_back(outOfStep);
     return lines;
   }
+  if (r.outOfStepLine != 0) lines.push_back(outOfStep);
   if (!r.error.empty()) {
     lines.push_back("*** Error, " + r.error + " ***");
     return lines;
@@ -246,7 +253,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (fileValid != small.valid) Fail("the file and the in-memory conversion disagree on the ENTITIES section");
   const std::vector<std::string> expected = ExpectedLines(small, everything, scratch.data);
   if (outcome.lines != expected) Fail("report lines differ", Joined(outcome.lines), Joined(expected));
-  if (outcome.hadError != (!small.valid || !small.error.empty() || small.truncated)) Fail("error flag");
+  if (outcome.hadError != (!small.valid || !small.error.empty() || small.truncated || small.outOfStepLine != 0)) {
+    Fail("error flag");
+  }
 
   if ((size & 1) != 0) {
     const Result variantWhole = ConvertInMemory(text, variant, kReadBlockSize, scratch.data);
