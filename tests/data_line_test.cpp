@@ -107,7 +107,6 @@ class Random {
     if (Pick(4) != 0) s += "." + Text(20, "0123456789999");
     return s;
   }
-  std::uint64_t Next() { return engine_(); }
 
  private:
   std::mt19937_64 engine_;
@@ -119,8 +118,7 @@ class Random {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wstringop-overflow"
 #endif
-// A configuration as the fuzz target draws them, with field rows that may repeat a field or name
-// none of the five.
+// A configuration drawn at random, with field rows that may repeat a field or name none of the five.
 RunSettings RandomRun(Random& random, RunRequest& request) {
   TExportConfig c = test::TestConfig(true);
   c.NumberPrefix.assign(random.Text(50));
@@ -154,6 +152,43 @@ RunSettings RandomRun(Random& random, RunRequest& request) {
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
 #endif
+
+// The two configurations the conversion fuzzer runs: everything ticked with prefixes and counters
+// near the 32-bit limit, and a variant that forces Z and writes the custom field twice.
+std::vector<RunSettings> FuzzerRuns(RunRequest& request) {
+  TExportConfig c = test::TestConfig(true);
+  c.FieldSeparator.assign(";");
+  for (int k = 0; k < kCustomItemCount; ++k) {
+    c.CustomOrder[k] = k;
+    c.CustomChecked[k] = 1;
+  }
+  c.NumberPrefix.assign("P");
+  c.XPrefix.assign("x=");
+  c.YPrefix.assign("y=");
+  c.ZPrefix.assign("z=");
+  c.CustomPrefix.assign("[");
+  c.CustomSeparator.assign("|");
+  c.CustomLabel.assign("label");
+  c.StartNumber = 2147483600;
+  c.SequenceStart = 2147483640;
+  c.EntityNumberStart = 2147483000;
+  c.XDecimals = 3;
+  c.YDecimals = 14;
+  c.ZDecimals = 0;
+  c.ForcedZValue.assign("0");
+  request.fieldRows = {{"Number", true}, {"X Coord.", true}, {"Y Coord.", true}, {"Z Coord.", true},
+                       {"Custom data", true}};
+  std::vector<RunSettings> runs{PrepareRunSettings(c, request)};
+  c.ForceZ = 1;
+  c.ForcedZValue.assign("-1.5");
+  c.XDecimals = 0;
+  c.YDecimals = 7;
+  c.ZDecimals = 2;
+  c.FieldSeparator.assign("");
+  request.fieldRows.push_back({"Custom data", true});
+  runs.push_back(PrepareRunSettings(c, request));
+  return runs;
+}
 
 PointTexts RandomPoint(Random& random) {
   static const char* const kNames[] = {"POINT", "LINE", "2DPOLYLINE", "3DFACE", "LWPOLYLINE"};
@@ -203,8 +238,9 @@ TEST(DataLine, AgreesWithTheRulesOverRandomConfigurations) {
   Random random(20261207);
   RunRequest request = test::RequestFor(test::TestConfig(true), {});
   int failures = 0, lines = 0;
+  const std::vector<RunSettings> fuzzerRuns = FuzzerRuns(request);
   for (int round = 0; round < 4000; ++round) {
-    const RunSettings run = RandomRun(random, request);
+    const RunSettings run = round < 200 ? fuzzerRuns[round % 2] : RandomRun(random, request);
     std::vector<PointTexts> points;
     for (int k = 0, n = 1 + random.Pick(6); k < n; ++k) points.push_back(RandomPoint(random));
 
