@@ -14,7 +14,8 @@ namespace corvane {
 
 namespace {
 
-constexpr std::size_t kNumberRoom = 24;  // PutNumber's bound
+constexpr std::size_t kNumberRoom = 24;  // the bound of PutNumber and CounterText::Put
+static_assert(CounterText::kRoom <= kNumberRoom);
 
 inline char* PutNumber(char* p, std::int64_t value) {
   // Sequence numbers are mostly a digit or two.
@@ -233,7 +234,7 @@ void WriteDataLine(FileState& file, CoordText XText, CoordText YText, CoordText 
     p = PutFixed(p, fixed + step.fixedOffset, step.fixedLength);
     switch (step.value) {
       case LineValue::kNothing: break;
-      case LineValue::kPointNumber: p = PutNumber(p, file.PointNumber++); break;
+      case LineValue::kPointNumber: p = file.pointNumberText.Put(p, file.PointNumber++); break;
       case LineValue::kX: p = PutPlanCoordinate(p, XText, step.decimals); break;
       case LineValue::kY: p = PutPlanCoordinate(p, YText, step.decimals); break;
       case LineValue::kZ: p = PutPlanCoordinate(p, ZText, step.decimals); break;
@@ -244,7 +245,7 @@ void WriteDataLine(FileState& file, CoordText XText, CoordText YText, CoordText 
       case LineValue::kBlockName: p = PutText(p, BlockName); break;
       case LineValue::kTextValue: p = PutText(p, TextValue); break;
       case LineValue::kSequenceNumber: p = PutNumber(p, file.SequenceNumber++); break;
-      case LineValue::kEntityNumber: p = PutNumber(p, file.EntityNumber); break;
+      case LineValue::kEntityNumber: p = file.entityNumberText.Put(p, file.EntityNumber); break;
     }
   }
   file.out.Commit(static_cast<std::size_t>(p - start));

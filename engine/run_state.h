@@ -14,6 +14,7 @@
 
 #include "config/export_config.h"
 #include "engine/block_filter.h"
+#include "engine/counter_text.h"
 #include "engine/data_line_plan.h"
 #include "engine/errors.h"
 #include "engine/short_copy.h"
@@ -112,6 +113,9 @@ struct FileState {
   std::int64_t PointNumber = 0;
   std::int64_t SequenceNumber = 0;
   std::int64_t EntityNumber = 0;
+  // Their texts as the data lines last wrote them.
+  CounterText pointNumberText;
+  CounterText entityNumberText;
   std::array<std::int64_t, 17> EntityCounts{};
 
   LinePhase phase = LinePhase::kCode;

@@ -290,5 +290,46 @@ TEST(DataLine, AForcedZValueThatIsNotANumberFailsTheLineOnlyWhenZIsWritten) {
   EXPECT_EQ(composed.text, "1.000\r\n");
 }
 
+// The point and entity numbers keep their text from line to line and move it on in place: across
+// every carry into a new digit, from negative to positive, and after jumps back and forth.
+TEST(DataLine, NumbersStayRightAcrossCarriesAndJumps) {
+  test::TempDir dir;
+  TExportConfig c = test::TestConfig(true);
+  RunRequest request = test::RequestFor(c, {});
+  request.fieldRows = {{"Number", true}, {"Custom data", true}};
+  c.CustomOrder[0] = 7;
+  c.CustomChecked[0] = 1;
+  c.CustomChecked[1] = 0;
+  for (std::int32_t start : {-12, -1, 0, 7, 95, 995, 999990, 2147483640}) {
+    c.StartNumber = start;
+    c.EntityNumberStart = start;
+    const RunSettings run = PrepareRunSettings(c, request);
+    ASSERT_EQ(run.SelectedCustomItems, std::vector<int>{7});
+    const PointTexts point{"1", "2", "3", "h", "L", "POINT", "", ""};
+    // Every entity here has one point, so both numbers move on by one per line.
+    const Composed composed = Compose(run, std::vector<PointTexts>(30, point), dir.File("n.txt"));
+    std::string expected;
+    for (std::int64_t k = 0; k < 30; ++k) expected += std::to_string(start + k) + "," + std::to_string(start + k) + "\r\n";
+    EXPECT_EQ(composed.text, expected) << "from " << start;
+  }
+
+  // Entity numbers that stay, jump back and jump ahead between lines.
+  RunSettings run = PrepareRunSettings(c, request);
+  std::FILE* file = std::fopen(dir.File("j.txt").c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  LineReader noInput(std::string_view{});
+  DataFileWriter writer(file, dir.File("j.txt"));
+  FileState state(run, noInput, writer);
+  std::string expected;
+  std::int64_t pointNumber = c.StartNumber;
+  for (std::int64_t entity : {9, 9, 10, 10, 3, 99, 100, -5, -4, 1000000, 999999, 1000000}) {
+    state.EntityNumber = entity;
+    WriteDataLine(state, CoordText{"1", 1}, CoordText{"2", 2}, CoordText{"3", 3}, "h", "L", "POINT", "", "");
+    expected += std::to_string(pointNumber++) + "," + std::to_string(entity) + "\r\n";
+  }
+  writer.Close();
+  EXPECT_EQ(test::ReadFile(dir.File("j.txt")), expected);
+}
+
 }  // namespace
 }  // namespace corvane
