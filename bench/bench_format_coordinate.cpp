@@ -1,15 +1,14 @@
-// Time per FormatCoordinate call on texts as DXF writers emit them. Prints ns/call for each text and
-// for a shuffled mix; the best of several rounds is reported, so a busy machine only makes it slower.
+// Time per FormatCoordinate call on texts as DXF writers emit them, one benchmark per text and one
+// for a shuffled mix, through the function the engine calls and through the inline plain route.
+#include <benchmark/benchmark.h>
+
 #include <algorithm>
-#include <charconv>
-#include <chrono>
-#include <cstdint>
-#include <cstdio>
 #include <random>
 #include <string_view>
 #include <vector>
 
 #include "engine/format_coordinate.h"
+#include "engine/format_coordinate_plain.h"
 
 namespace {
 
@@ -25,48 +24,36 @@ constexpr Sample kSamples[] = {
     {"123456789.12345678", 6}, {"1.2345678901234567E+15", 2},
 };
 
-std::uint64_t g_sink = 0;
-
-// Nanoseconds per call over `inputs`, best of several rounds.
-double NanosecondsPerCall(const std::vector<Sample>& inputs) {
-  constexpr int kRounds = 9;
-  constexpr int kPasses = 2000;
+template <int (*kFormat)(std::string_view, int, char*)>
+void FormatOne(benchmark::State& state) {
+  const Sample& s = kSamples[state.range(0)];
+  state.SetLabel(std::string(s.text));
   char out[corvane::kMaxCoordinateText];
-  double best = 1e30;
-  for (int round = 0; round < kRounds; ++round) {
-    const auto start = std::chrono::steady_clock::now();
-    std::uint64_t sum = 0;
-    for (int pass = 0; pass < kPasses; ++pass) {
-      for (const Sample& s : inputs) {
-        sum += static_cast<std::uint64_t>(corvane::FormatCoordinate(s.text, s.decimals, out));
-        sum += static_cast<unsigned char>(out[0]);
-      }
-    }
-    const auto stop = std::chrono::steady_clock::now();
-    g_sink += sum;
-    best = std::min(best, std::chrono::duration<double, std::nano>(stop - start).count() /
-                              (static_cast<double>(kPasses) * static_cast<double>(inputs.size())));
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(kFormat(s.text, s.decimals, out));
+    benchmark::ClobberMemory();
   }
-  return best;
 }
 
-void Report(std::string_view label, double ns) {
-  char number[32];
-  const char* end = std::to_chars(number, number + sizeof number, ns, std::chars_format::fixed, 1).ptr;
-  std::printf("%-34.*s %.*s ns/call\n", static_cast<int>(label.size()), label.data(),
-              static_cast<int>(end - number), number);
+template <int (*kFormat)(std::string_view, int, char*)>
+void FormatMix(benchmark::State& state) {
+  std::vector<Sample> mix;
+  for (std::size_t i = 0; i < 1024; ++i) mix.push_back(kSamples[i % std::size(kSamples)]);
+  std::shuffle(mix.begin(), mix.end(), std::mt19937(1));
+  char out[corvane::kMaxCoordinateText];
+  for (auto _ : state) {
+    for (const Sample& s : mix) benchmark::DoNotOptimize(kFormat(s.text, s.decimals, out));
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(mix.size()));
 }
+
+int Inline(std::string_view text, int decimals, char* out) {
+  return corvane::FormatCoordinateInline(text, decimals, out);
+}
+
+BENCHMARK(FormatOne<corvane::FormatCoordinate>)->DenseRange(0, std::size(kSamples) - 1);
+BENCHMARK(FormatMix<corvane::FormatCoordinate>);
+BENCHMARK(FormatMix<Inline>);
 
 }  // namespace
-
-int main() {
-  constexpr std::size_t kInputs = 1024;
-  for (const Sample& s : kSamples) Report(s.text, NanosecondsPerCall(std::vector<Sample>(kInputs, s)));
-
-  std::vector<Sample> mix;
-  for (std::size_t i = 0; i < kInputs; ++i) mix.push_back(kSamples[i % std::size(kSamples)]);
-  std::shuffle(mix.begin(), mix.end(), std::mt19937(1));
-  Report("shuffled mix of all", NanosecondsPerCall(mix));
-  std::printf("(checksum %llu)\n", static_cast<unsigned long long>(g_sink));
-  return 0;
-}

@@ -238,7 +238,7 @@ RunSettings PrepareRunSettings(const TExportConfig& config, const RunRequest& re
   run.customSeparator = std::string(config.CustomSeparator.view());
   run.hintLines = request.hintLines;
   run.HeaderLine = BuildHeaderLine(run, request.customItemNames);
-  SizeDataLines(run);
+  PrepareDataLines(run);
   return run;
 }
 

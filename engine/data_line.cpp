@@ -6,25 +6,26 @@
 
 #include "engine/data_file_writer.h"
 #include "engine/format_coordinate.h"
+#include "engine/format_coordinate_plain.h"
 #include "engine/report_text.h"
+#include "engine/short_copy.h"
 
 namespace corvane {
 
 namespace {
 
-constexpr std::size_t kNumberRoom = 24;  // PutNumber's bound
-
-inline char* Put(char* p, std::string_view s) {
-  // Most pieces are a few bytes long: a plain loop beats a library call for those.
-  if (s.size() <= 16) {
-    for (char c : s) *p++ = c;
-    return p;
-  }
-  std::memcpy(p, s.data(), s.size());
-  return p + s.size();
-}
+constexpr std::size_t kNumberRoom = 24;  // the bound of PutNumber and CounterText::Put
+static_assert(CounterText::kRoom <= kNumberRoom);
 
 inline char* PutNumber(char* p, std::int64_t value) {
+  // Sequence numbers are mostly a digit or two.
+  if (static_cast<std::uint64_t>(value) < 10) {
+    *p = static_cast<char>('0' + value);
+    return p + 1;
+  }
+  if (static_cast<std::uint64_t>(value) <= 0xFFFFFFFFu) {
+    return std::to_chars(p, p + 24, static_cast<std::uint32_t>(value)).ptr;  // 32-bit division is cheaper
+  }
   return std::to_chars(p, p + 24, value).ptr;
 }
 
@@ -36,14 +37,6 @@ inline char* PutNumber(char* p, std::int64_t value) {
     message = QuoteForReport(text.text) + " in line " + std::to_string(text.line) + " is not a number";
   }
   throw FileConversionError{std::move(message)};
-}
-
-inline char* PutCoordinate(char* p, CoordText text, int decimals, bool forced) {
-  // A missing coordinate group means 0 in DXF.
-  const std::string_view value = text.text.empty() ? std::string_view("0") : text.text;
-  const int n = FormatCoordinate(value, decimals, p);
-  if (n < 0) ThrowNotANumber(text, forced);
-  return p + n;
 }
 
 }  // namespace
@@ -76,105 +69,185 @@ std::string BuildHeaderLine(const RunSettings& run, const std::vector<std::strin
   return line;
 }
 
-void SizeDataLines(RunSettings& run) {
+namespace {
+
+// Builds the plan: fixed text gathers until a value is due, which closes a step.
+class PlanBuilder {
+ public:
+  explicit PlanBuilder(LinePlan& plan) : plan_(plan) {
+    plan_.steps.clear();
+    plan_.fixed.clear();
+  }
+  void Fixed(std::string_view text) { plan_.fixed += text; }
+  void Value(LineValue value, int decimals = 0) {
+    LineStep step;
+    step.fixedOffset = static_cast<std::uint32_t>(pieceStart_);
+    step.fixedLength = static_cast<std::uint32_t>(plan_.fixed.size() - pieceStart_);
+    step.value = value;
+    step.decimals = static_cast<std::uint8_t>(std::clamp(decimals, 0, 14));
+    plan_.steps.push_back(step);
+    pieceStart_ = plan_.fixed.size();
+  }
+  void Finish() {
+    Fixed("\r\n");
+    Value(LineValue::kNothing);
+    plan_.fixed.append(LinePlan::kFixedSlack, '\0');
+  }
+
+ private:
+  LinePlan& plan_;
+  std::size_t pieceStart_ = 0;
+};
+
+constexpr LineValue kEntityTextValues[5] = {LineValue::kEntityName, LineValue::kLayer, LineValue::kHandle,
+                                            LineValue::kBlockName, LineValue::kTextValue};
+
+void PlanCustomField(const RunSettings& run, PlanBuilder& plan) {
   const TExportConfig& cfg = run.config;
-  constexpr std::size_t kPrefix = decltype(cfg.NumberPrefix)::kCapacity;
-  // One custom field: its prefix, and per item a separator and the item; the entity texts (items 0
-  // to 4) are counted apart, by how often the most repeated one is ticked.
-  std::size_t customRoom = kPrefix;
-  int textTimes[5] = {};
+  plan.Fixed(cfg.CustomPrefix.view());
+  bool firstItem = true;
   for (int item : run.SelectedCustomItems) {
-    customRoom += run.customSeparator.size();
+    if (!firstItem) plan.Fixed(run.customSeparator);
+    firstItem = false;
     if (item >= 0 && item < 5) {
-      ++textTimes[item];
+      plan.Value(kEntityTextValues[item]);
     } else if (item == 5) {
-      customRoom += decltype(cfg.CustomLabel)::kCapacity;
-    } else {
-      customRoom += kNumberRoom;
+      plan.Fixed(cfg.CustomLabel.view());
+    } else if (item == 6) {
+      plan.Value(LineValue::kSequenceNumber);
+    } else if (item == 7) {
+      plan.Value(LineValue::kEntityNumber);
     }
   }
-  std::size_t customFields = 0;
-  std::size_t room = 2;  // CR LF
+}
+
+void PlanForcedZ(const TExportConfig& cfg, PlanBuilder& plan) {
+  // The same value on every line: formatted once. One that is not a number fails the first line
+  // that reaches it, as it would if it were formatted there.
+  const std::string_view forced = cfg.ForcedZValue.view();
+  char text[kMaxCoordinateText];
+  const int n = FormatCoordinate(forced.empty() ? std::string_view("0") : forced, cfg.ZDecimals, text);
+  if (n < 0) {
+    plan.Value(LineValue::kForcedZNotANumber);
+  } else {
+    plan.Fixed(std::string_view(text, static_cast<std::size_t>(n)));
+  }
+}
+
+}  // namespace
+
+void PrepareDataLines(RunSettings& run) {
+  const TExportConfig& cfg = run.config;
+  PlanBuilder plan(run.linePlan);
+  std::size_t room = 0;
+  bool firstField = true;
   for (FieldCode field : run.SelectedFields) {
-    room += run.fieldSeparator.size() + kPrefix;
+    if (!firstField) plan.Fixed(run.fieldSeparator);
+    firstField = false;
     switch (field) {
-      case FieldCode::kNumber: room += kNumberRoom; break;
-      // FormatCoordinate may use all of its output block, beyond the text it returns.
-      case FieldCode::kX:
-      case FieldCode::kY:
-      case FieldCode::kZ: room += kMaxCoordinateText; break;
-      case FieldCode::kCustom:
-        room += customRoom - kPrefix;
-        ++customFields;
+      case FieldCode::kNumber:
+        plan.Fixed(cfg.NumberPrefix.view());
+        plan.Value(LineValue::kPointNumber);
         break;
+      case FieldCode::kX:
+        plan.Fixed(cfg.XPrefix.view());
+        plan.Value(LineValue::kX, cfg.XDecimals);
+        break;
+      case FieldCode::kY:
+        plan.Fixed(cfg.YPrefix.view());
+        plan.Value(LineValue::kY, cfg.YDecimals);
+        break;
+      case FieldCode::kZ:
+        plan.Fixed(cfg.ZPrefix.view());
+        if (cfg.ForceZ) {
+          PlanForcedZ(cfg, plan);
+        } else {
+          plan.Value(LineValue::kZ, cfg.ZDecimals);
+        }
+        break;
+      case FieldCode::kCustom: PlanCustomField(run, plan); break;
+    }
+  }
+  plan.Finish();
+
+  // Room for a line: every fixed piece with its 16-byte overshoot, and each value at its largest;
+  // the entity texts are counted apart, by how often the most repeated one is written.
+  std::size_t textTimes[5] = {};
+  for (const LineStep& step : run.linePlan.steps) {
+    room += step.fixedLength + LinePlan::kFixedSlack;
+    switch (step.value) {
+      case LineValue::kPointNumber:
+      case LineValue::kSequenceNumber:
+      case LineValue::kEntityNumber: room += kNumberRoom; break;
+      // FormatCoordinate may use all of its output block, beyond the text it returns.
+      case LineValue::kX:
+      case LineValue::kY:
+      case LineValue::kZ: room += kMaxCoordinateText; break;
+      case LineValue::kEntityName: ++textTimes[0]; break;
+      case LineValue::kLayer: ++textTimes[1]; break;
+      case LineValue::kHandle: ++textTimes[2]; break;
+      case LineValue::kBlockName: ++textTimes[3]; break;
+      case LineValue::kTextValue: ++textTimes[4]; break;
+      case LineValue::kNothing:
+      case LineValue::kForcedZNotANumber: break;
     }
   }
   run.lineRoom = room;
-  run.textCopies = customFields * static_cast<std::size_t>(*std::max_element(textTimes, textTimes + 5));
+  run.textCopies = *std::max_element(textTimes, textTimes + 5);
 }
+
+namespace {
+
+// A fixed piece from the plan, in whole 16-byte moves: the plan's slack makes the reading safe, and
+// the line's room the writing.
+inline char* PutFixed(char* p, const char* piece, std::uint32_t length) {
+  std::memcpy(p, piece, 16);  // nearly every piece: a separator and a short prefix
+  for (std::uint32_t i = 16; i < length; i += 16) std::memcpy(p + i, piece + i, 16);
+  return p + length;
+}
+
+inline char* PutText(char* p, std::string_view s) {
+  CopyShort(p, s.data(), s.size());
+  return p + s.size();
+}
+
+CORVANE_COORDINATE_INLINE char* PutPlanCoordinate(char* p, CoordText text, int decimals) {
+  // A missing coordinate group means 0 in DXF.
+  const std::string_view value = text.text.empty() ? std::string_view("0") : text.text;
+  const int n = FormatCoordinateInline(value, decimals, p);
+  if (n < 0) ThrowNotANumber(text, false);
+  return p + n;
+}
+
+}  // namespace
 
 void WriteDataLine(FileState& file, CoordText XText, CoordText YText, CoordText ZText,
                    std::string_view Handle, std::string_view Layer, std::string_view EntityName,
                    std::string_view BlockName, std::string_view TextValue) {
   const RunSettings& run = file.run;
-  const TExportConfig& cfg = run.config;
   const std::size_t room = run.lineRoom + run.textCopies * (Handle.size() + Layer.size() + EntityName.size() +
                                                            BlockName.size() + TextValue.size());
   char* const start = file.out.Reserve(room);
   char* p = start;
-  bool firstField = true;
-  for (FieldCode field : run.SelectedFields) {
-    if (!firstField) p = Put(p, run.fieldSeparator);
-    firstField = false;
-    switch (field) {
-      case FieldCode::kNumber:
-        p = Put(p, cfg.NumberPrefix.view());
-        p = PutNumber(p, file.PointNumber);
-        ++file.PointNumber;
-        break;
-      case FieldCode::kX:
-        p = Put(p, cfg.XPrefix.view());
-        p = PutCoordinate(p, XText, cfg.XDecimals, false);
-        break;
-      case FieldCode::kY:
-        p = Put(p, cfg.YPrefix.view());
-        p = PutCoordinate(p, YText, cfg.YDecimals, false);
-        break;
-      case FieldCode::kZ:
-        p = Put(p, cfg.ZPrefix.view());
-        if (cfg.ForceZ) {
-          p = PutCoordinate(p, CoordText{cfg.ForcedZValue.view(), 0}, cfg.ZDecimals, true);
-        } else {
-          p = PutCoordinate(p, ZText, cfg.ZDecimals, false);
-        }
-        break;
-      case FieldCode::kCustom: {
-        p = Put(p, cfg.CustomPrefix.view());
-        bool firstItem = true;
-        for (int item : run.SelectedCustomItems) {
-          if (!firstItem) p = Put(p, run.customSeparator);
-          firstItem = false;
-          switch (item) {
-            case 0: p = Put(p, EntityName); break;
-            case 1: p = Put(p, Layer); break;
-            case 2: p = Put(p, Handle); break;
-            case 3: p = Put(p, BlockName); break;
-            case 4: p = Put(p, TextValue); break;
-            case 5: p = Put(p, cfg.CustomLabel.view()); break;
-            case 6:
-              p = PutNumber(p, file.SequenceNumber);
-              ++file.SequenceNumber;
-              break;
-            case 7: p = PutNumber(p, file.EntityNumber); break;
-            default: break;
-          }
-        }
-        break;
-      }
+  const char* const fixed = run.linePlan.fixed.data();
+  for (const LineStep& step : run.linePlan.steps) {
+    p = PutFixed(p, fixed + step.fixedOffset, step.fixedLength);
+    switch (step.value) {
+      case LineValue::kNothing: break;
+      case LineValue::kPointNumber: p = file.pointNumberText.Put(p, file.PointNumber++); break;
+      case LineValue::kX: p = PutPlanCoordinate(p, XText, step.decimals); break;
+      case LineValue::kY: p = PutPlanCoordinate(p, YText, step.decimals); break;
+      case LineValue::kZ: p = PutPlanCoordinate(p, ZText, step.decimals); break;
+      case LineValue::kForcedZNotANumber: ThrowNotANumber(CoordText{run.config.ForcedZValue.view(), 0}, true);
+      case LineValue::kEntityName: p = PutText(p, EntityName); break;
+      case LineValue::kLayer: p = PutText(p, Layer); break;
+      case LineValue::kHandle: p = PutText(p, Handle); break;
+      case LineValue::kBlockName: p = PutText(p, BlockName); break;
+      case LineValue::kTextValue: p = PutText(p, TextValue); break;
+      case LineValue::kSequenceNumber: p = PutNumber(p, file.SequenceNumber++); break;
+      case LineValue::kEntityNumber: p = file.entityNumberText.Put(p, file.EntityNumber); break;
     }
   }
-  *p++ = '\r';
-  *p++ = '\n';
   file.out.Commit(static_cast<std::size_t>(p - start));
 }
 

@@ -12,8 +12,9 @@ namespace corvane {
 // titled by the names of run.SelectedCustomItems. `customItemNames` is the custom-item list.
 std::string BuildHeaderLine(const RunSettings& run, const std::vector<std::string>& customItemNames);
 
-// Sets run.lineRoom and run.textCopies from the resolved fields and custom items and the separators.
-void SizeDataLines(RunSettings& run);
+// Lays out run.linePlan and sets run.lineRoom and run.textCopies from the resolved fields and custom
+// items, the separators and the configuration; once per run, before the first data line.
+void PrepareDataLines(RunSettings& run);
 
 // Composes one data line from the texts a reader collected and appends it, with CR LF, to the
 // file's data file. Throws FileConversionError when a selected coordinate is not a number.

@@ -9,6 +9,7 @@
 #include "engine/extended_text.h"
 #include "engine/format_coordinate_extended.h"
 #include "engine/format_coordinate_layout.h"
+#include "engine/format_coordinate_plain.h"
 #include "engine/format_coordinate_scan.h"
 
 namespace corvane {
@@ -52,6 +53,10 @@ bool ReadExtendedDigits(const ScanResult& scan, DecimalDigits& value) {
 
 template <bool kAlwaysExtended>
 int Format(std::string_view text, int decimals, char* out) {
+  if constexpr (!kAlwaysExtended) {
+    const int plain = FormatPlain(text, std::clamp(decimals, 0, kMaxDecimals), out);
+    if (plain >= 0) return plain;
+  }
   ScanResult scan = ScanDecimalText(text);
   if (scan.status == ScanStatus::kNotNumber) return -1;
   if (scan.status == ScanStatus::kNeedsExtended || (kAlwaysExtended && scan.value.count > 0)) {

@@ -14,7 +14,10 @@
 
 #include "config/export_config.h"
 #include "engine/block_filter.h"
+#include "engine/counter_text.h"
+#include "engine/data_line_plan.h"
 #include "engine/errors.h"
+#include "engine/short_copy.h"
 
 namespace corvane {
 
@@ -38,9 +41,10 @@ struct RunSettings {
   std::vector<std::string> hintLines;          // report labels at line 2*i
   // What one data line can take: lineRoom bytes besides its entity texts, and each entity text up
   // to textCopies times (a hand-edited field-name list can repeat the custom field). Set by
-  // SizeDataLines from the fields and custom items.
+  // PrepareDataLines from the fields and custom items, with the line's plan.
   std::size_t lineRoom = 0;
   std::size_t textCopies = 0;
+  LinePlan linePlan;
 };
 
 // A value an entity reader keeps while it consumes an entity. The text is copied out of the
@@ -52,13 +56,7 @@ class ValueSlot {
   ValueSlot() : data_(std::make_unique<char[]>(64)), capacity_(64) {}
   void Set(std::string_view value, std::uint64_t line) {
     if (value.size() > capacity_) Grow(value.size());
-    char* to = data_.get();
-    // Values are mostly a few bytes: a plain loop beats a library call for those.
-    if (value.size() <= 32) {
-      for (std::size_t i = 0; i < value.size(); ++i) to[i] = value[i];
-    } else {
-      std::memcpy(to, value.data(), value.size());
-    }
+    CopyShort(data_.get(), value.data(), value.size());
     size_ = value.size();
     line_ = line;
   }
@@ -115,6 +113,9 @@ struct FileState {
   std::int64_t PointNumber = 0;
   std::int64_t SequenceNumber = 0;
   std::int64_t EntityNumber = 0;
+  // Their texts as the data lines last wrote them.
+  CounterText pointNumberText;
+  CounterText entityNumberText;
   std::array<std::int64_t, 17> EntityCounts{};
 
   LinePhase phase = LinePhase::kCode;

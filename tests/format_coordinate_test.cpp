@@ -189,6 +189,39 @@ TEST(FormatCoordinate, AgreesWithTheReferenceOnRandomTexts) {
   }
 }
 
+// Texts as DXF writers emit them ("5028.750000", "-0.0004", "12."), where the formatter copies the
+// text's own digits: around every limit of that route (13 and 14 integer digits, 18 digits in all,
+// 14 places) and with runs of 9s that carry into a new first digit.
+TEST(FormatCoordinate, PlainTextsAgreeWithTheReference) {
+  std::mt19937_64 random(99);
+  auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  for (int i = 0; i < 200000; ++i) {
+    std::string text = std::array<const char*, 4>{"", "-", "+", "-"}[static_cast<std::size_t>(pick(4))];
+    const char* alphabet = pick(2) == 0 ? "09" : pick(2) == 0 ? "0459" : "0123456789";
+    const int alphabet_size = static_cast<int>(std::char_traits<char>::length(alphabet));
+    const int int_count = pick(4) == 0 ? 1 : 1 + pick(15);
+    for (int k = 0; k < int_count; ++k) text += alphabet[pick(alphabet_size)];
+    if (int_count > 1 && text.back() == '0' && pick(2) == 0) text.back() = '1';
+    if (pick(5) != 0) {
+      text += '.';
+      const int fraction_count = pick(21);
+      for (int k = 0; k < fraction_count; ++k) text += alphabet[pick(alphabet_size)];
+    }
+    const int decimals = pick(16);
+    ASSERT_EQ(Format(text, decimals), Reference(text, decimals)) << '"' << text << "\" with " << decimals;
+  }
+  ExpectAll({{"9.95", 1, "10.0"},
+                 {"-9999999999999.5", 0, "-10000000000000"},
+                 {"-0.0049", 2, "0.00"},
+                 {"-0.005", 2, "-0.01"},
+                 {"7", 3, "7.000"},
+                 {"7.", 2, "7.00"},
+                 {"+0.5", 0, "1"},
+                 {"1234567890123.45", 1, "1234567890123.5"},
+                 {"1234567890123.45", 2, "1234567890123.50"},
+                 {"1234567890123.4567", 3, "1234567890123.500"}});
+}
+
 TEST(FormatCoordinate, EighteenDigitTextsAreTheirOwnExtendedDigits) {
   // The fast path's premise, over the whole extended range: 18 digits survive the round trip.
   std::mt19937_64 random(7);

@@ -97,6 +97,21 @@ TEST(LineReader, AnyBlockSizeGivesTheSameLines) {
   }
 }
 
+TEST(LineReader, ALoneCrFarIntoABlockIsStillDropped) {
+  // LF text for a while, so the search for CRs has whole 16-byte steps to skip, then CRs.
+  std::mt19937 rng(11);
+  for (int round = 0; round < 300; ++round) {
+    std::string text;
+    for (int i = 0, n = static_cast<int>(rng() % 200); i < n; ++i) text += "ab\n 0"[rng() % 5];
+    text += (rng() % 2 == 0) ? "x\ry\n" : "x\r\ny\r";
+    for (int i = 0, n = static_cast<int>(rng() % 40); i < n; ++i) text += "a\n\r"[rng() % 3];
+    const auto expected = ReferenceLines(text);
+    for (std::size_t block : {1u, 7u, 16u, 64u, 4096u}) {
+      EXPECT_EQ(ReadAll(text, block), expected) << "block " << block << " text #" << round;
+    }
+  }
+}
+
 TEST(LineReader, LongLinesKeepTheirFirstMebibyte) {
   std::string text = "start\n" + std::string(kMaxLineLength + 1000, 'x') + "\r\nnext\n" +
                      std::string(kMaxLineLength, 'y') + "\nlast";
