@@ -87,7 +87,7 @@ jobs_speedup() {  # jobs_speedup LABEL FOLDER
   files=$(find "$folder" -name '*.dxf' | wc -l)
   speedup=$(awk -v a="$one" -v b="$two" 'BEGIN { printf "%.2f", (b > 0) ? a / b : 0 }')
   # The first line of a report holds the date; everything else must be the same bytes.
-  if diff -q <(tail -n +2 "$work/j1/report.log") <(tail -n +2 "$work/j2/report.log") >/dev/null &&
+  if diff -q <(tail -n +2 "$work/j1/report.log" | sed "s|/j1/|/jN/|") <(tail -n +2 "$work/j2/report.log" | sed "s|/j2/|/jN/|") >/dev/null &&
      diff -rq -x report.log "$work/j1" "$work/j2" >/dev/null; then
     same="identical outputs"
   else

@@ -30,22 +30,27 @@ bool IsSeparator(char c) { return c == '/' || c == kSeparator; }
 struct PlannedFile {
   std::string dxfPath;
   std::string dataPath;
+  FileTarget dxfTarget;
+  FileTarget dataTarget;
   // Earlier files of the run whose data file is the same file: this one waits for them, since
   // whichever of them creates it first keeps it.
   std::vector<std::size_t> sameDataFileBefore;
 };
 
-std::vector<PlannedFile> PlanFiles(const RunSettings& run, const RunRequest& request) {
+// Every path of the run is resolved once, here: a folder of thousands of small drawings must
+// not pay for it again and again before the first file starts.
+std::vector<PlannedFile> PlanFiles(const TExportConfig& config, const RunRequest& request) {
   std::vector<PlannedFile> plan;
   plan.reserve(request.files.size());
   FileTargetIndex dataFiles;
   for (const InputFile& file : request.files) {
     PlannedFile p;
     p.dxfPath = WithSeparator(file.dxfFolder) + file.name;
-    p.dataPath = DataFilePath(file.destFolder, file.name, run.config.FileExtension.view());
-    const FileTarget target = ResolveTarget(p.dataPath);
-    p.sameDataFileBefore = dataFiles.Find(target);
-    dataFiles.Add(target, plan.size());
+    p.dataPath = DataFilePath(file.destFolder, file.name, config.FileExtension.view());
+    p.dxfTarget = ResolveTarget(p.dxfPath);
+    p.dataTarget = ResolveTarget(p.dataPath);
+    p.sameDataFileBefore = dataFiles.Find(p.dataTarget);
+    dataFiles.Add(p.dataTarget, plan.size());
     plan.push_back(std::move(p));
   }
   return plan;
@@ -75,7 +80,7 @@ RunRefusal ErrorRefusal(std::string message) {
 
 // The report must not take the place of anything the run reads or writes, and its folder must
 // be there before hours of converting, not after.
-std::optional<RunRefusal> CheckReportPath(const TExportConfig& config, const RunRequest& request) {
+std::optional<RunRefusal> CheckReportPath(const RunRequest& request, const std::vector<PlannedFile>& plan) {
   if (request.reportPath.empty()) return std::nullopt;
   const std::string& path = request.reportPath;
   const FileTarget report = ResolveTarget(path);
@@ -92,17 +97,14 @@ std::optional<RunRefusal> CheckReportPath(const TExportConfig& config, const Run
       return ErrorRefusal("The report file \"" + path + "\" is the configuration file in use");
     }
   }
-  for (const InputFile& file : request.files) {
-    const std::string dxfPath = WithSeparator(file.dxfFolder) + file.name;
-    if (SameFile(report, ResolveTarget(dxfPath))) {
-      return ErrorRefusal("The report file \"" + path + "\" is the drawing \"" + dxfPath +
+  for (const PlannedFile& file : plan) {
+    if (SameFile(report, file.dxfTarget)) {
+      return ErrorRefusal("The report file \"" + path + "\" is the drawing \"" + file.dxfPath +
                           "\" of this run");
     }
-    const std::string dataPath =
-        DataFilePath(file.destFolder, file.name, config.FileExtension.view());
-    if (SameFile(report, ResolveTarget(dataPath))) {
-      return ErrorRefusal("The report file \"" + path + "\" is the data file of \"" + dxfPath +
-                          "\"");
+    if (SameFile(report, file.dataTarget)) {
+      return ErrorRefusal("The report file \"" + path + "\" is the data file of \"" +
+                          file.dxfPath + "\"");
     }
   }
   return std::nullopt;
@@ -242,7 +244,10 @@ RunSettings PrepareRunSettings(const TExportConfig& config, const RunRequest& re
   return run;
 }
 
-std::optional<RunRefusal> CheckRun(const TExportConfig& config, const RunRequest& request) {
+namespace {
+
+// The checks of a run that need no file system.
+std::optional<RunRefusal> CheckSettings(const TExportConfig& config, const RunRequest& request) {
   for (char c : config.FileExtension.view()) {
     const auto u = static_cast<unsigned char>(c);
     if (c == '/' || c == '\\' || c == ':' || u < 32 || u == 127) {
@@ -260,21 +265,32 @@ std::optional<RunRefusal> CheckRun(const TExportConfig& config, const RunRequest
     return ErrorRefusal("The hint list holds " + std::to_string(request.hintLines.size()) +
                         " lines; the report needs " + std::to_string(kHintLinesNeeded));
   }
-  return CheckReportPath(config, request);
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<RunRefusal> CheckRun(const TExportConfig& config, const RunRequest& request) {
+  if (auto refusal = CheckSettings(config, request)) return refusal;
+  return CheckReportPath(request, PlanFiles(config, request));
 }
 
 RunResult RunConversion(const TExportConfig& config, const RunRequest& request,
                         RunObserver& userObserver) {
   RunResult result;
-  if (auto refusal = CheckRun(config, request)) {
+  if (auto refusal = CheckSettings(config, request)) {
+    result.refusal = std::move(refusal);
+    return result;
+  }
+  const std::vector<PlannedFile> plan = PlanFiles(config, request);
+  if (auto refusal = CheckReportPath(request, plan)) {
     result.refusal = std::move(refusal);
     return result;
   }
   const RunSettings run = PrepareRunSettings(config, request);
-  const std::vector<PlannedFile> plan = PlanFiles(run, request);
 
   OutputGuard guard;
-  for (const PlannedFile& p : plan) guard.Protect(p.dxfPath, ProtectedKind::kDrawing);
+  for (const PlannedFile& p : plan) guard.Protect(p.dxfTarget, ProtectedKind::kDrawing);
   if (!request.reportPath.empty()) guard.Protect(request.reportPath, ProtectedKind::kReport);
   for (const std::string& config : request.configPaths) {
     guard.Protect(config, ProtectedKind::kConfiguration);

@@ -143,7 +143,10 @@ std::string NotARegularFileText(const std::string& dataPath) {
 }
 
 void OutputGuard::Protect(const std::string& path, ProtectedKind kind) {
-  FileTarget target = ResolveTarget(path);
+  Protect(ResolveTarget(path), kind);
+}
+
+void OutputGuard::Protect(FileTarget target, ProtectedKind kind) {
   std::lock_guard<std::mutex> lock(mutex_);
   AddLocked(std::move(target), kind);
 }
@@ -168,10 +171,11 @@ std::optional<ProtectedKind> OutputGuard::CheckLocked(const std::string& path,
 
 OpenedDataFile OutputGuard::OpenDataFile(const std::string& path) {
   OpenedDataFile result;
-  // One data file at a time: the check, the open and the record of what was written must not
-  // interleave with another job's, or two jobs could both take the same file.
-  std::lock_guard<std::mutex> lock(mutex_);
   const FileTarget before = ResolveTarget(path);
+  // One data file at a time: the check, the open and the record of what was written must not
+  // interleave with another job's, or two jobs could both take the same file. (Whatever changed
+  // between the resolving above and the open is caught by the identity check below.)
+  std::lock_guard<std::mutex> lock(mutex_);
   if (auto why = CheckLocked(path, before)) {
     result.refusal = DataFileRefusalText(path, *why);
     return result;

@@ -81,6 +81,7 @@ struct OpenedDataFile {
 class OutputGuard {
  public:
   void Protect(const std::string& path, ProtectedKind kind);
+  void Protect(FileTarget target, ProtectedKind kind);
 
   // What `target` would replace, if anything protected. A name ending in ".dxf" in any letter case
   // (as given or as reached) counts as a drawing.
