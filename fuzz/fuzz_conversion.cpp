@@ -33,10 +33,13 @@
 #include "engine/pairs.h"
 #include "engine/run_observer.h"
 #include "engine/run_state.h"
+#include "tests/fuzz_configurations.h"
 
 namespace {
 
 using namespace corvane;
+using fuzz_configurations::Everything;
+using fuzz_configurations::Variant;
 
 [[noreturn]] void Fail(const char* what, std::string_view a = {}, std::string_view b = {}) {
   std::fprintf(stderr, "conversion: %s\n  first:  %.*s\n  second: %.*s\n", what,
@@ -82,54 +85,6 @@ struct Scratch {
     std::filesystem::remove_all(folder, ec);
   }
 };
-
-TExportConfig Everything() {
-  TExportConfig c = ZeroConfig();
-  c.Signature.assign("CRV200");
-  c.FieldSeparator.assign(";");
-  c.FileExtension.assign("txt");
-  c.EntityMask = kAllEntityOptions & ~EntityBitValue(entity_bit::kThreePointsOnly);
-  for (int k = 0; k < kFieldCount; ++k) {
-    c.FieldOrder[k] = k;
-    c.FieldChecked[k] = 1;
-  }
-  for (int k = 0; k < kCustomItemCount; ++k) {
-    c.CustomOrder[k] = k;
-    c.CustomChecked[k] = 1;
-  }
-  c.NumberPrefix.assign("P");
-  c.XPrefix.assign("x=");
-  c.YPrefix.assign("y=");
-  c.ZPrefix.assign("z=");
-  c.CustomPrefix.assign("[");
-  c.CustomSeparator.assign("|");
-  c.CustomLabel.assign("label");
-  // Near the top of the 32-bit range, so the counters must go on past it.
-  c.StartNumber = 2147483600;
-  c.SequenceStart = 2147483640;
-  c.EntityNumberStart = 2147483000;
-  c.XDecimals = 3;
-  c.YDecimals = 14;
-  c.ZDecimals = 0;
-  c.ForcedZValue.assign("0");
-  c.IncludeHeader = 1;
-  return c;
-}
-
-TExportConfig Variant() {
-  TExportConfig c = Everything();
-  c.EntityMask = kAllEntityOptions & ~(EntityBitValue(entity_bit::kAdded2D) | EntityBitValue(entity_bit::kAdded3D) |
-                                       EntityBitValue(entity_bit::kFitPoints));
-  c.BlockNames.assign("A*,?B,,*X?");
-  c.ForceZ = 1;
-  c.ForcedZValue.assign("-1.5");
-  c.XDecimals = 0;
-  c.YDecimals = 7;
-  c.ZDecimals = 2;
-  c.FieldSeparator.assign("");
-  c.IncludeHeader = 0;
-  return c;
-}
 
 RunRequest RequestWith(std::vector<std::string> rowTexts) {
   RunRequest request;

@@ -22,6 +22,7 @@
 #include "engine/errors.h"
 #include "engine/format_coordinate_reference.h"
 #include "engine/line_reader.h"
+#include "tests/fuzz_configurations.h"
 #include "test_support.h"
 
 namespace corvane {
@@ -156,37 +157,11 @@ RunSettings RandomRun(Random& random, RunRequest& request) {
 // The two configurations the conversion fuzzer runs: everything ticked with prefixes and counters
 // near the 32-bit limit, and a variant that forces Z and writes the custom field twice.
 std::vector<RunSettings> FuzzerRuns(RunRequest& request) {
-  TExportConfig c = test::TestConfig(true);
-  c.FieldSeparator.assign(";");
-  for (int k = 0; k < kCustomItemCount; ++k) {
-    c.CustomOrder[k] = k;
-    c.CustomChecked[k] = 1;
-  }
-  c.NumberPrefix.assign("P");
-  c.XPrefix.assign("x=");
-  c.YPrefix.assign("y=");
-  c.ZPrefix.assign("z=");
-  c.CustomPrefix.assign("[");
-  c.CustomSeparator.assign("|");
-  c.CustomLabel.assign("label");
-  c.StartNumber = 2147483600;
-  c.SequenceStart = 2147483640;
-  c.EntityNumberStart = 2147483000;
-  c.XDecimals = 3;
-  c.YDecimals = 14;
-  c.ZDecimals = 0;
-  c.ForcedZValue.assign("0");
   request.fieldRows = {{"Number", true}, {"X Coord.", true}, {"Y Coord.", true}, {"Z Coord.", true},
                        {"Custom data", true}};
-  std::vector<RunSettings> runs{PrepareRunSettings(c, request)};
-  c.ForceZ = 1;
-  c.ForcedZValue.assign("-1.5");
-  c.XDecimals = 0;
-  c.YDecimals = 7;
-  c.ZDecimals = 2;
-  c.FieldSeparator.assign("");
+  std::vector<RunSettings> runs{PrepareRunSettings(fuzz_configurations::Everything(), request)};
   request.fieldRows.push_back({"Custom data", true});
-  runs.push_back(PrepareRunSettings(c, request));
+  runs.push_back(PrepareRunSettings(fuzz_configurations::Variant(), request));
   return runs;
 }
 
