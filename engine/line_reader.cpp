@@ -1,5 +1,6 @@
 #include "engine/line_reader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
@@ -48,6 +49,10 @@ std::size_t FindLoneCr(const char* buf, std::size_t from, std::size_t end) {
   return end;
 }
 
+// A cap of zero would hand out empty pieces of a line for ever; above the default it would only
+// cost memory.
+std::size_t ClampCap(std::size_t cap) { return std::clamp<std::size_t>(cap, 1, kMaxLineLength); }
+
 }  // namespace
 
 LineReader::LineReader(std::string_view text, std::size_t blockSize)
@@ -60,13 +65,15 @@ LineReader::LineReader(std::FILE* file, std::size_t blockSize)
   Allocate(nullptr);
 }
 
-LineReader::LineReader(std::string_view text, ByteBuffer& storage, std::size_t blockSize)
-    : memory_(text), block_size_(blockSize == 0 ? 1 : blockSize) {
+LineReader::LineReader(std::string_view text, ByteBuffer& storage, std::size_t blockSize,
+                       std::size_t maxLineLength)
+    : memory_(text), block_size_(blockSize == 0 ? 1 : blockSize), max_line_(ClampCap(maxLineLength)) {
   Allocate(&storage);
 }
 
-LineReader::LineReader(std::FILE* file, ByteBuffer& storage, std::size_t blockSize)
-    : file_(file), block_size_(blockSize == 0 ? 1 : blockSize) {
+LineReader::LineReader(std::FILE* file, ByteBuffer& storage, std::size_t blockSize,
+                       std::size_t maxLineLength)
+    : file_(file), block_size_(blockSize == 0 ? 1 : blockSize), max_line_(ClampCap(maxLineLength)) {
   Allocate(&storage);
 }
 
@@ -76,7 +83,7 @@ void LineReader::Allocate(ByteBuffer* shared) {
   // Room for a line cut at its maximum length plus one block behind it, and a byte of slack.
   // Only the bytes before end_ are ever judged; the slack behind them is read by the 16-byte
   // newline search and masked off, so reused memory needs no clearing.
-  capacity_ = kMaxLineLength + block_size_ + 1;
+  capacity_ = max_line_ + block_size_ + 1;
   buf_ = (shared != nullptr ? *shared : own_storage_).Reserve(capacity_ + kSlack);
 }
 
@@ -174,14 +181,14 @@ bool LineReader::NextSlow(std::string_view& line) {
       if (stop > begin_ && buf_[stop - 1] == '\r') --stop;
       line = std::string_view(buf_ + begin_, stop - begin_);
       begin_ = at + 1;
-      if (line.size() > kMaxLineLength) line = line.substr(0, kMaxLineLength);
+      if (line.size() > max_line_) line = line.substr(0, max_line_);
       break;
     }
     const std::size_t pending = clean_ - begin_;
-    if (pending >= kMaxLineLength) {
+    if (pending >= max_line_) {
       // Keep the first part; the rest of this line is skipped on the next read.
-      line = std::string_view(buf_ + begin_, kMaxLineLength);
-      begin_ += kMaxLineLength;
+      line = std::string_view(buf_ + begin_, max_line_);
+      begin_ += max_line_;
       skipping_long_ = true;
       break;
     }

@@ -1,10 +1,11 @@
 // The block-wise line reader against the line rules written out the slow, obvious way.
 //
-// Input: byte 0 picks the block size (low 7 bits: 0 the default block, otherwise 1 to 64 bytes, or
-// 1 to 64 times 1021 bytes in long-line mode) and, in its high bit, the long-line mode; byte 1 seeds the pattern of AtEnd() and Unread() calls; the rest is the
-// text. In long-line mode the first "@" of the text becomes a run of about kMaxLineLength bytes (its
-// exact length from byte 1), so the cap is met at any place relative to CRs, LFs and block ends.
-// Every input is read twice: from memory and from a FILE* over the same bytes.
+// Input: byte 0 picks the block size (low 7 bits: 0 the default block, otherwise 1 to 64 bytes)
+// and, in its high bit, the short-cap mode; byte 1 seeds the pattern of AtEnd() and Unread() calls;
+// the rest is the text. In short-cap mode the reader cuts lines at 1 to 64 bytes (from byte 1)
+// instead of a megabyte, and the first "@" of the text becomes a run of about that length, so the
+// cut is met at any place relative to CRs, LFs and block ends without building megabyte lines (the
+// real cap is met by the unit tests). Every input is read twice: from memory and from a FILE*.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -30,8 +31,8 @@ using corvane::LineReader;
 
 // The rules read straight off: the input stops at the first Ctrl-Z; LF ends a line; every CR is
 // dropped, as it either comes right before an LF (the terminator) or is a lone CR; an unterminated
-// last piece is a line when any byte of it is kept; a line keeps its first kMaxLineLength bytes.
-std::vector<std::string> ReferenceLines(std::string_view text) {
+// last piece is a line when any byte of it is kept; a line keeps its first `cap` bytes.
+std::vector<std::string> ReferenceLines(std::string_view text, std::size_t cap) {
   std::string_view rest = text.substr(0, text.find('\x1a'));
   std::vector<std::string> lines;
   while (!rest.empty()) {
@@ -43,7 +44,7 @@ std::vector<std::string> ReferenceLines(std::string_view text) {
       line.append(piece.substr(from, cr - from));
       from = cr + 1;
     }
-    if (line.size() > kMaxLineLength) line.resize(kMaxLineLength);
+    if (line.size() > cap) line.resize(cap);
     if (nl != std::string_view::npos || !line.empty()) lines.push_back(std::move(line));
     rest = nl == std::string_view::npos ? std::string_view() : rest.substr(nl + 1);
   }
@@ -94,19 +95,15 @@ void CheckReader(LineReader& reader, const std::vector<std::string>& expected, s
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
   const unsigned blockChoice = data[0] & 127u;
-  // A megabyte line per input would make every input slow; one first byte in 32 asks for one.
-  const bool longMode = data[0] >= 0xF8u;
-  // A long line read in tiny blocks costs a million refills; the run length and the text before it
-  // still put the cap anywhere relative to the block ends with blocks of about a kilobyte upwards.
-  const std::size_t step = longMode ? 1021 : 1;
-  const std::size_t block = blockChoice == 0 ? corvane::kReadBlockSize : ((blockChoice - 1) % 64 + 1) * step;
+  const bool shortCap = (data[0] & 128u) != 0;
+  const std::size_t block = blockChoice == 0 ? corvane::kReadBlockSize : (blockChoice - 1) % 64 + 1;
   const std::uint8_t seed = data[1];
+  const std::size_t cap = shortCap ? 1 + (seed >> 2) : kMaxLineLength;
 
   std::string text(reinterpret_cast<const char*>(data) + 2, size - 2);
-  if (longMode) {
+  if (shortCap) {
     const std::size_t at = text.find('@');
-    if (at == std::string::npos) return 0;
-    text.replace(at, 1, kMaxLineLength - 4 + (seed & 7u), 'x');
+    if (at != std::string::npos) text.replace(at, 1, cap + (seed & 7u) - std::min<std::size_t>(cap, 4), 'x');
   }
   // An exact-size heap block, so the address sanitizer sees any read past the text.
   const std::size_t n = text.size();
@@ -114,14 +111,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (n > 0) std::memcpy(block_copy.get(), text.data(), n);
   const std::string_view source(block_copy.get(), n);
 
-  const std::vector<std::string> expected = ReferenceLines(source);
+  const std::vector<std::string> expected = ReferenceLines(source, cap);
   const bool cutByCtrlZ = source.find('\x1a') != std::string_view::npos;
 
   // The reader's memory is kept from one input to the next, as a job keeps it from file to file:
   // allocating and clearing it for every input would cost more than the input itself.
   static corvane::ByteBuffer storage;
   {
-    LineReader reader(source, storage, block);
+    LineReader reader(source, storage, block, cap);
     CheckReader(reader, expected, n, cutByCtrlZ, seed);
   }
   // The file route reads with fread; fmemopen refuses an empty buffer on some systems.
@@ -129,8 +126,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::FILE* file = fmemopen(block_copy.get(), n, "rb");
     if (file == nullptr) std::abort();
     {
-      const std::size_t fileBlock = block != corvane::kReadBlockSize ? corvane::kReadBlockSize : longMode ? 4099 : 7;
-      LineReader reader(file, storage, fileBlock);
+      const std::size_t fileBlock = block != corvane::kReadBlockSize ? corvane::kReadBlockSize : 7;
+      LineReader reader(file, storage, fileBlock, cap);
       CheckReader(reader, expected, n, cutByCtrlZ, static_cast<std::uint8_t>(seed ^ 0x5Au));
     }
     std::fclose(file);
