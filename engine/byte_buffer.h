@@ -6,6 +6,8 @@
 #include <cstring>
 #include <memory>
 
+#include "engine/block_writer.h"
+
 namespace corvane {
 
 class ByteBuffer {
@@ -26,10 +28,13 @@ class ByteBuffer {
   std::size_t size_ = 0;
 };
 
-// The buffers one conversion works in: the reader's block and the data file's output buffer.
+// The buffers one conversion works in: the reader's block and the data file's two output blocks
+// (one is composed while the other is written), with the thread that writes them.
 struct FileBuffers {
   ByteBuffer input;
   ByteBuffer output;
+  ByteBuffer outputSpare;
+  BlockWriter writer;
 };
 
 }  // namespace corvane

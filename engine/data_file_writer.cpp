@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <system_error>
+#include <utility>
 
 #include "config/file_io.h"
 #include "engine/errors.h"
@@ -23,23 +24,61 @@ DataFileWriter::DataFileWriter(std::FILE* file, std::string path, ByteBuffer& bu
   data_ = buffer_->Reserve(capacity_);
 }
 
+DataFileWriter::DataFileWriter(std::FILE* file, std::string path, ByteBuffer& buffer, ByteBuffer& spare,
+                               BlockWriter& writer)
+    : DataFileWriter(file, std::move(path), buffer) {
+  spare_ = &spare;
+  writer_ = &writer;
+}
+
 DataFileWriter::~DataFileWriter() {
   if (file_ != nullptr) {
     // Keep what was composed even when the owner could not close properly (an error is
     // already on its way up); errors here cannot be reported any more.
+    if (in_flight_) writer_->Wait();
     if (used_ > 0) std::fwrite(data_, 1, used_, file_);
     std::fclose(file_);
   }
 }
 
-void DataFileWriter::Flush() {
+void DataFileWriter::Fail(int error) {
+  throw OutputError{"Cannot write file \"" + path_ + "\". " + SystemReason(error)};
+}
+
+void DataFileWriter::WaitForBlockInFlight() {
+  if (!in_flight_) return;
+  in_flight_ = false;
+  const int error = writer_->Wait();
+  if (error != 0) {
+    used_ = 0;
+    Fail(error);
+  }
+}
+
+void DataFileWriter::WriteHere() {
   if (used_ == 0) return;
   const std::size_t written = std::fwrite(data_, 1, used_, file_);
   if (written != used_) {
     const int err = errno;
     used_ = 0;
-    throw OutputError{"Cannot write file \"" + path_ + "\". " + SystemReason(err)};
+    Fail(err);
   }
+  used_ = 0;
+}
+
+void DataFileWriter::Flush() {
+  if (used_ == 0) return;
+  if (writer_ == nullptr) {
+    WriteHere();
+    return;
+  }
+  // The block before must be on its way to the disk before this one takes its place.
+  WaitForBlockInFlight();
+  writer_->Start(file_, data_, used_);
+  in_flight_ = true;
+  std::swap(buffer_, spare_);
+  capacity_ = std::max(kWriteBlockSize, buffer_->size());
+  data_ = buffer_->Reserve(capacity_);
   used_ = 0;
 }
 
@@ -54,17 +93,19 @@ void DataFileWriter::MakeRoom(std::size_t n) {
 
 void DataFileWriter::Close() {
   if (file_ == nullptr) return;
-  Flush();
+  // The last block goes out on this thread: a small file never wakes the writer.
+  WaitForBlockInFlight();
+  WriteHere();
   std::FILE* f = file_;
   file_ = nullptr;
   if (std::fflush(f) != 0 || std::ferror(f)) {
     const int err = errno;
     std::fclose(f);
-    throw OutputError{"Cannot write file \"" + path_ + "\". " + SystemReason(err)};
+    Fail(err);
   }
   if (std::fclose(f) != 0) {
     const int err = errno;
-    throw OutputError{"Cannot write file \"" + path_ + "\". " + SystemReason(err)};
+    Fail(err);
   }
 }
 

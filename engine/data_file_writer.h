@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/block_writer.h"
 #include "engine/byte_buffer.h"
 
 namespace corvane {
@@ -17,6 +18,8 @@ class DataFileWriter {
   DataFileWriter(std::FILE* file, std::string path);
   // The same, composing in memory the caller keeps for the next file (it must outlive the writer).
   DataFileWriter(std::FILE* file, std::string path, ByteBuffer& buffer);
+  // The same, composing one block while `writer` writes the one before from `spare`.
+  DataFileWriter(std::FILE* file, std::string path, ByteBuffer& buffer, ByteBuffer& spare, BlockWriter& writer);
   DataFileWriter(const DataFileWriter&) = delete;
   DataFileWriter& operator=(const DataFileWriter&) = delete;
   ~DataFileWriter();  // closes without reporting; call Close() to learn of errors
@@ -40,11 +43,17 @@ class DataFileWriter {
  private:
   void MakeRoom(std::size_t n);
   void Flush();
+  void WriteHere();          // writes the buffered bytes on this thread
+  void WaitForBlockInFlight();
+  [[noreturn]] void Fail(int error);
 
   std::string path_;
   std::FILE* file_ = nullptr;
   ByteBuffer own_buffer_;
   ByteBuffer* buffer_;
+  ByteBuffer* spare_ = nullptr;
+  BlockWriter* writer_ = nullptr;
+  bool in_flight_ = false;  // the spare block is being written
   char* data_ = nullptr;
   std::size_t capacity_ = 0;
   std::size_t used_ = 0;

@@ -29,7 +29,7 @@ inline char* PutNumber(char* p, std::int64_t value) {
   return std::to_chars(p, p + 24, value).ptr;
 }
 
-[[noreturn]] void ThrowNotANumber(CoordText text, bool forced) {
+[[noreturn]] void ThrowNotANumber(const CoordText& text, bool forced) {
   std::string message;
   if (forced) {
     message = "the forced Z value " + QuoteForReport(text.text) + " is not a number";
@@ -211,7 +211,7 @@ inline char* PutText(char* p, std::string_view s) {
   return p + s.size();
 }
 
-CORVANE_COORDINATE_INLINE char* PutPlanCoordinate(char* p, CoordText text, int decimals) {
+CORVANE_COORDINATE_INLINE char* PutPlanCoordinate(char* p, const CoordText& text, int decimals) {
   // A missing coordinate group means 0 in DXF.
   const std::string_view value = text.text.empty() ? std::string_view("0") : text.text;
   const int n = FormatCoordinateInline(value, decimals, p);
@@ -221,7 +221,7 @@ CORVANE_COORDINATE_INLINE char* PutPlanCoordinate(char* p, CoordText text, int d
 
 }  // namespace
 
-void WriteDataLine(FileState& file, CoordText XText, CoordText YText, CoordText ZText,
+void WriteDataLine(FileState& file, const CoordText& XText, const CoordText& YText, const CoordText& ZText,
                    std::string_view Handle, std::string_view Layer, std::string_view EntityName,
                    std::string_view BlockName, std::string_view TextValue) {
   const RunSettings& run = file.run;

@@ -18,7 +18,7 @@ void PrepareDataLines(RunSettings& run);
 
 // Composes one data line from the texts a reader collected and appends it, with CR LF, to the
 // file's data file. Throws FileConversionError when a selected coordinate is not a number.
-void WriteDataLine(FileState& file, CoordText XText, CoordText YText, CoordText ZText,
+void WriteDataLine(FileState& file, const CoordText& XText, const CoordText& YText, const CoordText& ZText,
                    std::string_view Handle, std::string_view Layer, std::string_view EntityName,
                    std::string_view BlockName, std::string_view TextValue);
 

@@ -99,8 +99,11 @@ bool ReadPairsUntilZero(FileState& file, OnPair&& onPair) {
       continue;
     }
     if (!in.Next(valueLine)) break;
-    file.lastValueCode = CodeOfLine(valueLine);
-    onPair(code, TrimDxf(valueLine));
+    // Trimmed once: its code as a code line is the code of the trimmed text (CodeOfLine's three
+    // columns are only a shortcut to that).
+    const std::string_view value = TrimDxf(valueLine);
+    file.lastValueCode = GroupCode(value);
+    onPair(code, value);
   }
   file.endedInsideEntity = true;
   return false;

@@ -75,8 +75,8 @@ void ReadPolylineEntity(FileState& file) {
       return true;
     }
     if (!in.Next(valueLine)) return false;
-    file.lastValueCode = CodeOfLine(valueLine);
     value = TrimDxf(valueLine);
+    file.lastValueCode = GroupCode(value);
     return true;
   };
   // A group-0 pair that is neither a vertex nor the SEQEND starts the next entity: the

@@ -406,21 +406,34 @@ TEST_F(HostileDestination, AReadOnlyDestinationFolder) {
 
 #if !defined(_WIN32)  // permission bits, /proc, /dev and file-size limits are POSIX matters
 TEST_F(HostileDestination, AFullDisk) {
-  // The process may write files of at most 4 KiB: a.txt fits, b.txt (a large drawing) does not,
-  // as on a disk that fills up during b.
-  std::string many;
-  for (int i = 0; i < 400; ++i) many += Point(std::to_string(i), "2", "3", "P");
-  b_ = dir_.Write("b.dxf", DxfWithEntities(many));
-  struct rlimit old {};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-  struct rlimit small = old;
-  small.rlim_cur = 4096;
-  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const RunResult r = Run({a_, b_, c_});
-  ::setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, oldHandler);
-  ExpectRunEndedAt(r, b_, "Cannot write");
+  // The process may write files of at most `limit` bytes: a.txt fits, b.txt (a large drawing) does
+  // not, as on a disk that fills up during b. In the small case the last write fails as the file is
+  // closed; in the large one a block written while the next is composed fails.
+  struct Case {
+    int points;
+    rlim_t limit;
+  };
+  for (const Case& k : {Case{400, 4096}, Case{40000, 600 << 10}}) {
+    SCOPED_TRACE(k.points);
+    std::string many;
+    for (int i = 0; i < k.points; ++i) many += Point(std::to_string(i), "2", "3", "P");
+    b_ = dir_.Write("b.dxf", DxfWithEntities(many));
+    fs::remove(dir_.path() / "b.txt");
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    struct rlimit small = old;
+    small.rlim_cur = k.limit;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const RunResult r = Run({a_, b_, c_});
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    ExpectRunEndedAt(r, b_, "Cannot write");
+    // What reached the disk is the beginning of the data file, in order.
+    const std::string written = ReadFile(dir_.path() / "b.txt");
+    EXPECT_LE(written.size(), k.limit);
+    EXPECT_EQ(written.rfind("1,0.000,2.000,3.000\r\n2,1.000,2.000,3.000\r\n", 0), 0u) << written.substr(0, 60);
+  }
 }
 #endif
 
