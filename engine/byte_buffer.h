@@ -6,7 +6,7 @@
 #include <cstring>
 #include <memory>
 
-#include "engine/block_writer.h"
+#include "engine/io_thread.h"
 
 namespace corvane {
 
@@ -28,13 +28,15 @@ class ByteBuffer {
   std::size_t size_ = 0;
 };
 
-// The buffers one conversion works in: the reader's block and the data file's two output blocks
-// (one is composed while the other is written), with the thread that writes them.
+// The buffers one conversion works in, two for each direction (one is worked on while the other is
+// read or written), with the threads that read and write them.
 struct FileBuffers {
   ByteBuffer input;
+  ByteBuffer inputSpare;
   ByteBuffer output;
   ByteBuffer outputSpare;
-  BlockWriter writer;
+  IoThread reading;
+  IoThread writing;
 };
 
 }  // namespace corvane

@@ -155,8 +155,8 @@ void ConvertFile(const RunSettings& run, const FileJob& job, RunObserver& observ
   observer.ProgressPosition(job.index, 0);
 
   try {
-    DataFileWriter out(data.file, job.dataPath, buffers.output, buffers.outputSpare, buffers.writer);
-    LineReader in(dxf.get(), buffers.input);
+    DataFileWriter out(data.file, job.dataPath, buffers.output, buffers.outputSpare, buffers.writing);
+    LineReader in(dxf.get(), buffers.input, buffers.inputSpare, &buffers.reading);
     FileState state(run, in, out);
     // Problems of the drawing end this file with a report line; its data file keeps what was
     // written, and only a complete file gets the summary.

@@ -25,7 +25,7 @@ DataFileWriter::DataFileWriter(std::FILE* file, std::string path, ByteBuffer& bu
 }
 
 DataFileWriter::DataFileWriter(std::FILE* file, std::string path, ByteBuffer& buffer, ByteBuffer& spare,
-                               BlockWriter& writer)
+                               IoThread& writer)
     : DataFileWriter(file, std::move(path), buffer) {
   spare_ = &spare;
   writer_ = &writer;
@@ -48,7 +48,7 @@ void DataFileWriter::Fail(int error) {
 void DataFileWriter::WaitForBlockInFlight() {
   if (!in_flight_) return;
   in_flight_ = false;
-  const int error = writer_->Wait();
+  const int error = writer_->Wait().error;
   if (error != 0) {
     used_ = 0;
     Fail(error);
@@ -74,7 +74,7 @@ void DataFileWriter::Flush() {
   }
   // The block before must be on its way to the disk before this one takes its place.
   WaitForBlockInFlight();
-  writer_->Start(file_, data_, used_);
+  writer_->StartWrite(file_, data_, used_);
   in_flight_ = true;
   std::swap(buffer_, spare_);
   capacity_ = std::max(kWriteBlockSize, buffer_->size());

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/block_writer.h"
+#include "engine/io_thread.h"
 #include "engine/byte_buffer.h"
 
 namespace corvane {
@@ -19,7 +19,7 @@ class DataFileWriter {
   // The same, composing in memory the caller keeps for the next file (it must outlive the writer).
   DataFileWriter(std::FILE* file, std::string path, ByteBuffer& buffer);
   // The same, composing one block while `writer` writes the one before from `spare`.
-  DataFileWriter(std::FILE* file, std::string path, ByteBuffer& buffer, ByteBuffer& spare, BlockWriter& writer);
+  DataFileWriter(std::FILE* file, std::string path, ByteBuffer& buffer, ByteBuffer& spare, IoThread& writer);
   DataFileWriter(const DataFileWriter&) = delete;
   DataFileWriter& operator=(const DataFileWriter&) = delete;
   ~DataFileWriter();  // closes without reporting; call Close() to learn of errors
@@ -52,7 +52,7 @@ class DataFileWriter {
   ByteBuffer own_buffer_;
   ByteBuffer* buffer_;
   ByteBuffer* spare_ = nullptr;
-  BlockWriter* writer_ = nullptr;
+  IoThread* writer_ = nullptr;
   bool in_flight_ = false;  // the spare block is being written
   char* data_ = nullptr;
   std::size_t capacity_ = 0;

@@ -57,34 +57,51 @@ std::size_t ClampCap(std::size_t cap) { return std::clamp<std::size_t>(cap, 1, k
 
 LineReader::LineReader(std::string_view text, std::size_t blockSize)
     : memory_(text), block_size_(blockSize == 0 ? 1 : blockSize) {
-  Allocate(nullptr);
+  Allocate(own_storage_, own_spare_);
 }
 
 LineReader::LineReader(std::FILE* file, std::size_t blockSize)
     : file_(file), block_size_(blockSize == 0 ? 1 : blockSize) {
-  Allocate(nullptr);
+  Allocate(own_storage_, own_spare_);
 }
 
 LineReader::LineReader(std::string_view text, ByteBuffer& storage, std::size_t blockSize,
                        std::size_t maxLineLength)
     : memory_(text), block_size_(blockSize == 0 ? 1 : blockSize), max_line_(ClampCap(maxLineLength)) {
-  Allocate(&storage);
+  Allocate(storage, own_spare_);
 }
 
 LineReader::LineReader(std::FILE* file, ByteBuffer& storage, std::size_t blockSize,
                        std::size_t maxLineLength)
     : file_(file), block_size_(blockSize == 0 ? 1 : blockSize), max_line_(ClampCap(maxLineLength)) {
-  Allocate(&storage);
+  Allocate(storage, own_spare_);
 }
 
-LineReader::~LineReader() = default;
+LineReader::LineReader(std::FILE* file, ByteBuffer& storage, ByteBuffer& spare, IoThread* readAhead,
+                       std::size_t blockSize, std::size_t maxLineLength)
+    : file_(file),
+      block_size_(blockSize == 0 ? 1 : blockSize),
+      max_line_(ClampCap(maxLineLength)),
+      read_ahead_(readAhead) {
+  Allocate(storage, spare);
+}
 
-void LineReader::Allocate(ByteBuffer* shared) {
-  // Room for a line cut at its maximum length plus one block behind it, and a byte of slack.
-  // Only the bytes before end_ are ever judged; the slack behind them is read by the 16-byte
-  // newline search and masked off, so reused memory needs no clearing.
-  capacity_ = max_line_ + block_size_ + 1;
-  buf_ = (shared != nullptr ? *shared : own_storage_).Reserve(capacity_ + kSlack);
+LineReader::~LineReader() {
+  // The buffers outlive this reader and serve the next file: no read may still be filling them.
+  if (reading_ahead_) read_ahead_->Wait();
+}
+
+void LineReader::Allocate(ByteBuffer& storage, ByteBuffer& spare) {
+  // The unread bytes moved in front of a block are at most a line cut at its maximum length (a
+  // longer one is cut before more is read). Only the bytes before end_ are ever judged; the slack
+  // behind them is read by the 16-byte newline search and masked off, so reused memory needs no
+  // clearing.
+  origin_ = max_line_;
+  const std::size_t size = origin_ + block_size_ + 1 + kSlack;
+  buffers_[0] = storage.Reserve(size);
+  buffers_[1] = spare.Reserve(size);
+  buf_ = buffers_[0];
+  begin_ = end_ = clean_ = origin_;
 }
 
 std::size_t LineReader::ReadSource(char* to, std::size_t n) {
@@ -103,18 +120,32 @@ std::size_t LineReader::ReadSource(char* to, std::size_t n) {
 }
 
 void LineReader::Fill() {
-  if (begin_ > 0) {
-    std::memmove(buf_, buf_ + begin_, end_ - begin_);
-    end_ -= begin_;
-    clean_ -= begin_;
-    begin_ = 0;
+  char* const next = buffers_[1 - current_];
+  std::size_t got;
+  if (reading_ahead_) {
+    reading_ahead_ = false;
+    const IoThread::Done done = read_ahead_->Wait();
+    if (done.error != 0) throw InputReadError{"read error: " + std::generic_category().message(done.error)};
+    got = done.bytes;
+  } else {
+    got = ReadSource(next + origin_, block_size_);
   }
-  const std::size_t got = ReadSource(buf_ + end_, block_size_);
+  const std::size_t carried = end_ - begin_;
+  std::memcpy(next + origin_ - carried, buf_ + begin_, carried);
+  const std::size_t cleanCarried = clean_ - begin_;
+  buf_ = next;
+  current_ = 1 - current_;
+  begin_ = origin_ - carried;
+  clean_ = begin_ + cleanCarried;
+  end_ = origin_ + got;
   bytes_taken_ += got;
-  const std::size_t from = clean_;
-  end_ += got;
   if (got == 0) source_done_ = true;
-  CleanNewBytes(from);
+  CleanNewBytes(clean_);
+  // A file gives a short block only at its end.
+  if (read_ahead_ != nullptr && file_ != nullptr && got == block_size_ && !source_done_) {
+    read_ahead_->StartRead(file_, buffers_[1 - current_] + origin_, block_size_);
+    reading_ahead_ = true;
+  }
 }
 
 void LineReader::CleanNewBytes(std::size_t from) {
@@ -201,10 +232,9 @@ bool LineReader::NextSlow(std::string_view& line) {
       begin_ = clean_;
       break;
     }
-    scanFrom = clean_;
-    const std::size_t offset = begin_;
+    const std::size_t scanned = clean_ - begin_;
     Fill();
-    scanFrom -= offset;  // Fill moved the unread bytes to the front
+    scanFrom = begin_ + scanned;  // Fill moved the unread bytes
   }
   last_ = line;
   ++line_number_;

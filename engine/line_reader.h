@@ -24,6 +24,7 @@
 
 #include "engine/byte_buffer.h"
 #include "engine/errors.h"
+#include "engine/io_thread.h"
 
 namespace corvane {
 
@@ -43,6 +44,10 @@ class LineReader {
              std::size_t maxLineLength = kMaxLineLength);
   LineReader(std::string_view text, ByteBuffer& storage, std::size_t blockSize = kReadBlockSize,
              std::size_t maxLineLength = kMaxLineLength);
+  // Reads a file in two buffers the caller keeps for the next file: `readAhead` (when given) reads
+  // the next block into one while lines are taken from the other.
+  LineReader(std::FILE* file, ByteBuffer& storage, ByteBuffer& spare, IoThread* readAhead,
+             std::size_t blockSize = kReadBlockSize, std::size_t maxLineLength = kMaxLineLength);
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
   ~LineReader();
@@ -113,11 +118,13 @@ class LineReader {
   }
   static constexpr std::size_t kSlack = 16;
 
-  void Allocate(ByteBuffer* shared);
+  void Allocate(ByteBuffer& storage, ByteBuffer& spare);
   bool NextSlow(std::string_view& line);
   bool AtEndSlow();
   std::size_t ReadSource(char* to, std::size_t n);
-  void Fill();  // moves the unread bytes to the front and reads one block behind them
+  // Takes the next block, read into the other buffer behind room for a line, and moves the unread
+  // bytes of this one in front of it.
+  void Fill();
   void CleanNewBytes(std::size_t from);
   bool SkipLongRest();
 
@@ -127,8 +134,15 @@ class LineReader {
   std::size_t block_size_ = kReadBlockSize;
   std::size_t max_line_ = kMaxLineLength;
   ByteBuffer own_storage_;
-  std::size_t capacity_ = 0;
-  char* buf_ = nullptr;       // the bytes in hand
+  ByteBuffer own_spare_;
+  // Blocks are read at origin_ (room for a line cut at its maximum length in front) in one buffer
+  // while the lines of the other are handed out.
+  std::size_t origin_ = 0;
+  char* buffers_[2] = {nullptr, nullptr};
+  int current_ = 0;
+  IoThread* read_ahead_ = nullptr;
+  bool reading_ahead_ = false;  // the next block is being read into the other buffer
+  char* buf_ = nullptr;       // the bytes in hand: buffers_[current_]
   std::size_t begin_ = 0;     // first unread byte
   std::size_t end_ = 0;       // one past the last valid byte
   std::size_t clean_ = 0;     // bytes before this index have had lone CRs removed

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -162,6 +164,80 @@ TEST(LineReader, ReadsFilesAndCountsTheBytesTaken) {
   EXPECT_EQ(count, 100000u);
   EXPECT_EQ(last, "49999.5");
   EXPECT_EQ(reader.BytesTaken(), text.size());
+}
+
+#if defined(__GLIBC__)
+// A file that hands out `text` and then fails, as a disk does with a bad sector: a read error in a
+// later block must reach the one taking lines, after every line before it.
+struct FailingSource {
+  std::string text;
+  std::size_t at = 0;
+};
+
+std::FILE* OpenFailingAfter(FailingSource& source) {
+  cookie_io_functions_t io{};
+  io.read = [](void* cookie, char* to, std::size_t n) -> ssize_t {
+    auto& s = *static_cast<FailingSource*>(cookie);
+    if (s.at == s.text.size()) {
+      errno = EIO;
+      return -1;
+    }
+    const std::size_t take = std::min(n, s.text.size() - s.at);
+    std::memcpy(to, s.text.data() + s.at, take);
+    s.at += take;
+    return static_cast<ssize_t>(take);
+  };
+  std::FILE* f = fopencookie(&source, "rb", io);
+  if (f != nullptr) std::setvbuf(f, nullptr, _IONBF, 0);
+  return f;
+}
+#endif
+
+TEST(LineReader, ReadingAheadOnAThreadGivesTheSameLinesAndReportsLateReadErrors) {
+  std::mt19937 random(7);
+  std::string text;
+  const char pieces[][8] = {"  0", "POINT", " 10", "\r", "12.5", "", "\x1a"};
+  while (text.size() < 200000) {
+    const int kind = static_cast<int>(random() % 100);
+    text += kind < 90 ? pieces[kind % 6] : std::string(random() % 3000, 'x');
+    text += (random() % 4 == 0) ? "\n" : "\r\n";
+  }
+  test::TempDir dir;
+  const std::string path = dir.Write("ahead.dxf", text);
+  const std::vector<std::string> expected = ReferenceLines(text);
+  ByteBuffer storage, spare;
+  IoThread reading;
+  // One thread and one pair of buffers serve file after file, with blocks of every kind of size.
+  for (std::size_t block : {std::size_t{61}, std::size_t{4096}, kReadBlockSize}) {
+    SCOPED_TRACE(block);
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    {
+      LineReader reader(f, storage, spare, &reading, block);
+      EXPECT_EQ(ReadAll(reader), expected);
+      EXPECT_LE(reader.BytesTaken(), text.size());
+    }
+    std::fclose(f);
+  }
+#if defined(__GLIBC__)
+  // Eight whole blocks, then the error: it comes while the eighth is read ahead of its lines.
+  constexpr std::size_t kBlocks = 8 * 4096;
+  FailingSource source{std::string(20000, 'y') + "\nlast\n" + std::string(kBlocks - 20007, 'z') + "\n"};
+  std::FILE* f = OpenFailingAfter(source);
+  ASSERT_NE(f, nullptr);
+  {
+    LineReader reader(f, storage, spare, &reading, 4096);
+    std::string_view line;
+    ASSERT_TRUE(reader.Next(line));
+    EXPECT_EQ(line.size(), 20000u);
+    ASSERT_TRUE(reader.Next(line));
+    EXPECT_EQ(line, "last");
+    ASSERT_TRUE(reader.Next(line));
+    EXPECT_EQ(line.size(), kBlocks - 20007);
+    EXPECT_THROW(reader.Next(line), InputReadError);
+  }
+  std::fclose(f);
+#endif
 }
 
 }  // namespace

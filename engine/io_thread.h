@@ -1,0 +1,50 @@
+// A thread that reads or writes one block of a file at a time while the conversion goes on: the
+// next block of a drawing is read, and the last block of a data file written, while the current one
+// is worked on. One per job and direction, kept from file to file, so a folder of small drawings
+// never starts a thread per file (and a file that fits in one block never wakes it).
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+
+namespace corvane {
+
+class IoThread {
+ public:
+  IoThread() = default;
+  IoThread(const IoThread&) = delete;
+  IoThread& operator=(const IoThread&) = delete;
+  ~IoThread();
+
+  // Starts reading up to n bytes of `file` into `to`, or writing n bytes at `from` to `file`. The
+  // memory must stay untouched until Wait() returns. One block at a time: Wait() for the last first.
+  void StartRead(std::FILE* file, char* to, std::size_t n);
+  void StartWrite(std::FILE* file, const char* from, std::size_t n);
+
+  struct Done {
+    std::size_t bytes = 0;  // read, or written
+    int error = 0;          // the errno of a failed read or write, else 0
+  };
+  // Waits for the block in flight.
+  Done Wait();
+
+ private:
+  void Start(std::FILE* file, char* data, std::size_t n, bool read);
+  void Run();
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::thread thread_;
+  std::FILE* file_ = nullptr;
+  char* data_ = nullptr;
+  std::size_t size_ = 0;
+  bool read_ = false;
+  bool pending_ = false;  // a block is handed over and not yet done
+  bool quit_ = false;
+  Done done_;
+};
+
+}  // namespace corvane
