@@ -5,6 +5,10 @@
 #include <system_error>
 #include <utility>
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
 #include "config/file_io.h"
 #include "engine/errors.h"
 
@@ -103,6 +107,15 @@ void DataFileWriter::Close() {
     std::fclose(f);
     Fail(err);
   }
+#if !defined(_WIN32)
+  // Removed while it was written (its folder deleted, say): every write succeeded into a file
+  // nobody can open, and success would be a lie. Windows refuses to remove an open file.
+  struct stat status {};
+  if (::fstat(fileno(f), &status) == 0 && status.st_nlink == 0) {
+    std::fclose(f);
+    Fail(ENOENT);
+  }
+#endif
   if (std::fclose(f) != 0) {
     const int err = errno;
     Fail(err);

@@ -544,6 +544,36 @@ TEST_F(BadInputRun, ADestinationThatVanishesBetweenFilesEndsTheRunWithTheReportK
   EXPECT_EQ(ReadFile(a) + ReadFile(b) + ReadFile(c), drawings);
 }
 
+#if !defined(_WIN32)  // Windows refuses to remove a folder with a file open in it
+// Removes the destination folder as soon as the second file has opened its data file.
+class RemovingDuringObserver : public TestObserver {
+ public:
+  explicit RemovingDuringObserver(fs::path folder) : folder_(std::move(folder)) {}
+  void ProgressPosition(std::size_t index, std::uint64_t position) override {
+    TestObserver::ProgressPosition(index, position);
+    if (index == 1 && !removed) removed = fs::remove_all(folder_) > 0;
+  }
+  bool removed = false;
+
+ private:
+  fs::path folder_;
+};
+
+TEST_F(BadInputRun, ADestinationThatVanishesWhileTheLastFileIsWrittenIsNotReportedAsSuccess) {
+  // Every write of b.txt goes to a file that no longer has a name: the run must not end as if
+  // b.txt were there.
+  const std::string a = Good("a.dxf"), b = Good("b.dxf");
+  RemovingDuringObserver observer(dir_.path() / "out");
+  const RunResult r = Run({a, b}, observer);
+  ASSERT_TRUE(observer.removed);
+  EXPECT_EQ(r.fatalError.rfind("Cannot write file \"" + Out("b.txt") + "\". ", 0), 0u) << r.fatalError;
+  ASSERT_FALSE(r.report.empty());
+  EXPECT_EQ(r.report.back(), "*** Error, " + r.fatalError + " ***");
+  EXPECT_FALSE(fs::exists(dir_.path() / "out"));
+  EXPECT_EQ(SplitCrLf(ReadFile(ReportPath())), r.report);
+}
+#endif
+
 // ---- Lookup list files that are folders -----------------------------------------------------
 
 constexpr const char* kListFiles[] = {kFieldNameFile, kCustomItemFile, kHintFile};
