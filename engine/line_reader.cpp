@@ -65,16 +65,10 @@ LineReader::LineReader(std::FILE* file, std::size_t blockSize)
   Allocate(own_storage_, own_spare_);
 }
 
-LineReader::LineReader(std::string_view text, ByteBuffer& storage, std::size_t blockSize,
+LineReader::LineReader(std::string_view text, ByteBuffer& storage, ByteBuffer& spare, std::size_t blockSize,
                        std::size_t maxLineLength)
     : memory_(text), block_size_(blockSize == 0 ? 1 : blockSize), max_line_(ClampCap(maxLineLength)) {
-  Allocate(storage, own_spare_);
-}
-
-LineReader::LineReader(std::FILE* file, ByteBuffer& storage, std::size_t blockSize,
-                       std::size_t maxLineLength)
-    : file_(file), block_size_(blockSize == 0 ? 1 : blockSize), max_line_(ClampCap(maxLineLength)) {
-  Allocate(storage, own_spare_);
+  Allocate(storage, spare);
 }
 
 LineReader::LineReader(std::FILE* file, ByteBuffer& storage, ByteBuffer& spare, IoThread* readAhead,

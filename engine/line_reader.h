@@ -38,14 +38,12 @@ class LineReader {
   explicit LineReader(std::string_view text, std::size_t blockSize = kReadBlockSize);
   // Reads from an open binary file; the reader does not close it.
   explicit LineReader(std::FILE* file, std::size_t blockSize = kReadBlockSize);
-  // The same in memory the caller keeps for the next file (it must outlive the reader). A smaller
-  // line cap lets the fuzzer meet the cut on every input instead of building megabyte lines.
-  LineReader(std::FILE* file, ByteBuffer& storage, std::size_t blockSize = kReadBlockSize,
+  // The same in two buffers the caller keeps for the next file (they must outlive the reader); for a
+  // file, `readAhead` (when given) reads the next block into one while lines are taken from the
+  // other. A smaller line cap lets the fuzzer meet the cut on every input instead of building
+  // megabyte lines.
+  LineReader(std::string_view text, ByteBuffer& storage, ByteBuffer& spare, std::size_t blockSize = kReadBlockSize,
              std::size_t maxLineLength = kMaxLineLength);
-  LineReader(std::string_view text, ByteBuffer& storage, std::size_t blockSize = kReadBlockSize,
-             std::size_t maxLineLength = kMaxLineLength);
-  // Reads a file in two buffers the caller keeps for the next file: `readAhead` (when given) reads
-  // the next block into one while lines are taken from the other.
   LineReader(std::FILE* file, ByteBuffer& storage, ByteBuffer& spare, IoThread* readAhead,
              std::size_t blockSize = kReadBlockSize, std::size_t maxLineLength = kMaxLineLength);
   LineReader(const LineReader&) = delete;

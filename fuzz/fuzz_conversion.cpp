@@ -107,6 +107,7 @@ struct Result {
 // every input would cost more than converting it.
 struct InMemoryBuffers {
   ByteBuffer reader;
+  ByteBuffer readerSpare;
   ByteBuffer writer;
 };
 
@@ -120,7 +121,7 @@ Result ConvertInMemory(std::string_view text, const RunSettings& run, std::size_
   if (sink == nullptr) Fail("open_memstream failed");
   {
     DataFileWriter out(sink, "memory", buffers.writer);
-    LineReader in(text, buffers.reader, blockSize);
+    LineReader in(text, buffers.reader, buffers.readerSpare, blockSize);
     FileState state(run, in, out);
     try {
       r.valid = ConvertDrawing(state, nullptr, 0) != DrawingEnd::kNotDxf;

@@ -5,7 +5,8 @@
 // the rest is the text. In short-cap mode the reader cuts lines at 1 to 64 bytes (from byte 1)
 // instead of a megabyte, and the first "@" of the text becomes a run of about that length, so the
 // cut is met at any place relative to CRs, LFs and block ends without building megabyte lines (the
-// real cap is met by the unit tests). Every input is read twice: from memory and from a FILE*.
+// real cap is met by the unit tests). Every input is read twice: from memory and from a FILE*,
+// one in eight of the latter with the next block read ahead on a thread.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -116,9 +117,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // The reader's memory is kept from one input to the next, as a job keeps it from file to file:
   // allocating and clearing it for every input would cost more than the input itself.
-  static corvane::ByteBuffer storage;
+  static corvane::ByteBuffer storage, spare;
+  static corvane::IoThread reading;
   {
-    LineReader reader(source, storage, block, cap);
+    LineReader reader(source, storage, spare, block, cap);
     CheckReader(reader, expected, n, cutByCtrlZ, seed);
   }
   // The file route reads with fread; fmemopen refuses an empty buffer on some systems.
@@ -126,8 +128,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::FILE* file = fmemopen(block_copy.get(), n, "rb");
     if (file == nullptr) std::abort();
     {
-      const std::size_t fileBlock = block != corvane::kReadBlockSize ? corvane::kReadBlockSize : 7;
-      LineReader reader(file, storage, fileBlock, cap);
+      // One input in eight reads ahead on the thread, in blocks small enough to take many turns.
+      const bool ahead = (seed & 7u) == 0;
+      const std::size_t fileBlock = ahead ? 61 : block != corvane::kReadBlockSize ? corvane::kReadBlockSize : 7;
+      LineReader reader(file, storage, spare, ahead ? &reading : nullptr, fileBlock, cap);
       CheckReader(reader, expected, n, cutByCtrlZ, static_cast<std::uint8_t>(seed ^ 0x5Au));
     }
     std::fclose(file);
