@@ -110,7 +110,8 @@ class BadInputRun : public ::testing::Test {
   std::string Out(const std::string& name) const { return (dir_.path() / "out" / name).string(); }
   fs::path Unrelated() const { return dir_.path() / "out" / "notes.txt"; }
   std::string Drawing(const std::string& name, std::string_view content) const {
-    return dir_.Write("in/" + name, content);
+    test::WriteFile(dir_.path() / "in" / name, content);
+    return In(name);  // with the system's own separators, as the report shows it
   }
   // A good drawing of two points whose layer names it.
   std::string Good(const std::string& name) const {
