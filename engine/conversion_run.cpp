@@ -43,12 +43,13 @@ std::vector<PlannedFile> PlanFiles(const TExportConfig& config, const RunRequest
   std::vector<PlannedFile> plan;
   plan.reserve(request.files.size());
   FileTargetIndex dataFiles;
+  TargetResolver resolver;
   for (const InputFile& file : request.files) {
     PlannedFile p;
     p.dxfPath = WithSeparator(file.dxfFolder) + file.name;
     p.dataPath = DataFilePath(file.destFolder, file.name, config.FileExtension.view());
-    p.dxfTarget = ResolveTarget(p.dxfPath);
-    p.dataTarget = ResolveTarget(p.dataPath);
+    p.dxfTarget = resolver.Resolve(p.dxfPath);
+    p.dataTarget = resolver.Resolve(p.dataPath);
     p.sameDataFileBefore = dataFiles.Find(p.dataTarget);
     dataFiles.Add(p.dataTarget, plan.size());
     plan.push_back(std::move(p));

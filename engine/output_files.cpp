@@ -88,6 +88,32 @@ FileTarget ResolveTarget(const std::string& path) {
   return t;
 }
 
+FileTarget TargetResolver::Resolve(const std::string& path) {
+#if defined(_WIN32)
+  return ResolveTarget(path);  // junctions and other reparse points: always the whole way
+#else
+  const fs::path p(path);
+  const fs::path name = p.filename();
+  if (name.empty() || name == "." || name == "..") return ResolveTarget(path);
+  struct stat st;
+  const bool exists = ::lstat(p.c_str(), &st) == 0;
+  if (exists && S_ISLNK(st.st_mode)) return ResolveTarget(path);
+  const std::string folder = p.parent_path().string();
+  auto it = folders_.find(folder);
+  if (it == folders_.end()) {
+    it = folders_.emplace(folder, FollowLinks(folder.empty() ? fs::path(".") : fs::path(folder)).string()).first;
+  }
+  FileTarget t;
+  t.path = (fs::path(it->second) / name).string();
+  if (exists) {
+    t.exists = true;
+    t.regular = S_ISREG(st.st_mode);
+    t.identity = FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+  }
+  return t;
+#endif
+}
+
 bool SameFile(const FileTarget& a, const FileTarget& b) {
   if (a.exists && b.exists) return a.identity == b.identity;
   return PathKey(a.path) == PathKey(b.path);

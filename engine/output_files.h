@@ -33,6 +33,17 @@ struct FileTarget {
 
 FileTarget ResolveTarget(const std::string& path);
 
+// ResolveTarget for many files in few folders: each folder is resolved once, and then only a
+// name that is itself a link takes the whole way. A run over thousands of drawings in one folder
+// would otherwise follow every part of the folder's path again for each of them.
+class TargetResolver {
+ public:
+  FileTarget Resolve(const std::string& path);
+
+ private:
+  std::unordered_map<std::string, std::string> folders_;  // as written -> resolved
+};
+
 // Same file: by identity when both exist, else by the resolved path (letter case ignored where
 // the file system ignores it).
 bool SameFile(const FileTarget& a, const FileTarget& b);

@@ -97,6 +97,39 @@ TEST(GuardsByIdentity, ALinkToADrawingOrToANameEndingInDxfIsNotFollowedIntoIt) {
 }
 #endif
 
+#if !defined(_WIN32)
+TEST(GuardsByIdentity, ResolvingThroughRememberedFoldersReachesWhatTheWholeWayReaches) {
+  // Folders reached through links, names that are links (to files elsewhere, or to nothing),
+  // missing names, relative paths and "..": the remembered folder must never hide a link.
+  TempDir dir;
+  fs::create_directories(dir.path() / "real" / "sub");
+  fs::create_directories(dir.path() / "elsewhere");
+  dir.Write("real/a.dxf", Points(1));
+  dir.Write("elsewhere/far.txt", "x");
+  fs::create_directory_symlink(dir.path() / "real", dir.path() / "via");
+  fs::create_symlink(dir.path() / "elsewhere" / "far.txt", dir.path() / "real" / "b.txt");
+  fs::create_symlink(dir.path() / "elsewhere" / "none.txt", dir.path() / "real" / "c.txt");
+  const std::string base = dir.Str();
+  const std::vector<std::string> paths = {
+      base + "/real/a.dxf",  base + "/via/a.dxf",   base + "/via/b.txt",      base + "/via/c.txt",
+      base + "/via/new.txt", base + "/real/a.txt",  base + "/via/sub/../a.dxf", base + "/via/.",
+      base + "/via/sub/..",  base + "/via/sub/",    "relative-name.txt",
+  };
+  TargetResolver resolver;
+  for (int round = 0; round < 2; ++round) {  // the second round from remembered folders
+    for (const std::string& path : paths) {
+      SCOPED_TRACE(path);
+      const FileTarget expected = ResolveTarget(path);
+      const FileTarget got = resolver.Resolve(path);
+      EXPECT_EQ(got.path, expected.path);
+      EXPECT_EQ(got.exists, expected.exists);
+      EXPECT_EQ(got.regular, expected.regular);
+      EXPECT_TRUE(got.identity == expected.identity);
+    }
+  }
+}
+#endif
+
 TEST(GuardsByIdentity, TheConfigurationInUseAndTheReportByAnyOtherNameAreKept) {
   TempDir dir;
   const std::string drawing = dir.Write("p.dxf", Points(1));
