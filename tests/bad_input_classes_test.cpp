@@ -47,6 +47,7 @@ namespace fs = std::filesystem;
 using test::ConvertText;
 using test::DxfWithEntities;
 using test::FileBody;
+using test::LineNumberOf;
 using test::Pairs;
 using test::ReadFile;
 using test::RequestFor;
@@ -71,17 +72,6 @@ std::string Point(std::string_view x, std::string_view y, std::string_view z, st
   return Pairs({"0", "POINT", "8", layer, "10", x, "20", y, "30", z});
 }
 
-// The number, from 1, of the first line of `text` that is exactly `line` (LF line ends).
-std::uint64_t LineNumberOf(std::string_view text, std::string_view line) {
-  std::uint64_t number = 1;
-  for (std::size_t start = 0; start <= text.size(); ++number) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    if (text.substr(start, end - start) == line) return number;
-    start = end + 1;
-  }
-  return 0;
-}
 
 std::string RandomBytes(std::size_t size, unsigned seed, bool lineEnds) {
   std::mt19937 random(seed);
@@ -132,16 +122,6 @@ class BadInputRun : public ::testing::Test {
   }
   std::string ReportPath() const { return (dir_.path() / "CorvaneLog.txt").string(); }
 
-  // The non-empty report lines after a file's "DXF File" line, up to the next file's.
-  static Lines Block(const RunResult& r, const std::string& dxfPath) {
-    Lines block;
-    auto at = std::find(r.report.begin(), r.report.end(), "DXF File  : " + dxfPath);
-    if (at == r.report.end()) return block;
-    for (++at; at < r.report.end() && at->rfind("DXF File  : ", 0) != 0; ++at) {
-      if (!at->empty()) block.push_back(*at);
-    }
-    return block;
-  }
   Lines DataLines(const std::string& name) const { return SplitCrLf(ReadFile(Out(name))); }
 
   // What every run here must leave: the good drawings converted, the user's own file as it was,
@@ -150,7 +130,7 @@ class BadInputRun : public ::testing::Test {
     for (const std::string& name : goodNames) {
       const std::string stem = name.substr(0, name.find('.'));
       EXPECT_EQ(DataLines(stem + ".txt"), GoodLines(name)) << name;
-      const Lines block = Block(r, In(name));
+      const Lines block = test::ReportBlock(r, In(name));
       EXPECT_NE(std::find(block.begin(), block.end(), " Points : 2 "), block.end()) << name;
     }
     EXPECT_EQ(ReadFile(Unrelated()), kUnrelatedText);
@@ -159,7 +139,7 @@ class BadInputRun : public ::testing::Test {
   // A drawing whose block is its data file and one error line.
   void ExpectRefusedAsNotDxf(const RunResult& r, const std::string& name) {
     const std::string stem = name.substr(0, name.find('.'));
-    EXPECT_EQ(Block(r, In(name)), (Lines{"Data File : " + Out(stem + ".txt"), std::string(kNotValid)}))
+    EXPECT_EQ(test::ReportBlock(r, In(name)), (Lines{"Data File : " + Out(stem + ".txt"), std::string(kNotValid)}))
         << name;
   }
 
@@ -394,7 +374,7 @@ TEST_F(BadInputRun, GroupSeventyValuesBeyond32BitsEndThatFileAndTheRunGoesOn) {
     SCOPED_TRACE(cases[i].bad);
     const std::string stem = "p" + std::to_string(i);
     // The error line stands where the summary would, and there is no summary.
-    EXPECT_EQ(Block(r, paths[i]),
+    EXPECT_EQ(test::ReportBlock(r, paths[i]),
               (Lines{"Data File : " + Out(stem + ".txt"),
                      "*** Error, group 70 value \"" + cases[i].bad + "\" in line " +
                          std::to_string(LineNumberOf(dxfs[i], cases[i].bad)) + " is not an integer ***"}));
@@ -524,7 +504,7 @@ TEST_F(BadInputRun, ADestinationThatVanishesBetweenFilesEndsTheRunWithTheReportK
   ASSERT_TRUE(observer.removed);
 
   // The first file was complete when its folder went.
-  const Lines first = Block(r, a);
+  const Lines first = test::ReportBlock(r, a);
   ASSERT_FALSE(first.empty());
   EXPECT_EQ(first.front(), "Data File : " + Out("a.txt"));
   EXPECT_NE(std::find(first.begin(), first.end(), " Points : 2 "), first.end());
@@ -533,7 +513,7 @@ TEST_F(BadInputRun, ADestinationThatVanishesBetweenFilesEndsTheRunWithTheReportK
   EXPECT_EQ(r.fatalError.rfind(cannot, 0), 0u) << r.fatalError;
   ASSERT_FALSE(r.report.empty());
   EXPECT_EQ(r.report.back(), "*** Error, " + r.fatalError + " ***");
-  const Lines second = Block(r, b);
+  const Lines second = test::ReportBlock(r, b);
   ASSERT_FALSE(second.empty());
   EXPECT_EQ(second.front(), "Data File : " + Out("b.txt"));
   EXPECT_EQ(std::find(r.report.begin(), r.report.end(), "DXF File  : " + c), r.report.end());

@@ -32,6 +32,7 @@ using test::ConvertText;
 using test::DxfWithEntities;
 using test::FileBody;
 using test::kTruncated;
+using test::LineNumberOf;
 using test::Pairs;
 using test::ReadFile;
 using test::RequestFor;
@@ -58,17 +59,6 @@ bool Has(const Lines& lines, std::string_view line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-// The number, from 1, of the first line of `text` that equals `line`.
-std::uint64_t LineNumberOf(std::string_view text, std::string_view line) {
-  std::uint64_t number = 1;
-  for (std::size_t start = 0; start <= text.size(); ++number) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    if (text.substr(start, end - start) == line) return number;
-    start = end + 1;
-  }
-  return 0;
-}
 
 std::string NotANumber(std::string_view text, std::uint64_t line) {
   return "*** Error, \"" + std::string(text) + "\" in line " + std::to_string(line) + " is not a number ***";
@@ -277,16 +267,6 @@ class HostileFiles : public ::testing::Test {
     TestObserver observer;
     return RunConversion(cfg_, request, observer);
   }
-  // The report lines after a file's "DXF File" line, up to the next file's, without empty lines.
-  static Lines Block(const RunResult& r, const std::string& dxfPath) {
-    Lines block;
-    auto at = std::find(r.report.begin(), r.report.end(), "DXF File  : " + dxfPath);
-    if (at == r.report.end()) return block;
-    for (++at; at < r.report.end() && at->rfind("DXF File  : ", 0) != 0; ++at) {
-      if (!at->empty()) block.push_back(*at);
-    }
-    return block;
-  }
 
   TempDir dir_;
   TExportConfig cfg_;
@@ -299,7 +279,7 @@ TEST_F(HostileFiles, AFolderNamedAsADrawingCannotBeOpened) {
   fs::create_directory(folder);
   const std::string good = Good("good.dxf");
   const RunResult r = Run({folder, good});
-  EXPECT_EQ(Block(r, folder), Lines{std::string(kCannotOpen)});
+  EXPECT_EQ(test::ReportBlock(r, folder), Lines{std::string(kCannotOpen)});
   EXPECT_FALSE(fs::exists(dir_.path() / "folder.txt"));
   EXPECT_EQ(SplitCrLf(ReadFile(dir_.path() / "good.txt")), points_);
   EXPECT_EQ(r.filesWithErrors, 1u);
@@ -312,7 +292,7 @@ TEST_F(HostileFiles, AnUnreadableDrawingCannotBeOpened) {
   fs::permissions(locked, fs::perms::none);
   const std::string good = Good("good.dxf");
   const RunResult r = Run({locked, good});
-  EXPECT_EQ(Block(r, locked), Lines{std::string(kCannotOpen)});
+  EXPECT_EQ(test::ReportBlock(r, locked), Lines{std::string(kCannotOpen)});
   EXPECT_FALSE(fs::exists(dir_.path() / "locked.txt"));
   EXPECT_EQ(SplitCrLf(ReadFile(dir_.path() / "good.txt")), points_);
 }
@@ -325,7 +305,7 @@ TEST_F(HostileFiles, AReadErrorEndsThatFileOnly) {
   if (!fs::exists(mem)) GTEST_SKIP() << "no " << mem;
   const std::string good = Good("good.dxf");
   const RunResult r = Run({mem, good}, dir_.Str());
-  const Lines block = Block(r, mem);
+  const Lines block = test::ReportBlock(r, mem);
   ASSERT_EQ(block.size(), 2u);
   EXPECT_EQ(block[0], "Data File : " + (dir_.path() / "mem.txt").string());
   EXPECT_EQ(block[1].rfind("*** Error, read error: ", 0), 0u) << block[1];
@@ -346,7 +326,7 @@ class HostileDestination : public HostileFiles {
     EXPECT_EQ(last.rfind("*** Error, " + std::string(reason) + " file \"" + target + "\". ", 0), 0u) << last;
     EXPECT_EQ(last.substr(last.size() - 4), " ***");
     EXPECT_EQ(r.fatalError, last.substr(11, last.size() - 15));
-    EXPECT_EQ(Block(r, a_), (Lines{"Data File : " + (dir_.path() / "a.txt").string(), " Points : 2 "}));
+    EXPECT_EQ(test::ReportBlock(r, a_), (Lines{"Data File : " + (dir_.path() / "a.txt").string(), " Points : 2 "}));
     EXPECT_NE(std::find(r.report.begin(), r.report.end(), "DXF File  : " + failed), r.report.end());
     EXPECT_EQ(std::find(r.report.begin(), r.report.end(), "DXF File  : " + c_), r.report.end());
     EXPECT_EQ(SplitCrLf(ReadFile(dir_.path() / "a.txt")), points_);
@@ -365,11 +345,11 @@ TEST_F(HostileFiles, SomethingOtherThanAFileInThePlaceOfTheDataFileIsLeftAlone) 
   const std::string a = Good("a.dxf"), b = Good("b.dxf"), c = Good("c.dxf");
   const RunResult r = Run({a, b, c});
   EXPECT_TRUE(r.fatalError.empty()) << r.fatalError;
-  EXPECT_EQ(Block(r, b), Lines{"*** Error, the data file " + (dir_.path() / "b.txt").string() +
+  EXPECT_EQ(test::ReportBlock(r, b), Lines{"*** Error, the data file " + (dir_.path() / "b.txt").string() +
                                " is not a regular file ***"});
   EXPECT_TRUE(fs::is_directory(dir_.path() / "b.txt"));
   if (fs::exists("/dev/null")) {
-    EXPECT_EQ(Block(r, c).size(), 1u);
+    EXPECT_EQ(test::ReportBlock(r, c).size(), 1u);
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
   }
   EXPECT_EQ(SplitCrLf(ReadFile(dir_.path() / "a.txt")), points_);

@@ -1,5 +1,6 @@
 #include "tests/test_support.h"
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <random>
@@ -197,6 +198,27 @@ std::vector<std::string> FileBody(const Conversion& c) {
   std::vector<std::string> body;
   for (std::size_t i = 7; i < c.report.size() && !c.report[i].empty(); ++i) body.push_back(c.report[i]);
   return body;
+}
+
+std::uint64_t LineNumberOf(std::string_view text, std::string_view line) {
+  std::uint64_t number = 1;
+  for (std::size_t start = 0; start <= text.size(); ++number) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    if (text.substr(start, end - start) == line) return number;
+    start = end + 1;
+  }
+  return 0;
+}
+
+std::vector<std::string> ReportBlock(const RunResult& r, const std::string& dxfPath) {
+  std::vector<std::string> block;
+  auto at = std::find(r.report.begin(), r.report.end(), "DXF File  : " + dxfPath);
+  if (at == r.report.end()) return block;
+  for (++at; at < r.report.end() && at->rfind("DXF File  : ", 0) != 0; ++at) {
+    if (!at->empty()) block.push_back(*at);
+  }
+  return block;
 }
 
 }  // namespace corvane::test

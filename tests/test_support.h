@@ -2,6 +2,7 @@
 // from, and a one-call conversion of a DXF text held in the test.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <initializer_list>
 #include <iterator>
@@ -43,6 +44,12 @@ void WriteFile(const std::filesystem::path& path, std::string_view content);
 
 // Splits data file or report text into lines at CR LF (the only terminator the engine writes).
 std::vector<std::string> SplitCrLf(std::string_view text);
+
+// The number, from 1, of the first line of `text` (LF line ends) that is exactly `line`; 0 if none.
+std::uint64_t LineNumberOf(std::string_view text, std::string_view line);
+
+// The non-empty report lines after a file's "DXF File" line, up to the next file's.
+std::vector<std::string> ReportBlock(const RunResult& r, const std::string& dxfPath);
 
 // The lookup lists shipped in data/.
 std::vector<std::string> ShippedFieldNames();
