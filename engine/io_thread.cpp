@@ -14,19 +14,17 @@ IoThread::~IoThread() {
   thread_.join();
 }
 
-void IoThread::StartRead(std::FILE* file, char* to, std::size_t n) { Start(file, to, n, true); }
+void IoThread::StartRead(std::FILE* file, char* to, std::size_t n) { Start(file, to, nullptr, n); }
 
-void IoThread::StartWrite(std::FILE* file, const char* from, std::size_t n) {
-  Start(file, const_cast<char*>(from), n, false);  // only ever read from
-}
+void IoThread::StartWrite(std::FILE* file, const char* from, std::size_t n) { Start(file, nullptr, from, n); }
 
-void IoThread::Start(std::FILE* file, char* data, std::size_t n, bool read) {
+void IoThread::Start(std::FILE* file, char* to, const char* from, std::size_t n) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     file_ = file;
-    data_ = data;
+    to_ = to;
+    from_ = from;
     size_ = n;
-    read_ = read;
     done_ = Done{};
     pending_ = true;
   }
@@ -49,17 +47,17 @@ void IoThread::Run() {
     wake_.wait(lock, [this] { return pending_ || quit_; });
     if (!pending_) return;  // quit, with nothing left to do
     std::FILE* const file = file_;
-    char* const data = data_;
+    char* const to = to_;
+    const char* const from = from_;
     const std::size_t n = size_;
-    const bool read = read_;
     lock.unlock();
     Done done;
     errno = 0;
-    if (read) {
-      done.bytes = std::fread(data, 1, n, file);
+    if (to != nullptr) {
+      done.bytes = std::fread(to, 1, n, file);
       if (done.bytes < n && std::ferror(file)) done.error = errno != 0 ? errno : EIO;
     } else {
-      done.bytes = std::fwrite(data, 1, n, file);
+      done.bytes = std::fwrite(from, 1, n, file);
       if (done.bytes != n) done.error = errno != 0 ? errno : EIO;
     }
     lock.lock();

@@ -32,16 +32,16 @@ class IoThread {
   Done Wait();
 
  private:
-  void Start(std::FILE* file, char* data, std::size_t n, bool read);
+  void Start(std::FILE* file, char* to, const char* from, std::size_t n);
   void Run();
 
   std::mutex mutex_;
   std::condition_variable wake_;
   std::thread thread_;
   std::FILE* file_ = nullptr;
-  char* data_ = nullptr;
+  char* to_ = nullptr;          // a read's destination, else null
+  const char* from_ = nullptr;  // a write's source
   std::size_t size_ = 0;
-  bool read_ = false;
   bool pending_ = false;  // a block is handed over and not yet done
   bool quit_ = false;
   Done done_;

@@ -49,6 +49,10 @@ std::size_t FindLoneCr(const char* buf, std::size_t from, std::size_t end) {
   return end;
 }
 
+[[noreturn]] void ThrowReadError(int error) {
+  throw InputReadError{"read error: " + std::generic_category().message(error)};
+}
+
 // A cap of zero would hand out empty pieces of a line for ever; above the default it would only
 // cost memory.
 std::size_t ClampCap(std::size_t cap) { return std::clamp<std::size_t>(cap, 1, kMaxLineLength); }
@@ -106,10 +110,7 @@ std::size_t LineReader::ReadSource(char* to, std::size_t n) {
     return take;
   }
   const std::size_t got = std::fread(to, 1, n, file_);
-  if (got < n && std::ferror(file_)) {
-    const int err = errno;
-    throw InputReadError{"read error: " + std::generic_category().message(err)};
-  }
+  if (got < n && std::ferror(file_)) ThrowReadError(errno);
   return got;
 }
 
@@ -119,7 +120,7 @@ void LineReader::Fill() {
   if (reading_ahead_) {
     reading_ahead_ = false;
     const IoThread::Done done = read_ahead_->Wait();
-    if (done.error != 0) throw InputReadError{"read error: " + std::generic_category().message(done.error)};
+    if (done.error != 0) ThrowReadError(done.error);
     got = done.bytes;
   } else {
     got = ReadSource(next + origin_, block_size_);
@@ -136,7 +137,7 @@ void LineReader::Fill() {
   if (got == 0) source_done_ = true;
   CleanNewBytes(clean_);
   // A file gives a short block only at its end.
-  if (read_ahead_ != nullptr && file_ != nullptr && got == block_size_ && !source_done_) {
+  if (read_ahead_ != nullptr && got == block_size_ && !source_done_) {
     read_ahead_->StartRead(file_, buffers_[1 - current_] + origin_, block_size_);
     reading_ahead_ = true;
   }
