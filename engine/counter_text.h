@@ -16,27 +16,35 @@ class CounterText {
 
   // Writes `value` in decimal ("-" before a negative one) and returns the end of the text.
   char* Put(char* p, std::int64_t value) {
-    if (!known_ || value != value_) {
-      if (!(known_ && value_ >= 0 && value == value_ + 1 && Increment())) Convert(value);
-      value_ = value;
-      known_ = true;
+    if (known_ && value == value_) {
+      std::memcpy(p, text_, kRoom);
+      return p + length_;
     }
+    // The old text goes out first and the digits that change are written to both copies: reading
+    // the kept text in whole blocks right after changing one of its bytes would stall the load.
+    if (known_ && value_ >= 0 && value == value_ + 1) {
+      std::memcpy(p, text_, kRoom);
+      for (int i = length_ - 1; i >= 0; --i) {
+        if (text_[i] != '9') {
+          const char digit = static_cast<char>(text_[i] + 1);
+          text_[i] = digit;
+          p[i] = digit;
+          value_ = value;
+          return p + length_;
+        }
+        text_[i] = '0';
+        p[i] = '0';
+      }
+      // All nines: the text grows by a digit.
+    }
+    Convert(value);
+    value_ = value;
+    known_ = true;
     std::memcpy(p, text_, kRoom);
     return p + length_;
   }
 
  private:
-  // Adds one to the digits; false when they are all 9 (the text grows by a digit).
-  bool Increment() {
-    for (int i = length_ - 1; i >= 0; --i) {
-      if (text_[i] != '9') {
-        ++text_[i];
-        return true;
-      }
-      text_[i] = '0';
-    }
-    return false;
-  }
   void Convert(std::int64_t value) {
     length_ = static_cast<int>(std::to_chars(text_, text_ + kRoom, value).ptr - text_);
   }

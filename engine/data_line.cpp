@@ -134,12 +134,48 @@ void PlanForcedZ(const TExportConfig& cfg, PlanBuilder& plan) {
   }
 }
 
+// Whether a value can change from one point of an entity to the next (the forced Z value that is not
+// a number counts as one: it must fail the line when the line reaches it).
+bool ChangesWithThePoint(LineValue value) {
+  switch (value) {
+    case LineValue::kNothing:
+    case LineValue::kPointNumber:
+    case LineValue::kX:
+    case LineValue::kY:
+    case LineValue::kZ:
+    case LineValue::kForcedZNotANumber:
+    case LineValue::kSequenceNumber: return true;
+    default: return false;
+  }
+}
+
+// Cuts the steps into segments, each ending with a value that changes with the point.
+void PlanSegments(LinePlan& plan) {
+  plan.segments.clear();
+  plan.changingRoom = 0;
+  std::uint32_t first = 0;
+  for (std::uint32_t i = 0; i < plan.steps.size(); ++i) {
+    const LineStep& step = plan.steps[i];
+    if (!ChangesWithThePoint(step.value)) continue;
+    plan.segments.push_back(LineSegment{first, i, step.value, step.decimals});
+    first = i + 1;
+    switch (step.value) {
+      case LineValue::kPointNumber:
+      case LineValue::kSequenceNumber: plan.changingRoom += kNumberRoom; break;
+      // FormatCoordinate may use all of its output block, beyond the text it returns.
+      case LineValue::kX:
+      case LineValue::kY:
+      case LineValue::kZ: plan.changingRoom += kMaxCoordinateText; break;
+      default: break;
+    }
+  }
+}
+
 }  // namespace
 
 void PrepareDataLines(RunSettings& run) {
   const TExportConfig& cfg = run.config;
   PlanBuilder plan(run.linePlan);
-  std::size_t room = 0;
   bool firstField = true;
   for (FieldCode field : run.SelectedFields) {
     if (!firstField) plan.Fixed(run.fieldSeparator);
@@ -170,29 +206,19 @@ void PrepareDataLines(RunSettings& run) {
   }
   plan.Finish();
 
-  // Room for a line: every fixed piece with its 16-byte overshoot, and each value at its largest;
-  // the entity texts are counted apart, by how often the most repeated one is written.
+  PlanSegments(run.linePlan);
+  // The entity texts are counted apart, by how often the most repeated one is written.
   std::size_t textTimes[5] = {};
   for (const LineStep& step : run.linePlan.steps) {
-    room += step.fixedLength + LinePlan::kFixedSlack;
     switch (step.value) {
-      case LineValue::kPointNumber:
-      case LineValue::kSequenceNumber:
-      case LineValue::kEntityNumber: room += kNumberRoom; break;
-      // FormatCoordinate may use all of its output block, beyond the text it returns.
-      case LineValue::kX:
-      case LineValue::kY:
-      case LineValue::kZ: room += kMaxCoordinateText; break;
       case LineValue::kEntityName: ++textTimes[0]; break;
       case LineValue::kLayer: ++textTimes[1]; break;
       case LineValue::kHandle: ++textTimes[2]; break;
       case LineValue::kBlockName: ++textTimes[3]; break;
       case LineValue::kTextValue: ++textTimes[4]; break;
-      case LineValue::kNothing:
-      case LineValue::kForcedZNotANumber: break;
+      default: break;
     }
   }
-  run.lineRoom = room;
   run.textCopies = *std::max_element(textTimes, textTimes + 5);
 }
 
@@ -221,34 +247,99 @@ CORVANE_COORDINATE_INLINE char* PutPlanCoordinate(char* p, const CoordText& text
 
 }  // namespace
 
-void WriteDataLine(FileState& file, const CoordText& XText, const CoordText& YText, const CoordText& ZText,
-                   std::string_view Handle, std::string_view Layer, std::string_view EntityName,
-                   std::string_view BlockName, std::string_view TextValue) {
+namespace {
+
+// Composes every segment's constant text for the entity with these texts.
+void ComposeEntityPart(FileState& file, std::string_view Handle, std::string_view Layer,
+                       std::string_view EntityName, std::string_view BlockName, std::string_view TextValue) {
   const RunSettings& run = file.run;
-  const std::size_t room = run.lineRoom + run.textCopies * (Handle.size() + Layer.size() + EntityName.size() +
-                                                           BlockName.size() + TextValue.size());
-  char* const start = file.out.Reserve(room);
+  const LinePlan& plan = run.linePlan;
+  EntityLinePart& part = file.entityPart;
+  // Every fixed piece and number with its 16-byte overshoot, the texts as often as the plan repeats
+  // them, and slack behind the last segment for the 16-byte moves that copy segments into lines.
+  const std::size_t room = plan.fixed.size() + plan.steps.size() * (kNumberRoom + LinePlan::kFixedSlack) +
+                           run.textCopies * (Handle.size() + Layer.size() + EntityName.size() +
+                                             BlockName.size() + TextValue.size()) + LinePlan::kFixedSlack;
+  if (part.text.size() < room) part.text.resize(room);
+  const std::size_t count = plan.segments.size();
+  if (part.starts.size() != count + 1) part.starts.resize(count + 1);
+  // Writes through char pointers may alias anything: the plan is walked through locals.
+  char* const start = part.text.data();
+  std::uint32_t* const starts = part.starts.data();
+  const LineSegment* const segments = plan.segments.data();
+  const LineStep* const steps = plan.steps.data();
+  const char* const fixed = plan.fixed.data();
+  char number[CounterText::kRoom];
+  const std::string_view texts[] = {
+      EntityName, Layer, Handle, BlockName, TextValue,
+      std::string_view(number, static_cast<std::size_t>(file.entityNumberText.Put(number, file.EntityNumber) - number))};
+  static_assert(static_cast<int>(LineValue::kEntityNumber) - static_cast<int>(LineValue::kEntityName) == 5);
   char* p = start;
-  const char* const fixed = run.linePlan.fixed.data();
-  for (const LineStep& step : run.linePlan.steps) {
-    p = PutFixed(p, fixed + step.fixedOffset, step.fixedLength);
-    switch (step.value) {
-      case LineValue::kNothing: break;
+  for (std::size_t k = 0; k < count; ++k) {
+    starts[k] = static_cast<std::uint32_t>(p - start);
+    const LineStep* step = steps + segments[k].firstStep;
+    const LineStep* const last = steps + segments[k].valueStep;
+    // Every step before the changing value writes one of the entity's texts.
+    for (; step != last; ++step) {
+      p = PutFixed(p, fixed + step->fixedOffset, step->fixedLength);
+      p = PutText(p, texts[static_cast<int>(step->value) - static_cast<int>(LineValue::kEntityName)]);
+    }
+    p = PutFixed(p, fixed + last->fixedOffset, last->fixedLength);
+  }
+  const std::size_t used = static_cast<std::size_t>(p - start);
+  starts[count] = static_cast<std::uint32_t>(used);
+  part.room = used + count * LinePlan::kFixedSlack;
+}
+
+// One line: each segment's text from the entity part, followed by its changing value.
+void WriteComposedLine(FileState& file, const CoordText& XText, const CoordText& YText, const CoordText& ZText) {
+  const LinePlan& plan = file.run.linePlan;
+  const EntityLinePart& part = file.entityPart;
+  char* const start = file.out.Reserve(part.room + plan.changingRoom);
+  char* p = start;
+  // Writes through char pointers may alias anything: the plan is walked through locals.
+  const char* const text = part.text.data();
+  const std::uint32_t* starts = part.starts.data();
+  const LineSegment* segment = plan.segments.data();
+  const LineSegment* const end = segment + plan.segments.size();
+  for (; segment != end; ++segment, ++starts) {
+    p = PutFixed(p, text + starts[0], starts[1] - starts[0]);
+    switch (segment->value) {
       case LineValue::kPointNumber: p = file.pointNumberText.Put(p, file.PointNumber++); break;
-      case LineValue::kX: p = PutPlanCoordinate(p, XText, step.decimals); break;
-      case LineValue::kY: p = PutPlanCoordinate(p, YText, step.decimals); break;
-      case LineValue::kZ: p = PutPlanCoordinate(p, ZText, step.decimals); break;
-      case LineValue::kForcedZNotANumber: ThrowNotANumber(CoordText{run.config.ForcedZValue.view(), 0}, true);
-      case LineValue::kEntityName: p = PutText(p, EntityName); break;
-      case LineValue::kLayer: p = PutText(p, Layer); break;
-      case LineValue::kHandle: p = PutText(p, Handle); break;
-      case LineValue::kBlockName: p = PutText(p, BlockName); break;
-      case LineValue::kTextValue: p = PutText(p, TextValue); break;
+      case LineValue::kX: p = PutPlanCoordinate(p, XText, segment->decimals); break;
+      case LineValue::kY: p = PutPlanCoordinate(p, YText, segment->decimals); break;
+      case LineValue::kZ: p = PutPlanCoordinate(p, ZText, segment->decimals); break;
+      case LineValue::kForcedZNotANumber:
+        ThrowNotANumber(CoordText{file.run.config.ForcedZValue.view(), 0}, true);
       case LineValue::kSequenceNumber: p = PutNumber(p, file.SequenceNumber++); break;
-      case LineValue::kEntityNumber: p = file.entityNumberText.Put(p, file.EntityNumber); break;
+      default: break;  // kNothing: the last segment ended the line
     }
   }
   file.out.Commit(static_cast<std::size_t>(p - start));
+}
+
+}  // namespace
+
+void WriteDataLine(FileState& file, const CoordText& XText, const CoordText& YText, const CoordText& ZText,
+                   std::string_view Handle, std::string_view Layer, std::string_view EntityName,
+                   std::string_view BlockName, std::string_view TextValue) {
+  ComposeEntityPart(file, Handle, Layer, EntityName, BlockName, TextValue);
+  file.entityPart.composed = false;  // these texts are not the entity's
+  WriteComposedLine(file, XText, YText, ZText);
+}
+
+void WriteEntityPoint(FileState& file, const CoordText& ZText, std::string_view entityName) {
+  const EntityValues& v = file.values;
+  EntityLinePart& part = file.entityPart;
+  if (!part.composed || part.textChanges != v.textChanges || part.entityNumber != file.EntityNumber ||
+      part.entityName.data() != entityName.data() || part.entityName.size() != entityName.size()) {
+    ComposeEntityPart(file, v.Handle.view(), v.Layer.view(), entityName, v.BlockName.view(), v.TextValue.view());
+    part.composed = true;
+    part.textChanges = v.textChanges;
+    part.entityNumber = file.EntityNumber;
+    part.entityName = entityName;
+  }
+  WriteComposedLine(file, Coord(v.XText), Coord(v.YText), ZText);
 }
 
 }  // namespace corvane

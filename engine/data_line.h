@@ -12,7 +12,7 @@ namespace corvane {
 // titled by the names of run.SelectedCustomItems. `customItemNames` is the custom-item list.
 std::string BuildHeaderLine(const RunSettings& run, const std::vector<std::string>& customItemNames);
 
-// Lays out run.linePlan and sets run.lineRoom and run.textCopies from the resolved fields and custom
+// Lays out run.linePlan and sets run.textCopies from the resolved fields and custom
 // items, the separators and the configuration; once per run, before the first data line.
 void PrepareDataLines(RunSettings& run);
 
@@ -21,5 +21,10 @@ void PrepareDataLines(RunSettings& run);
 void WriteDataLine(FileState& file, const CoordText& XText, const CoordText& YText, const CoordText& ZText,
                    std::string_view Handle, std::string_view Layer, std::string_view EntityName,
                    std::string_view BlockName, std::string_view TextValue);
+
+// The same for a point of the entity being read: its X and Y, the given Z, and the texts in
+// file.values. The part of the line that only changes from entity to entity is composed for the
+// entity's first point and reused for the rest.
+void WriteEntityPoint(FileState& file, const CoordText& ZText, std::string_view entityName);
 
 }  // namespace corvane

@@ -17,12 +17,14 @@ enum class LineValue : std::uint8_t {
   kY,
   kZ,
   kForcedZNotANumber,  // a forced Z value that cannot be formatted: the line fails here
+  kSequenceNumber,
+  // The values that stay the same for every point of an entity, in this order (an index into the
+  // texts an entity's part is composed from).
   kEntityName,
   kLayer,
   kHandle,
   kBlockName,
   kTextValue,
-  kSequenceNumber,
   kEntityNumber,
 };
 
@@ -33,8 +35,22 @@ struct LineStep {
   std::uint8_t decimals = 0;  // of a coordinate, clamped to 0..14
 };
 
+// The line seen from one entity's points: every value but the point number, the coordinates and the
+// sequence number stays the same from one point of an entity to the next. A segment is the run of
+// steps up to and including the fixed piece of such a changing value: its constant text is composed
+// once per entity, and a line is that text and one changing value per segment.
+struct LineSegment {
+  std::uint32_t firstStep = 0;  // the steps [firstStep, valueStep) and valueStep's fixed piece
+  std::uint32_t valueStep = 0;
+  LineValue value = LineValue::kNothing;  // the changing value, or kNothing for the last segment
+  std::uint8_t decimals = 0;
+};
+
 struct LinePlan {
   std::vector<LineStep> steps;  // never empty once prepared: the last is kNothing
+  std::vector<LineSegment> segments;  // the last has value kNothing
+  // Room the changing values of one line can take.
+  std::size_t changingRoom = 0;
   // The fixed pieces one after another, followed by kFixedSlack bytes, so that pieces are copied
   // in whole 16-byte moves.
   std::string fixed;

@@ -231,7 +231,8 @@ bool LineReader::NextSlow(std::string_view& line) {
     Fill();
     scanFrom = begin_ + scanned;  // Fill moved the unread bytes
   }
-  last_ = line;
+  last_data_ = line.data();
+  last_size_ = line.size();
   ++line_number_;
   return true;
 }

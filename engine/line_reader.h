@@ -54,7 +54,7 @@ class LineReader {
   bool Next(std::string_view& line) {
     if (pushed_back_) {
       pushed_back_ = false;
-      line = last_;
+      line = std::string_view(last_data_, last_size_);
       ++line_number_;
       return true;
     }
@@ -69,7 +69,8 @@ class LineReader {
         if (stop <= max_line_) {
           line = std::string_view(start, stop);
           begin_ += length + 1;
-          last_ = line;
+          last_data_ = start;
+          last_size_ = stop;
           ++line_number_;
           return true;
         }
@@ -147,7 +148,11 @@ class LineReader {
   bool source_done_ = false;  // the file (or memory text) has no more bytes, or a Ctrl-Z was seen
   bool pushed_back_ = false;
   bool skipping_long_ = false;
-  std::string_view last_;
+  // The line returned last, kept as two words: a view built in registers and stored whole would be
+  // written to the stack in halves and read back in one piece, which stalls the store forwarding on
+  // every line.
+  const char* last_data_ = nullptr;
+  std::size_t last_size_ = 0;
   std::uint64_t bytes_taken_ = 0;
   std::uint64_t line_number_ = 0;
 };

@@ -27,10 +27,8 @@ inline EntityValues& StartEntity(FileState& file, std::string_view blockName = {
 }
 
 // One data line with the entity's current X and Y, the given Z and the entity's other values.
-inline void WritePoint(FileState& file, CoordText z, std::string_view entityName) {
-  const EntityValues& v = file.values;
-  WriteDataLine(file, Coord(v.XText), Coord(v.YText), z, v.Handle.view(), v.Layer.view(),
-                entityName, v.BlockName.view(), v.TextValue.view());
+inline void WritePoint(FileState& file, const CoordText& z, std::string_view entityName) {
+  WriteEntityPoint(file, z, entityName);
 }
 
 // The point of an entity whose X or Y has arrived but whose Z has not. 2D writers leave out the Z

@@ -106,8 +106,8 @@ void ReadPolylineEntity(FileState& file) {
       break;
     }
     switch (code) {
-      case 5: v.Handle.Set(value, in.LineNumber()); break;
-      case 8: v.Layer.Set(value, in.LineNumber()); break;
+      case 5: v.Handle.Set(value); break;
+      case 8: v.Layer.Set(value); break;
       case 70: PolylineFlags = GroupSeventyValue(value, in.LineNumber()); break;
       default: break;
     }
@@ -172,8 +172,8 @@ void ReadLwPolylineEntity(FileState& file) {
   ReadPairsUntilZero(file, [&](int code, std::string_view value) {
     const std::uint64_t line = file.input.LineNumber();
     switch (code) {
-      case 5: v.Handle.Set(value, line); break;
-      case 8: v.Layer.Set(value, line); break;
+      case 5: v.Handle.Set(value); break;
+      case 8: v.Layer.Set(value); break;
       case 38: v.ZText.Set(value, line); break;
       case 10: v.XText.Set(value, line); break;
       case 20:
@@ -194,8 +194,8 @@ void ReadSplineEntity(FileState& file) {
   ReadPairsUntilZero(file, [&](int code, std::string_view value) {
     const std::uint64_t line = file.input.LineNumber();
     switch (code) {
-      case 5: v.Handle.Set(value, line); break;
-      case 8: v.Layer.Set(value, line); break;
+      case 5: v.Handle.Set(value); break;
+      case 8: v.Layer.Set(value); break;
       case 10:
       case 11:
         // Every control point shares group 10 (every fit point 11): any X starts a new point.
@@ -228,9 +228,9 @@ void Read3DFaceEntity(FileState& file, bool ThreePointsOnly) {
   ReadPairsUntilZero(file, [&](int code, std::string_view value) {
     const std::uint64_t line = file.input.LineNumber();
     if (code == 5) {
-      v.Handle.Set(value, line);
+      v.Handle.Set(value);
     } else if (code == 8) {
-      v.Layer.Set(value, line);
+      v.Layer.Set(value);
     } else if (code >= 10 && code < 10 + corners) {
       // The next corner's X: the corner waiting goes out without its Z.
       if (pending.which() >= 0 && pending.which() != code - 10) pending.WriteWithoutZ(file);

@@ -18,8 +18,8 @@ void ReadPointEntity(FileState& file, std::string_view entityName) {
   ReadPairsUntilZero(file, [&](int code, std::string_view value) {
     const std::uint64_t line = file.input.LineNumber();
     switch (code) {
-      case 5: v.Handle.Set(value, line); break;
-      case 8: v.Layer.Set(value, line); break;
+      case 5: v.Handle.Set(value); break;
+      case 8: v.Layer.Set(value); break;
       case 10: v.XText.Set(value, line); break;
       case 20: v.YText.Set(value, line); break;
       case 30: v.ZText.Set(value, line); break;
@@ -49,9 +49,9 @@ void ReadTextEntity(FileState& file, std::string_view entityName) {
     if (inEmbeddedObject) return;
     const std::uint64_t line = file.input.LineNumber();
     switch (code) {
-      case 5: v.Handle.Set(value, line); break;
-      case 8: v.Layer.Set(value, line); break;
-      case 1: v.TextValue.Set(value, line); break;
+      case 5: v.Handle.Set(value); break;
+      case 8: v.Layer.Set(value); break;
+      case 1: v.TextValue.Set(value); break;
       case 10: v.XText.Set(value, line); break;
       case 20: v.YText.Set(value, line); break;
       case 30: v.ZText.Set(value, line); break;
@@ -69,8 +69,8 @@ void ReadLineEntity(FileState& file) {
   ReadPairsUntilZero(file, [&](int code, std::string_view value) {
     const std::uint64_t line = file.input.LineNumber();
     switch (code) {
-      case 5: v.Handle.Set(value, line); break;
-      case 8: v.Layer.Set(value, line); break;
+      case 5: v.Handle.Set(value); break;
+      case 8: v.Layer.Set(value); break;
       case 10:
       case 11:
         // The X of the other point: the one waiting goes out without its Z.
@@ -101,10 +101,10 @@ void ReadInsertEntity(FileState& file) {
   ReadPairsUntilZero(file, [&](int code, std::string_view value) {
     const std::uint64_t line = file.input.LineNumber();
     switch (code) {
-      case 5: v.Handle.Set(value, line); break;
-      case 8: v.Layer.Set(value, line); break;
-      case 1: v.TextValue.Set(value, line); break;
-      case 2: v.BlockName.Set(value, line); break;
+      case 5: v.Handle.Set(value); break;
+      case 8: v.Layer.Set(value); break;
+      case 1: v.TextValue.Set(value); break;
+      case 2: v.BlockName.Set(value); break;
       case 10: v.XText.Set(value, line); break;
       case 20: v.YText.Set(value, line); break;
       case 30: v.ZText.Set(value, line); break;

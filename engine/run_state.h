@@ -39,10 +39,8 @@ struct RunSettings {
   std::string BlockNamePatterns;
   std::string HeaderLine;
   std::vector<std::string> hintLines;          // report labels at line 2*i
-  // What one data line can take: lineRoom bytes besides its entity texts, and each entity text up
-  // to textCopies times (a hand-edited field-name list can repeat the custom field). Set by
-  // PrepareDataLines from the fields and custom items, with the line's plan.
-  std::size_t lineRoom = 0;
+  // How often the most repeated entity text is written in a line (a hand-edited field-name list can
+  // repeat the custom field). Set by PrepareDataLines with the line's plan.
   std::size_t textCopies = 0;
   LinePlan linePlan;
 };
@@ -87,9 +85,43 @@ inline CoordText Coord(const ValueSlot& slot) { return CoordText{slot.view(), sl
 // on the value line of a group-0 pair.
 enum class LinePhase : std::uint8_t { kCode, kValueOfZero, kValue };
 
+// A text of the entity being read (handle, layer, block name, text value). Every change is counted,
+// so the part of the data lines made of these texts is composed again only after one of them changed.
+class EntityText {
+ public:
+  explicit EntityText(std::uint64_t& changes) : changes_(changes) {}
+  void Set(std::string_view value) {
+    slot_.Set(value, 0);
+    ++changes_;
+  }
+  void Reset(std::string_view startValue = {}) { Set(startValue); }
+  std::string_view view() const { return slot_.view(); }
+
+ private:
+  ValueSlot slot_;
+  std::uint64_t& changes_;
+};
+
 // The reusable values of the entity readers.
 struct EntityValues {
-  ValueSlot XText, YText, ZText, Handle, Layer, BlockName, TextValue;
+  EntityValues() = default;
+  EntityValues(const EntityValues&) = delete;
+  EntityValues& operator=(const EntityValues&) = delete;
+  std::uint64_t textChanges = 0;
+  ValueSlot XText, YText, ZText;
+  EntityText Handle{textChanges}, Layer{textChanges}, BlockName{textChanges}, TextValue{textChanges};
+};
+
+// The constant text of every segment of the line plan, composed for the entity whose points are
+// being written, and what it was composed from.
+struct EntityLinePart {
+  std::string text;                   // the segments' texts one after another, then slack
+  std::vector<std::uint32_t> starts;  // segment i is [starts[i], starts[i + 1])
+  std::size_t room = 0;               // what copying every segment's text takes
+  bool composed = false;
+  std::uint64_t textChanges = 0;
+  std::int64_t entityNumber = 0;
+  std::string_view entityName;
 };
 
 struct FileState {
@@ -131,6 +163,7 @@ struct FileState {
   bool endedInsideEntity = false;
 
   EntityValues values;
+  EntityLinePart entityPart;
 
   bool Enabled(int bit) const { return (ActiveEntityMask >> bit) & 1u; }
   // One entity consumed: its option's counter and the entity number move on.
