@@ -53,6 +53,18 @@ TEST(LineEntityReader, WorkedExampleWritesStartThenEndAndCountsOnce) {
   EXPECT_EQ(FileBody(c), (Lines{" Lines : 1 "}));
 }
 
+// The texts of an entity's lines are composed once per entity: a text that arrives between two of
+// its points, and the next entity with the same texts, must still show in the lines that follow.
+TEST(LineEntityReader, TextsArrivingBetweenPointsAndTheNextEntityNumberAreWritten) {
+  const std::string dxf = DxfWithEntities(
+      Pairs({"0", "LINE", "5", "1A", "10", "1", "20", "2", "30", "0", "8", "KERB", "11", "3", "21", "4", "31", "0",
+             "0", "LINE", "5", "1A", "8", "KERB", "10", "5", "20", "6", "30", "0", "5", "1B", "11", "7", "21", "8",
+             "31", "0"}));
+  const auto c = ConvertText(dxf, Config(Bit(entity_bit::kLines), {1, 2, 7}));
+  EXPECT_EQ(c.dataLines, (Lines{"1,1.000,2.000,0.000,!NoLayer!/1A/0", "2,3.000,4.000,0.000,KERB/1A/0",
+                                "3,5.000,6.000,0.000,KERB/1A/1", "4,7.000,8.000,0.000,KERB/1B/1"}));
+}
+
 TEST(LineEntityReader, DataLineWorkedRun) {
   TExportConfig cfg = Config(Bit(entity_bit::kLines), {1, 0});
   cfg.NumberPrefix.assign("P");
