@@ -79,6 +79,45 @@ class LineReader {
     return NextSlow(line);
   }
 
+  // The next two lines, when both are whole among the next 32 bytes of the block (a group code and
+  // a short value: nearly every pair of a drawing). False, with nothing taken, otherwise; Next()
+  // then takes them one by one. Unread() afterwards hands back the second.
+  bool NextPairInBlock(std::string_view& first, std::string_view& second) {
+#if defined(__SSE2__)
+    if (pushed_back_ || skipping_long_) return false;
+    const char* const start = buf_ + begin_;
+    const std::size_t available = clean_ - begin_;
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(start));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(start + 16));
+    std::uint32_t ends = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(low, lf))) |
+                         (static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(high, lf))) << 16);
+    if (available < 32) ends &= (std::uint32_t{1} << available) - 1u;
+    if (ends == 0) return false;
+    const std::size_t firstEnd = static_cast<std::size_t>(__builtin_ctz(ends));
+    ends &= ends - 1u;
+    if (ends == 0) return false;
+    const std::size_t secondEnd = static_cast<std::size_t>(__builtin_ctz(ends));
+    std::size_t firstLength = firstEnd;
+    if (firstLength > 0 && start[firstLength - 1] == '\r') --firstLength;
+    const char* const secondStart = start + firstEnd + 1;
+    std::size_t secondLength = secondEnd - firstEnd - 1;
+    if (secondLength > 0 && secondStart[secondLength - 1] == '\r') --secondLength;
+    if (firstLength > max_line_ || secondLength > max_line_) return false;
+    first = std::string_view(start, firstLength);
+    second = std::string_view(secondStart, secondLength);
+    begin_ += secondEnd + 1;
+    last_data_ = secondStart;
+    last_size_ = secondLength;
+    line_number_ += 2;
+    return true;
+#else
+    (void)first;
+    (void)second;
+    return false;
+#endif
+  }
+
   // Hands the line returned last back, so the next Next() returns it again, unchanged.
   void Unread() {
     pushed_back_ = true;
@@ -101,7 +140,7 @@ class LineReader {
 
  private:
   // The first LF among the n bytes at p, or nullptr. Most DXF lines are shorter than 16 bytes:
-  // one compare of 16 bytes finds their end without a library call. The buffer has kSlack
+  // one compare of 16 bytes finds their end without a library call. The buffer has kSlack (32)
   // readable bytes behind its end for this.
   static const char* FindNewline(const char* p, std::size_t n) {
 #if defined(__SSE2__)
@@ -115,7 +154,7 @@ class LineReader {
     return static_cast<const char*>(std::memchr(p, '\n', n));
 #endif
   }
-  static constexpr std::size_t kSlack = 16;
+  static constexpr std::size_t kSlack = 32;
 
   void Allocate(ByteBuffer& storage, ByteBuffer& spare);
   bool NextSlow(std::string_view& line);

@@ -81,28 +81,42 @@ bool ReadPairsUntilZero(FileState& file, OnPair&& onPair) {
   LineReader& in = file.input;
   std::string_view codeLine, valueLine;
   for (;;) {
-    if (!in.Next(codeLine)) break;
-    const int code = CodeOfLine(codeLine);
-    if (code == 0) {
-      file.phase = LinePhase::kValueOfZero;
-      return true;
-    }
-    if (code < 0 && OutOfStep(file, codeLine)) {
-      const int shiftedCode = file.lastValueCode;
-      file.lastValueCode = -1;
-      if (shiftedCode == 0) {
+    int code;
+    std::string_view value;
+    const bool pairInBlock = in.NextPairInBlock(codeLine, valueLine);
+    if (pairInBlock && (code = CodeOfLine(codeLine)) > 0) {
+      // Trimmed once: its code as a code line is the code of the trimmed text (CodeOfLine's three
+      // columns are only a shortcut to that).
+      value = TrimDxf(valueLine);
+      file.lastValueCode = GroupCode(value);
+    } else {
+      // The end of the entity, a line out of step, or lines not whole in the block: one by one.
+      if (pairInBlock) {
         in.Unread();
+      } else if (!in.Next(codeLine)) {
+        break;
+      }
+      code = CodeOfLine(codeLine);
+      if (code == 0) {
         file.phase = LinePhase::kValueOfZero;
         return true;
       }
-      onPair(shiftedCode, TrimDxf(codeLine));
-      continue;
+      if (code < 0 && OutOfStep(file, codeLine)) {
+        const int shiftedCode = file.lastValueCode;
+        file.lastValueCode = -1;
+        if (shiftedCode == 0) {
+          in.Unread();
+          file.phase = LinePhase::kValueOfZero;
+          return true;
+        }
+        code = shiftedCode;
+        value = TrimDxf(codeLine);
+      } else {
+        if (!in.Next(valueLine)) break;
+        value = TrimDxf(valueLine);
+        file.lastValueCode = GroupCode(value);
+      }
     }
-    if (!in.Next(valueLine)) break;
-    // Trimmed once: its code as a code line is the code of the trimmed text (CodeOfLine's three
-    // columns are only a shortcut to that).
-    const std::string_view value = TrimDxf(valueLine);
-    file.lastValueCode = GroupCode(value);
     onPair(code, value);
   }
   file.endedInsideEntity = true;
