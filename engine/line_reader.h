@@ -7,7 +7,7 @@
 //
 // The input is read in large blocks and lines are handed out as views into the block, without
 // copying. A view stays valid until the next call of Next() on the same reader (Unread() does not
-// move anything).
+// move anything), and has kLineSlack readable bytes behind its end.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +25,7 @@
 #include "engine/byte_buffer.h"
 #include "engine/errors.h"
 #include "engine/io_thread.h"
+#include "engine/line_slack.h"
 
 namespace corvane {
 
@@ -154,7 +155,7 @@ class LineReader {
     return static_cast<const char*>(std::memchr(p, '\n', n));
 #endif
   }
-  static constexpr std::size_t kSlack = 32;
+  static constexpr std::size_t kSlack = kLineSlack;
 
   void Allocate(ByteBuffer& storage, ByteBuffer& spare);
   bool NextSlow(std::string_view& line);

@@ -165,9 +165,9 @@ void ReadPolylineEntity(FileState& file) {
       const std::uint64_t line = in.LineNumber();
       switch (code) {
         case 70: VertexFlags = GroupSeventyValue(value, line); break;
-        case 10: v.XText.Set(value, line); break;
-        case 20: v.YText.Set(value, line); break;
-        case 30: v.ZText.Set(value, line); break;
+        case 10: v.XText.SetFromLine(value, line); break;
+        case 20: v.YText.SetFromLine(value, line); break;
+        case 30: v.ZText.SetFromLine(value, line); break;
         default: break;
       }
     }
@@ -184,10 +184,10 @@ void ReadLwPolylineEntity(FileState& file) {
     switch (code) {
       case 5: v.Handle.Set(value); break;
       case 8: v.Layer.Set(value); break;
-      case 38: v.ZText.Set(value, line); break;
-      case 10: v.XText.Set(value, line); break;
+      case 38: v.ZText.SetFromLine(value, line); break;
+      case 10: v.XText.SetFromLine(value, line); break;
       case 20:
-        v.YText.Set(value, line);
+        v.YText.SetFromLine(value, line);
         WritePoint(file, Coord(v.ZText), "LWPOLYLINE");
         break;
       default: break;
@@ -210,17 +210,17 @@ void ReadSplineEntity(FileState& file) {
       case 11:
         // Every control point shares group 10 (every fit point 11): any X starts a new point.
         pending.WriteWithoutZ(file);
-        v.XText.Set(value, line);
+        v.XText.SetFromLine(value, line);
         if (kindWritten[code - 10]) pending.Await(code - 10);
         break;
       case 20:
       case 21:
-        v.YText.Set(value, line);
+        v.YText.SetFromLine(value, line);
         if (kindWritten[code - 20]) pending.Await(code - 20);
         break;
       case 30:
       case 31:
-        v.ZText.Set(value, line);
+        v.ZText.SetFromLine(value, line);
         pending.Arrived();
         if (kindWritten[code - 30]) WritePoint(file, Coord(v.ZText), "SPLINE");
         break;
@@ -244,13 +244,13 @@ void Read3DFaceEntity(FileState& file, bool ThreePointsOnly) {
     } else if (code >= 10 && code < 10 + corners) {
       // The next corner's X: the corner waiting goes out without its Z.
       if (pending.which() >= 0 && pending.which() != code - 10) pending.WriteWithoutZ(file);
-      v.XText.Set(value, line);
+      v.XText.SetFromLine(value, line);
       pending.Await(code - 10);
     } else if (code >= 20 && code < 20 + corners) {
-      v.YText.Set(value, line);
+      v.YText.SetFromLine(value, line);
       pending.Await(code - 20);
     } else if (code >= 30 && code < 30 + corners) {
-      v.ZText.Set(value, line);
+      v.ZText.SetFromLine(value, line);
       pending.Arrived();
       WritePoint(file, Coord(v.ZText), "3DFACE");
     }

@@ -20,9 +20,9 @@ void ReadPointEntity(FileState& file, std::string_view entityName) {
     switch (code) {
       case 5: v.Handle.Set(value); break;
       case 8: v.Layer.Set(value); break;
-      case 10: v.XText.Set(value, line); break;
-      case 20: v.YText.Set(value, line); break;
-      case 30: v.ZText.Set(value, line); break;
+      case 10: v.XText.SetFromLine(value, line); break;
+      case 20: v.YText.SetFromLine(value, line); break;
+      case 30: v.ZText.SetFromLine(value, line); break;
       default: break;
     }
   });
@@ -52,9 +52,9 @@ void ReadTextEntity(FileState& file, std::string_view entityName) {
       case 5: v.Handle.Set(value); break;
       case 8: v.Layer.Set(value); break;
       case 1: v.TextValue.Set(value); break;
-      case 10: v.XText.Set(value, line); break;
-      case 20: v.YText.Set(value, line); break;
-      case 30: v.ZText.Set(value, line); break;
+      case 10: v.XText.SetFromLine(value, line); break;
+      case 20: v.YText.SetFromLine(value, line); break;
+      case 30: v.ZText.SetFromLine(value, line); break;
       case 101: inEmbeddedObject = mtext; break;
       default: break;
     }
@@ -75,17 +75,17 @@ void ReadLineEntity(FileState& file) {
       case 11:
         // The X of the other point: the one waiting goes out without its Z.
         if (pending.which() >= 0 && pending.which() != code - 10) pending.WriteWithoutZ(file);
-        v.XText.Set(value, line);
+        v.XText.SetFromLine(value, line);
         pending.Await(code - 10);
         break;
       case 20:
       case 21:
-        v.YText.Set(value, line);
+        v.YText.SetFromLine(value, line);
         pending.Await(code - 20);
         break;
       case 30:
       case 31:
-        v.ZText.Set(value, line);
+        v.ZText.SetFromLine(value, line);
         pending.Arrived();
         WritePoint(file, Coord(v.ZText), "LINE");
         break;
@@ -105,9 +105,9 @@ void ReadInsertEntity(FileState& file) {
       case 8: v.Layer.Set(value); break;
       case 1: v.TextValue.Set(value); break;
       case 2: v.BlockName.Set(value); break;
-      case 10: v.XText.Set(value, line); break;
-      case 20: v.YText.Set(value, line); break;
-      case 30: v.ZText.Set(value, line); break;
+      case 10: v.XText.SetFromLine(value, line); break;
+      case 20: v.YText.SetFromLine(value, line); break;
+      case 30: v.ZText.SetFromLine(value, line); break;
       default: break;
     }
   });

@@ -2,7 +2,7 @@
 //
 // Input: byte 0 picks the block size (low 7 bits: 0 the default block, otherwise 1 to 64 bytes)
 // and, in its high bit, the short-cap mode; byte 1 seeds the pattern of AtEnd() and Unread() calls;
-// the rest is the text. In short-cap mode the reader cuts lines at 1 to 64 bytes (from byte 1)
+// the rest is the text. The pattern also takes two lines at once where the reader allows it. In short-cap mode the reader cuts lines at 1 to 64 bytes (from byte 1)
 // instead of a megabyte, and the first "@" of the text becomes a run of about that length, so the
 // cut is met at any place relative to CRs, LFs and block ends without building megabyte lines (the
 // real cap is met by the unit tests). Every input is read twice: from memory and from a FILE*,
@@ -67,10 +67,26 @@ void CheckReader(LineReader& reader, const std::vector<std::string>& expected, s
   std::string_view line;
   for (std::size_t i = 0;; ++i) {
     const unsigned op = pattern.Next();
-    const bool more = i < expected.size();
-    if ((op & 3) == 0 && reader.AtEnd() == more) Fail("AtEnd() disagrees with the lines left", i);
-    if (reader.Next(line) != more) Fail(more ? "a line is missing" : "a line too many", i);
-    if (!more) {
+    if ((op & 0x60) == 0x20) {
+      // Two lines at once, when the reader finds both whole in its block; perhaps the second handed back.
+      std::string_view first, second;
+      if (reader.NextPairInBlock(first, second)) {
+        if (i + 1 >= expected.size()) Fail("a pair read beyond the lines left", i);
+        if (first != expected[i] || second != expected[i + 1]) Fail("wrong pair", i);
+        if (reader.LineNumber() != i + 2) Fail("wrong line number after a pair", i);
+        if ((op & 0x80) != 0) {
+          reader.Unread();
+          ++i;
+        } else {
+          ++i;
+          continue;
+        }
+      }
+    }
+    if ((op & 3) == 0 && reader.AtEnd() == (i < expected.size())) Fail("AtEnd() disagrees with the lines left", i);
+    const bool remaining = i < expected.size();
+    if (reader.Next(line) != remaining) Fail(remaining ? "a line is missing" : "a line too many", i);
+    if (!remaining) {
       if (!line.empty()) Fail("the line after the end is not empty", i);
       break;
     }
