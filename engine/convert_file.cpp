@@ -108,8 +108,20 @@ DrawingEnd ConvertDrawing(FileState& state, RunObserver* observer, std::size_t i
       }
       if (observer->StopRequested()) return DrawingEnd::kStopped;
     }
-    if (!in.Next(line)) break;
     state.SequenceNumber = cfg.SequenceStart;
+    // The pairs of entities no reader takes (and of the other sections' leftovers) go by two lines at
+    // a time; a group 0 and anything unusual take the way of single lines.
+    std::string_view valueLine;
+    if (state.phase == LinePhase::kCode && in.NextPairInBlock(line, valueLine)) {
+      if (CodeOfLine(line) > 0) {
+        state.lastValueCode = CodeOfLine(valueLine);
+        if (in.AtEnd()) break;
+        continue;
+      }
+      in.Unread();
+    } else if (!in.Next(line)) {
+      break;
+    }
     DispatchEntityLine(state, line);
     if (in.AtEnd()) break;
   }
