@@ -99,6 +99,42 @@ TEST(LineReader, AnyBlockSizeGivesTheSameLines) {
   }
 }
 
+// Lines taken two at a time where the reader allows it, one at a time otherwise, and the second of a
+// pair handed back now and then: the same lines and line numbers as taking them one by one.
+TEST(LineReader, PairsGiveTheSameLinesAsSingleLines) {
+  std::mt19937 rng(13);
+  const char alphabet[] = {'a', '0', ' ', '\r', '\n', '\n', '\n', '\r'};
+  int pairsTaken = 0;
+  for (int round = 0; round < 300; ++round) {
+    std::string text;
+    for (int i = 0, n = static_cast<int>(rng() % 120); i < n; ++i) text += alphabet[rng() % 8];
+    const auto expected = ReferenceLines(text);
+    for (std::size_t block : {1u, 3u, 16u, 17u, 4096u}) {
+      LineReader reader(text, block);
+      std::vector<std::string> lines;
+      std::string_view first, second;
+      for (;;) {
+        if (rng() % 4 != 0 && reader.NextPairInBlock(first, second)) {
+          ++pairsTaken;
+          lines.emplace_back(first);
+          ASSERT_EQ(reader.LineNumber(), lines.size() + 1) << "text #" << round;
+          if (rng() % 3 == 0) {
+            reader.Unread();
+          } else {
+            lines.emplace_back(second);
+          }
+          continue;
+        }
+        if (!reader.Next(first)) break;
+        lines.emplace_back(first);
+        ASSERT_EQ(reader.LineNumber(), lines.size()) << "text #" << round;
+      }
+      EXPECT_EQ(lines, expected) << "block " << block << " text #" << round;
+    }
+  }
+  EXPECT_GT(pairsTaken, 1000);
+}
+
 TEST(LineReader, ALoneCrFarIntoABlockIsStillDropped) {
   // LF text for a while, so the search for CRs has whole 16-byte steps to skip, then CRs.
   std::mt19937 rng(11);
