@@ -11,18 +11,13 @@
 #include <string_view>
 
 #include "engine/format_coordinate.h"
+#include "engine/format_coordinate_classify.h"
 #include "engine/format_coordinate_layout.h"
 #include "engine/format_coordinate_scan.h"
 #include "engine/short_copy.h"
 
 namespace corvane {
 namespace coordinate_detail {
-
-// Bit i set where byte i of `bytes` is not '0'..'9'.
-CORVANE_COORDINATE_INLINE std::uint32_t NonDigitMask(std::uint64_t bytes) {
-  // Gathers the high bit of every byte into the top byte, byte i to bit i.
-  return static_cast<std::uint32_t>(((NonDigitBytes(bytes) >> 7) * 0x0102040810204080ULL) >> 56);
-}
 
 // The text DXF writers emit: an optional sign, 1 to 13 integer digits without a leading zero (or a
 // single "0"), and optionally "." and fraction digits, at most 18 digits in all, nothing else. Such a
