@@ -30,7 +30,7 @@ constexpr int kDecimals = 3;
 
 // Each text in a block with slack behind it, as the line reader's buffer has.
 struct PaddedText {
-  char bytes[32];
+  char bytes[48];
   std::size_t size;
   int decimals;
 };

@@ -122,18 +122,13 @@ inline int FinishPlainPadded(char* out, int sign, int length, bool rounded_up) {
   return length - 1;
 }
 
-// The plain route for a text with at least 16 readable bytes at its start and `decimals` in 0..14,
-// taken in one look: the digits and the point are told apart for all sixteen bytes at once, and the
-// text is laid out by whole 16-byte moves. It takes the texts FormatPlain takes, but for those longer
-// than 16 bytes or with "+", and returns the same; it also takes 14 integer digits without decimals,
-// which still have a fixed form. -1 for every other text (or a carry out of the first digit), which
-// the general route then formats.
-CORVANE_COORDINATE_INLINE int FormatPlainPadded(std::string_view text, int decimals, char* out) {
-  const std::size_t n = text.size();
-  if (n - 1 >= 16) return -1;  // empty, or more than one look
-  const std::size_t places = static_cast<unsigned>(decimals);
-  const char* const p = text.data();
-  const SixteenBytes bytes = ClassifySixteen(p);
+// The plain route once the text's bytes are classified (`bytes`, bits 0 to n - 1 of which belong to the
+// text) and copied to `out`, padded with anything: checks the form and lays out the result by whole
+// 16-byte moves. It takes the texts FormatPlain takes, but for those with "+", and returns the same;
+// it also takes 14 integer digits without decimals, which still have a fixed form. -1 for every other
+// text (or a carry out of the first digit), which the general route then formats.
+CORVANE_COORDINATE_INLINE int FormatPlainLooked(const char* p, std::size_t n, std::size_t places,
+                                                SixteenBytes bytes, char* out) {
   // A "-" keeps its place in the output, so the text is copied as it stands; a "+" would not.
   const std::uint32_t sign = bytes.marks & 1;
   const std::uint32_t end_bit = std::uint32_t{1} << n;
@@ -147,7 +142,6 @@ CORVANE_COORDINATE_INLINE int FormatPlainPadded(std::string_view text, int decim
   const std::size_t most_int_digits = int_zero ? 1 : kKeptDigits - places;
   if (point - sign - 1 >= most_int_digits) return -1;
 
-  std::memcpy(out, p, 16);        // the sign, the digits and whatever lies behind them
   std::memset(out + n, '0', 16);  // the places the text lacks: length <= n + 15
   out[point] = '.';               // the text may have no point at all
   const std::size_t cut = point + 1 + places;  // the first dropped digit, or a padding zero
@@ -164,6 +158,36 @@ CORVANE_COORDINATE_INLINE int FormatPlainPadded(std::string_view text, int decim
   return static_cast<int>(length);
 }
 
+// The plain route in one look, for a text of 1 to 16 bytes with at least 16 readable bytes at its
+// start, and `decimals` in 0..14. -1 for the texts FormatPlainLooked leaves, and for any other length.
+CORVANE_COORDINATE_INLINE int FormatPlainPadded(std::string_view text, int decimals, char* out) {
+  const std::size_t n = text.size();
+  if (n - 1 >= 16) return -1;  // empty, or more than one look
+  const char* const p = text.data();
+  const SixteenBytes bytes = ClassifySixteen(p);
+  std::memcpy(out, p, 16);  // the sign, the digits and whatever lies behind them
+  return FormatPlainLooked(p, n, static_cast<unsigned>(decimals), bytes, out);
+}
+
+// The plain route in two looks, for a text of 16 to 20 bytes ("1234.567890123456"), which needs no
+// slack: the first and the last sixteen bytes, overlapping, both lie inside the text. `decimals` in
+// 0..14. -1 for the texts FormatPlainLooked leaves, texts of more than 18 digits, whose own digits may
+// differ from their value's, and any other length.
+CORVANE_COORDINATE_INLINE int FormatPlainTwoLooks(std::string_view text, int decimals, char* out) {
+  const std::size_t n = text.size();
+  if (n - 16 > 4) return -1;
+  const char* const p = text.data();
+  const SixteenBytes head = ClassifySixteen(p);
+  if (n - (head.marks & 1) > 19) return -1;  // more than 18 digits besides the point
+  const SixteenBytes tail = ClassifySixteen(p + n - 16);
+  const std::uint32_t shift = static_cast<std::uint32_t>(n - 16);
+  // The tail's first byte lies inside the head's sixteen, and is no sign.
+  const SixteenBytes bytes{head.digits | (tail.digits << shift), head.marks | ((tail.marks & ~1u) << shift)};
+  std::memcpy(out, p, 16);
+  std::memcpy(out + n - 16, p + n - 16, 16);
+  return FormatPlainLooked(p, n, static_cast<unsigned>(decimals), bytes, out);
+}
+
 }  // namespace coordinate_detail
 
 // FormatCoordinate for every text: the plain route inline, the general one called.
@@ -175,8 +199,8 @@ CORVANE_COORDINATE_INLINE int FormatCoordinateInline(std::string_view text, int 
 // FormatCoordinate for every text, for callers whose texts lie in buffers with slack behind them.
 // PRECONDITION: at least 16 bytes are readable at text.data(), whatever text.size() is (the bytes
 // past the text may hold anything), and `out` holds kMaxCoordinateText bytes, all of which may be
-// written. Texts of up to 16 bytes as DXF writers emit them are formatted in one look; every other
-// text goes to FormatCoordinate.
+// written. Texts of up to 16 bytes as DXF writers emit them are formatted in one look, inline; every
+// other text goes to FormatCoordinate.
 CORVANE_COORDINATE_INLINE int FormatCoordinatePadded(std::string_view text, int decimals, char* out) {
 #if !defined(CORVANE_COORDINATE_SSE2)
   if constexpr (std::endian::native != std::endian::little) return FormatCoordinateInline(text, decimals, out);

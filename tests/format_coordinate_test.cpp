@@ -301,6 +301,41 @@ TEST(FormatCoordinatePadded, TakesTheTextsWritersEmitInOneLook) {
   }
 }
 
+// Texts of 16 to 20 bytes are seen whole in two overlapping looks of sixteen, inside the text itself:
+// each lies in a block of its own size here, so that the address sanitizer catches a look beyond it.
+TEST(FormatCoordinate, TakesSixteenToTwentyByteTextsInTwoLooks) {
+  struct Taken {
+    const char* text;
+    int most_decimals;  // taken with 0 to this many decimals; -1: never
+  };
+  for (const Taken& t : {Taken{"2150.000000000001", 10}, Taken{"-152.3456789012345", 11},
+                         Taken{"1234.567890123456", 10}, Taken{"-0.0004999999999995", 14},
+                         Taken{"-12345678.12345678", 6}, Taken{"0.00000000000000001", 14},
+                         Taken{"-9.99999999999999999", -1},  // carries into a new first digit
+                         Taken{"1234567890123456", -1}}) {  // more integer digits than are kept
+    const std::size_t size = std::strlen(t.text);
+    const auto block = std::make_unique<char[]>(size);
+    std::memcpy(block.get(), t.text, size);
+    for (int decimals = 0; decimals <= 14; ++decimals) {
+      char out[kMaxCoordinateText];
+      const int length = coordinate_detail::FormatPlainTwoLooks(std::string_view(block.get(), size), decimals, out);
+      const std::string expected = Reference(t.text, decimals);
+      if (decimals <= t.most_decimals) {
+        ASSERT_GE(length, 0) << t.text << " with " << decimals;
+        EXPECT_EQ(std::string_view(out, static_cast<std::size_t>(length)), expected) << t.text << " with " << decimals;
+      } else {
+        EXPECT_EQ(length, -1) << t.text << " with " << decimals;
+      }
+      EXPECT_EQ(Format(t.text, decimals), expected) << t.text << " with " << decimals;
+    }
+  }
+  // More than 18 digits: the text's own digits are not its value's, and only the general route knows.
+  ASSERT_EQ(Reference("1.000499999999999999", 3), "1.001");
+  char out[kMaxCoordinateText];
+  EXPECT_EQ(coordinate_detail::FormatPlainTwoLooks("1.000499999999999999", 3, out), -1);
+  EXPECT_EQ(Format("1.000499999999999999", 3), "1.001");
+}
+
 TEST(FormatCoordinatePadded, CarriesAndNegativeZero) {
   const std::initializer_list<Case> cases = {
       {"9.9995", 3, "10.000"},   {"-9.96", 1, "-10.0"},      {"99.95", 1, "100.0"},     {"9.5", 0, "10"},
