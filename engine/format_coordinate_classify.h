@@ -1,8 +1,9 @@
-// Which of a coordinate text's bytes are digits and which is its point, found for up to sixteen bytes
-// at once, so that the common route of the formatter takes a whole text in one look instead of a
-// byte at a time. Internal to the coordinate formatter, its tests and its fuzzer.
+// Which of a coordinate text's bytes are digits, and where its sign and its point stand, found for
+// sixteen bytes at once, so that the common route of the formatter takes a whole text in one look
+// instead of a byte at a time. Internal to the coordinate formatter, its tests and its fuzzer.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -45,11 +46,22 @@ struct SixteenBytes {
   std::uint32_t marks;
 };
 
-// Eight bytes at a time in plain integers, for targets without SSE2. Little-endian targets only.
+// Eight bytes as an integer, byte i in bits 8i to 8i + 7, whatever the target's byte order.
+CORVANE_COORDINATE_INLINE std::uint64_t LoadEightLittleEndian(const char* p) {
+  std::uint64_t bytes;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&bytes, p, 8);
+  } else {
+    bytes = 0;
+    for (int i = 7; i >= 0; --i) bytes = (bytes << 8) | static_cast<unsigned char>(p[i]);
+  }
+  return bytes;
+}
+
+// Eight bytes at a time in plain integers, for targets without SSE2.
 CORVANE_COORDINATE_INLINE SixteenBytes ClassifySixteenPortable(const char* p) {
-  std::uint64_t low, high;
-  std::memcpy(&low, p, 8);
-  std::memcpy(&high, p + 8, 8);
+  const std::uint64_t low = LoadEightLittleEndian(p);
+  const std::uint64_t high = LoadEightLittleEndian(p + 8);
   const std::uint32_t digits = (NonDigitMask(low) | (NonDigitMask(high) << 8)) ^ 0xFFFFu;
   const std::uint32_t points = PointMask(low) | (PointMask(high) << 8);
   return {digits, (points & ~1u) | (p[0] == '-' ? 1u : 0u)};

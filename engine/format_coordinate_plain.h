@@ -99,7 +99,7 @@ CORVANE_COORDINATE_INLINE int FormatPlain(std::string_view text, int decimals, c
   return static_cast<int>(length + (negative ? 1 : 0));
 }
 
-// The rare ends of FormatPlainPadded: a rounded-up 9 (now ':') that carries into the digits before it,
+// The rare ends of FormatPlainLooked: a rounded-up 9 (now ':') that carries into the digits before it,
 // and a negative value below 1, which loses its sign when it rounds to zero. `out` holds the laid-out
 // result of `length` bytes with `sign` bytes of sign. Returns the length, or -1 for a carry out of the
 // first digit.
@@ -178,7 +178,8 @@ CORVANE_COORDINATE_INLINE int FormatPlainTwoLooks(std::string_view text, int dec
   if (n - 16 > 4) return -1;
   const char* const p = text.data();
   const SixteenBytes head = ClassifySixteen(p);
-  if (n - (head.marks & 1) > 19) return -1;  // more than 18 digits besides the point
+  // More than 18 digits besides the point (without a point, 19 integer digits are too many anyway).
+  if (n - (head.marks & 1) > 19) return -1;
   const SixteenBytes tail = ClassifySixteen(p + n - 16);
   const std::uint32_t shift = static_cast<std::uint32_t>(n - 16);
   // The tail's first byte lies inside the head's sixteen, and is no sign.
@@ -202,9 +203,6 @@ CORVANE_COORDINATE_INLINE int FormatCoordinateInline(std::string_view text, int 
 // written. Texts of up to 16 bytes as DXF writers emit them are formatted in one look, inline; every
 // other text goes to FormatCoordinate.
 CORVANE_COORDINATE_INLINE int FormatCoordinatePadded(std::string_view text, int decimals, char* out) {
-#if !defined(CORVANE_COORDINATE_SSE2)
-  if constexpr (std::endian::native != std::endian::little) return FormatCoordinateInline(text, decimals, out);
-#endif
   // Decimals out of range are clamped by the general route.
   if (static_cast<unsigned>(decimals) <= static_cast<unsigned>(coordinate_detail::kMaxDecimals)) {
     const int plain = coordinate_detail::FormatPlainPadded(text, decimals, out);
