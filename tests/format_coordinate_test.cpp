@@ -261,6 +261,15 @@ constexpr std::array<std::string_view, 8> kBehind = {
     "9999999999999999", "5555555555555555", "0000000000000000", "................",
     "-.-.-.-.-.-.-.-.", "e5 +9E-1", std::string_view("\0\x80\xff" "9\x7f" "0", 6), "0.5e1x99"};
 
+void ExpectPaddedAll(std::initializer_list<Case> cases) {
+  for (const Case& c : cases) {
+    for (std::string_view behind : kBehind) {
+      EXPECT_EQ(FormatPadded(c.text, c.decimals, behind), c.expected) << '"' << c.text << "\" with " << c.decimals;
+    }
+    EXPECT_EQ(Reference(c.text, c.decimals), c.expected) << "reference: \"" << c.text << '"';
+  }
+}
+
 TEST(FormatCoordinatePadded, WorkedValues) {
   const std::initializer_list<Case> cases = {
       {"5000.000000", 3, "5000.000"},   {"-123.456789", 3, "-123.457"}, {"100.0", 3, "100.000"},
@@ -271,12 +280,7 @@ TEST(FormatCoordinatePadded, WorkedValues) {
       {"12345678901234", 0, "12345678901234"}, {"12345678901234.5", 0, "12345678901235"},
       {"123456789012345", 0, "1.2345678901235E14"}, {"9999999999999.95", 1, "10000000000000.0"},
       {"-0.000000000000004", 14, "0.00000000000000"}, {"1234567890123456", 2, "1.2345678901235E15"}};
-  for (const Case& c : cases) {
-    for (std::string_view behind : kBehind) {
-      EXPECT_EQ(FormatPadded(c.text, c.decimals, behind), c.expected) << '"' << c.text << "\" with " << c.decimals;
-    }
-    EXPECT_EQ(Format(c.text, c.decimals), c.expected) << '"' << c.text << "\" with " << c.decimals;
-  }
+  ExpectPaddedAll(cases);
 }
 
 // The point of the padded route: the texts DXF writers emit are formatted in one look, not handed on
@@ -346,12 +350,7 @@ TEST(FormatCoordinatePadded, CarriesAndNegativeZero) {
       {"-0.10", 1, "-0.1"},      {"-0.000001", 5, "0.00000"}, {"-0.000001", 6, "-0.000001"},
       {"129.96", 1, "130.0"},    {"-4099.9999", 2, "-4100.00"}, {"99999999999999.5", 0, "1E14"},
       {"-9999999999999.5", 0, "-10000000000000"}, {"-9999999999999.9", 1, "-9999999999999.9"}};
-  for (const Case& c : cases) {
-    for (std::string_view behind : kBehind) {
-      EXPECT_EQ(FormatPadded(c.text, c.decimals, behind), c.expected) << '"' << c.text << "\" with " << c.decimals;
-    }
-    EXPECT_EQ(Reference(c.text, c.decimals), c.expected) << "reference: \"" << c.text << '"';
-  }
+  ExpectPaddedAll(cases);
 }
 
 TEST(FormatCoordinatePadded, RejectsWhatTheGeneralRouteRejects) {
