@@ -54,7 +54,9 @@ bool ReadExtendedDigits(const ScanResult& scan, DecimalDigits& value) {
 template <bool kAlwaysExtended>
 int Format(std::string_view text, int decimals, char* out) {
   if constexpr (!kAlwaysExtended) {
-    const int plain = FormatPlain(text, std::clamp(decimals, 0, kMaxDecimals), out);
+    // From 16 bytes on, two looks of sixteen bytes see the whole text; FormatPlain takes none beyond 20.
+    const int places = std::clamp(decimals, 0, kMaxDecimals);
+    const int plain = text.size() >= 16 ? FormatPlainTwoLooks(text, places, out) : FormatPlain(text, places, out);
     if (plain >= 0) return plain;
   }
   ScanResult scan = ScanDecimalText(text);

@@ -1,4 +1,5 @@
-// Holds FormatCoordinate against the slow reference formatter and against its own long double route.
+// Holds FormatCoordinate against the slow reference formatter and against its own long double route,
+// and FormatCoordinatePadded against FormatCoordinate, with random bytes behind the text.
 // Input: the first byte picks the decimals (-2 to 17, so the clamping is exercised too); the rest is
 // the coordinate text.
 #include <cstddef>
@@ -11,6 +12,7 @@
 
 #include "engine/format_coordinate.h"
 #include "engine/format_coordinate_extended.h"
+#include "engine/format_coordinate_plain.h"
 #include "engine/format_coordinate_reference.h"
 
 namespace {
@@ -25,6 +27,21 @@ namespace {
 
 std::string_view Result(const char* out, int length) {
   return length < 0 ? std::string_view("<not a number>") : std::string_view(out, static_cast<std::size_t>(length));
+}
+
+// The padded route on a copy of the text with `slack` bytes behind it, drawn from `random`.
+std::string_view FormatPadded(std::string_view text, std::size_t slack, std::uint64_t& random, int decimals,
+                              char* out) {
+  const auto block = std::make_unique<char[]>(text.size() + slack);
+  if (!text.empty()) std::memcpy(block.get(), text.data(), text.size());
+  for (std::size_t i = text.size(); i < text.size() + slack; ++i) {
+    random = random * 6364136223846793005ULL + 1442695040888963407ULL;
+    // Half of the bytes behind are digits, points and signs, which a route that reads too far mistakes
+    // for part of the number.
+    const auto bits = static_cast<unsigned>(random >> 56);
+    block[i] = (bits & 1) != 0 ? "0123456789.-+e 5"[(bits >> 1) & 15] : static_cast<char>(bits);
+  }
+  return Result(out, corvane::FormatCoordinatePadded(std::string_view(block.get(), text.size()), decimals, out));
 }
 
 }  // namespace
@@ -48,5 +65,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view slow = Result(
       slow_out.get(), corvane::coordinate_detail::FormatCoordinateThroughExtended(text, decimals, slow_out.get()));
   if (got != slow) Fail("long double route mismatch", text, decimals, got, slow);
+
+  // The bytes behind the text follow from the input, so that a finding can be reproduced.
+  std::uint64_t random = 0xcbf29ce484222325ULL;
+  for (std::size_t i = 0; i < size; ++i) random = (random ^ data[i]) * 0x100000001b3ULL;
+  const auto padded_out = std::make_unique<char[]>(corvane::kMaxCoordinateText);
+  // Sixteen bytes of slack, and then only what the route may read: max(size, 16) bytes in all.
+  const std::string_view padded = FormatPadded(text, 16, random, decimals, padded_out.get());
+  if (padded != got) Fail("padded route mismatch", text, decimals, padded, got);
+  const std::string_view tight =
+      FormatPadded(text, text_size < 16 ? 16 - text_size : 0, random, decimals, padded_out.get());
+  if (tight != got) Fail("padded route mismatch with the least slack", text, decimals, tight, got);
   return 0;
 }

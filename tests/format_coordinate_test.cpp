@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cstring>
+#include <memory>
 #include <random>
 #include <string>
 #include <string_view>
 
 #include "engine/format_coordinate_extended.h"
+#include "engine/format_coordinate_plain.h"
 #include "engine/format_coordinate_reference.h"
 
 namespace corvane {
@@ -231,6 +235,182 @@ TEST(FormatCoordinate, EighteenDigitTextsAreTheirOwnExtendedDigits) {
     text += "e" + reference::IntegerText(static_cast<int>(random() % 9862) - 4930);
     const int decimals = static_cast<int>(random() % 15);
     ASSERT_EQ(Format(text, decimals), FormatThroughExtended(text, decimals)) << text;
+  }
+}
+
+// The padded route, given exactly what its contract promises and no more: the text at the start of a
+// block of max(size, 16) bytes with `behind` repeated after it, and an output block of
+// kMaxCoordinateText bytes followed by a guard that must come back untouched. Under the address
+// sanitizer a read or write beyond either block stops the test.
+std::string FormatPadded(std::string_view text, int decimals, std::string_view behind) {
+  const std::size_t block_size = std::max<std::size_t>(text.size(), 16);
+  const auto block = std::make_unique<char[]>(block_size);
+  for (std::size_t i = text.size(); i < block_size; ++i) block[i] = behind[(i - text.size()) % behind.size()];
+  if (!text.empty()) std::memcpy(block.get(), text.data(), text.size());
+  constexpr std::string_view kGuard = "guard---guard---";
+  const auto out = std::make_unique<char[]>(kMaxCoordinateText + kGuard.size());
+  std::memcpy(out.get() + kMaxCoordinateText, kGuard.data(), kGuard.size());
+  const int length = FormatCoordinatePadded(std::string_view(block.get(), text.size()), decimals, out.get());
+  EXPECT_EQ(std::string_view(out.get() + kMaxCoordinateText, kGuard.size()), kGuard) << '"' << text << '"';
+  return length < 0 ? kNotANumber : std::string(out.get(), static_cast<std::size_t>(length));
+}
+
+// Bytes behind the text that would change the result if they were taken for part of it: digits that
+// round up or carry, points, signs, spaces, exponents, and bytes with the high bit set.
+constexpr std::array<std::string_view, 8> kBehind = {
+    "9999999999999999", "5555555555555555", "0000000000000000", "................",
+    "-.-.-.-.-.-.-.-.", "e5 +9E-1", std::string_view("\0\x80\xff" "9\x7f" "0", 6), "0.5e1x99"};
+
+void ExpectPaddedAll(std::initializer_list<Case> cases) {
+  for (const Case& c : cases) {
+    for (std::string_view behind : kBehind) {
+      EXPECT_EQ(FormatPadded(c.text, c.decimals, behind), c.expected) << '"' << c.text << "\" with " << c.decimals;
+    }
+    EXPECT_EQ(Reference(c.text, c.decimals), c.expected) << "reference: \"" << c.text << '"';
+  }
+}
+
+TEST(FormatCoordinatePadded, WorkedValues) {
+  const std::initializer_list<Case> cases = {
+      {"5000.000000", 3, "5000.000"},   {"-123.456789", 3, "-123.457"}, {"100.0", 3, "100.000"},
+      {"100", 3, "100.000"},            {"7", 0, "7"},                  {"7.", 2, "7.00"},
+      {"12.5", 0, "13"},                {"-12.5", 0, "-13"},            {"0.5", 0, "1"},
+      {"0.0", 3, "0.000"},              {"0", 14, "0.00000000000000"},  {"0.25", 14, "0.25000000000000"},
+      {"1.5", -3, "2"},                 {"1.5", 20, "1.50000000000000"}, {"1234567890123.45", 1, "1234567890123.5"},
+      {"12345678901234", 0, "12345678901234"}, {"12345678901234.5", 0, "12345678901235"},
+      {"123456789012345", 0, "1.2345678901235E14"}, {"9999999999999.95", 1, "10000000000000.0"},
+      {"-0.000000000000004", 14, "0.00000000000000"}, {"1234567890123456", 2, "1.2345678901235E15"}};
+  ExpectPaddedAll(cases);
+}
+
+// The point of the padded route: the texts DXF writers emit are formatted in one look, not handed on
+// to the general route, whatever lies behind them.
+TEST(FormatCoordinatePadded, TakesTheTextsWritersEmitInOneLook) {
+  for (const char* text : {"5000.000000", "-123.456789", "100.0", "0.0", "-0.25", "7", "12345.5", "-4096.000000",
+                           "-1234567.1234567", "0.0000000000001", "2150.5", "-0.000000"}) {
+    const std::string_view view(text);
+    const std::size_t int_digits = std::min(view.find('.'), view.size()) - (text[0] == '-' ? 1 : 0);
+    for (int decimals = 0; decimals + static_cast<int>(int_digits) <= 14 && decimals <= 14; ++decimals) {
+      for (std::string_view behind : kBehind) {
+        std::array<char, 32> block{};
+        for (std::size_t i = 0; i < block.size(); ++i) block[i] = behind[i % behind.size()];
+        std::memcpy(block.data(), text, std::strlen(text));
+        char out[kMaxCoordinateText];
+        const int length = coordinate_detail::FormatPlainPadded(std::string_view(block.data(), std::strlen(text)),
+                                                                decimals, out);
+        ASSERT_GE(length, 0) << '"' << text << "\" with " << decimals << " before \"" << behind << '"';
+        EXPECT_EQ(std::string_view(out, static_cast<std::size_t>(length)), Format(text, decimals));
+      }
+    }
+  }
+}
+
+// Texts of 16 to 20 bytes are seen whole in two overlapping looks of sixteen, inside the text itself:
+// each lies in a block of its own size here, so that the address sanitizer catches a look beyond it.
+TEST(FormatCoordinate, TakesSixteenToTwentyByteTextsInTwoLooks) {
+  struct Taken {
+    const char* text;
+    int most_decimals;  // taken with 0 to this many decimals; -1: never
+  };
+  for (const Taken& t : {Taken{"2150.000000000001", 10}, Taken{"-152.3456789012345", 11},
+                         Taken{"1234.567890123456", 10}, Taken{"-0.0004999999999995", 14},
+                         Taken{"-12345678.12345678", 6}, Taken{"0.00000000000000001", 14},
+                         Taken{"-9.99999999999999999", -1},  // carries into a new first digit
+                         Taken{"1234567890123456", -1}}) {  // more integer digits than are kept
+    const std::size_t size = std::strlen(t.text);
+    const auto block = std::make_unique<char[]>(size);
+    std::memcpy(block.get(), t.text, size);
+    for (int decimals = 0; decimals <= 14; ++decimals) {
+      char out[kMaxCoordinateText];
+      const int length = coordinate_detail::FormatPlainTwoLooks(std::string_view(block.get(), size), decimals, out);
+      const std::string expected = Reference(t.text, decimals);
+      if (decimals <= t.most_decimals) {
+        ASSERT_GE(length, 0) << t.text << " with " << decimals;
+        EXPECT_EQ(std::string_view(out, static_cast<std::size_t>(length)), expected) << t.text << " with " << decimals;
+      } else {
+        EXPECT_EQ(length, -1) << t.text << " with " << decimals;
+      }
+      EXPECT_EQ(Format(t.text, decimals), expected) << t.text << " with " << decimals;
+    }
+  }
+  // More than 18 digits: the text's own digits are not its value's, and only the general route knows.
+  ASSERT_EQ(Reference("1.000499999999999999", 3), "1.001");
+  char out[kMaxCoordinateText];
+  EXPECT_EQ(coordinate_detail::FormatPlainTwoLooks("1.000499999999999999", 3, out), -1);
+  EXPECT_EQ(Format("1.000499999999999999", 3), "1.001");
+}
+
+TEST(FormatCoordinatePadded, CarriesAndNegativeZero) {
+  const std::initializer_list<Case> cases = {
+      {"9.9995", 3, "10.000"},   {"-9.96", 1, "-10.0"},      {"99.95", 1, "100.0"},     {"9.5", 0, "10"},
+      {"1999.9995", 3, "2000.000"}, {"-19.95", 1, "-20.0"},  {"0.9996", 3, "1.000"},    {"-0.9996", 3, "-1.000"},
+      {"0.95", 0, "1"},          {"-0.95", 1, "-1.0"},       {"-0.0004", 3, "0.000"},   {"-0.0005", 3, "-0.001"},
+      {"-0", 0, "0"},            {"-0", 2, "0.00"},          {"-0.", 1, "0.0"},         {"-0.000", 2, "0.00"},
+      {"-0.4", 0, "0"},          {"-0.5", 0, "-1"},          {"-0.0999", 1, "-0.1"},    {"-0.04999", 1, "0.0"},
+      {"-0.10", 1, "-0.1"},      {"-0.000001", 5, "0.00000"}, {"-0.000001", 6, "-0.000001"},
+      {"129.96", 1, "130.0"},    {"-4099.9999", 2, "-4100.00"}, {"99999999999999.5", 0, "1E14"},
+      {"-9999999999999.5", 0, "-10000000000000"}, {"-9999999999999.9", 1, "-9999999999999.9"}};
+  ExpectPaddedAll(cases);
+}
+
+TEST(FormatCoordinatePadded, RejectsWhatTheGeneralRouteRejects) {
+  // Spaces around a number are accepted ("1 " and " 1"), but not inside it.
+  for (const char* text : {"", " ", "-", "+", ".", "-.", "1.2.3", "1..2", "1,5", "--1", "-+1", "1-", "1e", "e1",
+                           "1 2", "- 1", "0x10", "12345678901234.5.", "1.5-", ".-5", "5.-"}) {
+    for (std::string_view behind : kBehind) {
+      EXPECT_EQ(FormatPadded(text, 2, behind), kNotANumber) << '"' << text << '"';
+    }
+  }
+  EXPECT_EQ(FormatPadded(std::string_view("1\0", 2), 0, "5"), kNotANumber);
+  EXPECT_EQ(FormatPadded(std::string_view("-\0", 2), 0, "5"), kNotANumber);
+}
+
+// Every text of up to four bytes made of a sign, digits that round and carry, and points, with every
+// number of decimals and every kind of bytes behind it.
+TEST(FormatCoordinatePadded, AgreesWithTheGeneralRouteOnEveryShortText) {
+  constexpr std::string_view kAlphabet = "-0159.";
+  std::string text;
+  for (int length = 1; length <= 4; ++length) {
+    int combinations = 1;
+    for (int i = 0; i < length; ++i) combinations *= static_cast<int>(kAlphabet.size());
+    for (int code = 0; code < combinations; ++code) {
+      text.clear();
+      for (int i = 0, rest = code; i < length; ++i, rest /= static_cast<int>(kAlphabet.size())) {
+        text += kAlphabet[static_cast<std::size_t>(rest) % kAlphabet.size()];
+      }
+      for (int decimals = -1; decimals <= 15; ++decimals) {
+        const std::string expected = Format(text, decimals);
+        for (std::string_view behind : kBehind) {
+          ASSERT_EQ(FormatPadded(text, decimals, behind), expected) << '"' << text << "\" with " << decimals;
+        }
+      }
+    }
+  }
+}
+
+// Random texts of 1 to 20 bytes around every limit of the padded route (16 bytes, 13 and 14 integer
+// digits, 14 places, leading zeros, runs of 9s), with random bytes behind them.
+TEST(FormatCoordinatePadded, AgreesWithTheReferenceOnRandomTexts) {
+  std::mt19937_64 random(20240612);
+  auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  std::string behind(16, ' ');
+  for (int i = 0; i < 200000; ++i) {
+    std::string text = std::array<const char*, 5>{"", "-", "-", "+", ""}[static_cast<std::size_t>(pick(5))];
+    const char* alphabet = pick(3) == 0 ? "09" : pick(2) == 0 ? "0459" : "0123456789";
+    const int alphabet_size = static_cast<int>(std::char_traits<char>::length(alphabet));
+    const int length = 1 + pick(20);
+    for (int k = 0; k < length; ++k) text += alphabet[pick(alphabet_size)];
+    if (pick(4) != 0) text.insert(text.size() - static_cast<std::size_t>(pick(length + 1)), 1, '.');
+    if (pick(3) != 0 && text.size() > 1 && text[text[0] == '-' || text[0] == '+' ? 1 : 0] == '0') {
+      text[text[0] == '-' || text[0] == '+' ? 1 : 0] = '1';  // mostly no leading zero, as writers emit
+    }
+    if (pick(40) == 0) text[static_cast<std::size_t>(pick(static_cast<int>(text.size())))] = "e x-+"[pick(5)];
+    text.resize(std::min<std::size_t>(text.size(), 20));
+    for (char& c : behind) c = pick(2) == 0 ? static_cast<char>(random()) : "0123456789.-"[pick(12)];
+    const int decimals = pick(17) - 1;
+    const std::string padded = FormatPadded(text, decimals, behind);
+    ASSERT_EQ(padded, Format(text, decimals)) << '"' << text << "\" with " << decimals << " before \"" << behind << '"';
+    ASSERT_EQ(padded, Reference(text, decimals)) << "reference: \"" << text << "\" with " << decimals;
   }
 }
 
