@@ -237,10 +237,20 @@ inline char* PutText(char* p, std::string_view s) {
   return p + s.size();
 }
 
+// A coordinate text of the entity being read lies in its value slot, which always has 16 readable
+// bytes from its start; a missing coordinate group means 0 in DXF.
+alignas(16) constexpr char kPaddedZero[16] = {'0'};
+
+template <bool kPadded>
 CORVANE_COORDINATE_INLINE char* PutPlanCoordinate(char* p, const CoordText& text, int decimals) {
-  // A missing coordinate group means 0 in DXF.
-  const std::string_view value = text.text.empty() ? std::string_view("0") : text.text;
-  const int n = FormatCoordinateInline(value, decimals, p);
+  int n;
+  if constexpr (kPadded) {
+    const std::string_view value = text.text.empty() ? std::string_view(kPaddedZero, 1) : text.text;
+    n = FormatCoordinatePadded(value, decimals, p);
+  } else {
+    const std::string_view value = text.text.empty() ? std::string_view("0") : text.text;
+    n = FormatCoordinateInline(value, decimals, p);
+  }
   if (n < 0) ThrowNotANumber(text, false);
   return p + n;
 }
@@ -292,6 +302,8 @@ void ComposeEntityPart(FileState& file, std::string_view Handle, std::string_vie
 }
 
 // One line: each segment's text from the entity part, followed by its changing value.
+// kPadded: the coordinate texts have 16 readable bytes from their start (value slots).
+template <bool kPadded>
 void WriteComposedLine(FileState& file, const CoordText& XText, const CoordText& YText, const CoordText& ZText) {
   const LinePlan& plan = file.run.linePlan;
   const EntityLinePart& part = file.entityPart;
@@ -306,9 +318,9 @@ void WriteComposedLine(FileState& file, const CoordText& XText, const CoordText&
     p = PutFixed(p, text + starts[0], starts[1] - starts[0]);
     switch (segment->value) {
       case LineValue::kPointNumber: p = file.pointNumberText.Put(p, file.PointNumber++); break;
-      case LineValue::kX: p = PutPlanCoordinate(p, XText, segment->decimals); break;
-      case LineValue::kY: p = PutPlanCoordinate(p, YText, segment->decimals); break;
-      case LineValue::kZ: p = PutPlanCoordinate(p, ZText, segment->decimals); break;
+      case LineValue::kX: p = PutPlanCoordinate<kPadded>(p, XText, segment->decimals); break;
+      case LineValue::kY: p = PutPlanCoordinate<kPadded>(p, YText, segment->decimals); break;
+      case LineValue::kZ: p = PutPlanCoordinate<kPadded>(p, ZText, segment->decimals); break;
       case LineValue::kForcedZNotANumber:
         ThrowNotANumber(CoordText{file.run.config.ForcedZValue.view(), 0}, true);
       case LineValue::kSequenceNumber: p = PutNumber(p, file.SequenceNumber++); break;
@@ -325,7 +337,7 @@ void WriteDataLine(FileState& file, const CoordText& XText, const CoordText& YTe
                    std::string_view BlockName, std::string_view TextValue) {
   ComposeEntityPart(file, Handle, Layer, EntityName, BlockName, TextValue);
   file.entityPart.composed = false;  // these texts are not the entity's
-  WriteComposedLine(file, XText, YText, ZText);
+  WriteComposedLine<false>(file, XText, YText, ZText);
 }
 
 void WriteEntityPoint(FileState& file, const CoordText& ZText, std::string_view entityName) {
@@ -339,7 +351,7 @@ void WriteEntityPoint(FileState& file, const CoordText& ZText, std::string_view 
     part.entityNumber = file.EntityNumber;
     part.entityName = entityName;
   }
-  WriteComposedLine(file, Coord(v.XText), Coord(v.YText), ZText);
+  WriteComposedLine<true>(file, Coord(v.XText), Coord(v.YText), ZText);
 }
 
 }  // namespace corvane

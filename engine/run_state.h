@@ -52,6 +52,8 @@ struct RunSettings {
 // coordinate came from when it turns out not to be a number.
 class ValueSlot {
  public:
+  // Never less than 64 bytes: values are copied in and coordinates read out in whole 16- and
+  // 32-byte moves.
   ValueSlot() : data_(std::make_unique<char[]>(64)), capacity_(64) {}
   void Set(std::string_view value, std::uint64_t line) {
     if (value.size() > capacity_) Grow(value.size());
