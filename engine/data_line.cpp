@@ -220,6 +220,27 @@ void PrepareDataLines(RunSettings& run) {
     }
   }
   run.textCopies = *std::max_element(textTimes, textTimes + 5);
+  // A whole line at once: every fixed piece and value with the overshoot of its moves, the texts
+  // apart (their lengths vary).
+  std::size_t room = 0;
+  for (const LineStep& step : run.linePlan.steps) {
+    room += step.fixedLength + LinePlan::kFixedSlack;
+    switch (step.value) {
+      case LineValue::kPointNumber:
+      case LineValue::kSequenceNumber:
+      case LineValue::kEntityNumber: room += kNumberRoom; break;
+      case LineValue::kX:
+      case LineValue::kY:
+      case LineValue::kZ: room += kMaxCoordinateText; break;
+      case LineValue::kEntityName:
+      case LineValue::kLayer:
+      case LineValue::kHandle:
+      case LineValue::kBlockName:
+      case LineValue::kTextValue: room += kLineSlack; break;
+      default: break;
+    }
+  }
+  run.lineRoom = room;
 }
 
 namespace {
@@ -234,6 +255,17 @@ inline char* PutFixed(char* p, const char* piece, std::uint32_t length) {
 
 inline char* PutText(char* p, std::string_view s) {
   CopyShort(p, s.data(), s.size());
+  return p + s.size();
+}
+
+// A text in a value slot, which holds at least 64 bytes: a short one goes in two whole 16-byte moves
+// (the line has kLineSlack bytes of room for each text).
+inline char* PutSlotText(char* p, std::string_view s) {
+  if (s.size() <= kLineSlack) {
+    std::memcpy(p, s.data(), kLineSlack);
+  } else {
+    std::memcpy(p, s.data(), s.size());
+  }
   return p + s.size();
 }
 
@@ -352,6 +384,40 @@ void WriteEntityPoint(FileState& file, const CoordText& ZText, std::string_view 
     part.entityName = entityName;
   }
   WriteComposedLine<true>(file, Coord(v.XText), Coord(v.YText), ZText);
+}
+
+void WriteLoneEntityPoint(FileState& file, const CoordText& ZText, std::string_view entityName) {
+  const RunSettings& run = file.run;
+  const EntityValues& v = file.values;
+  file.entityPart.composed = false;  // not composed for this entity
+  const std::string_view layer = v.Layer.view(), handle = v.Handle.view(), blockName = v.BlockName.view(),
+                         textValue = v.TextValue.view();
+  const std::size_t room = run.lineRoom + run.textCopies * (entityName.size() + layer.size() + handle.size() +
+                                                           blockName.size() + textValue.size());
+  char* const start = file.out.Reserve(room);
+  char* p = start;
+  const char* const fixed = run.linePlan.fixed.data();
+  const LineStep* step = run.linePlan.steps.data();
+  const LineStep* const end = step + run.linePlan.steps.size();
+  for (; step != end; ++step) {
+    p = PutFixed(p, fixed + step->fixedOffset, step->fixedLength);
+    switch (step->value) {
+      case LineValue::kNothing: break;
+      case LineValue::kPointNumber: p = file.pointNumberText.Put(p, file.PointNumber++); break;
+      case LineValue::kX: p = PutPlanCoordinate<true>(p, Coord(v.XText), step->decimals); break;
+      case LineValue::kY: p = PutPlanCoordinate<true>(p, Coord(v.YText), step->decimals); break;
+      case LineValue::kZ: p = PutPlanCoordinate<true>(p, ZText, step->decimals); break;
+      case LineValue::kForcedZNotANumber: ThrowNotANumber(CoordText{run.config.ForcedZValue.view(), 0}, true);
+      case LineValue::kSequenceNumber: p = PutNumber(p, file.SequenceNumber++); break;
+      case LineValue::kEntityName: p = PutText(p, entityName); break;
+      case LineValue::kLayer: p = PutSlotText(p, layer); break;
+      case LineValue::kHandle: p = PutSlotText(p, handle); break;
+      case LineValue::kBlockName: p = PutSlotText(p, blockName); break;
+      case LineValue::kTextValue: p = PutSlotText(p, textValue); break;
+      case LineValue::kEntityNumber: p = file.entityNumberText.Put(p, file.EntityNumber); break;
+    }
+  }
+  file.out.Commit(static_cast<std::size_t>(p - start));
 }
 
 }  // namespace corvane

@@ -12,7 +12,7 @@ namespace corvane {
 // titled by the names of run.SelectedCustomItems. `customItemNames` is the custom-item list.
 std::string BuildHeaderLine(const RunSettings& run, const std::vector<std::string>& customItemNames);
 
-// Lays out run.linePlan and sets run.textCopies from the resolved fields and custom
+// Lays out run.linePlan and sets run.lineRoom and run.textCopies from the resolved fields and custom
 // items, the separators and the configuration; once per run, before the first data line.
 void PrepareDataLines(RunSettings& run);
 
@@ -26,5 +26,9 @@ void WriteDataLine(FileState& file, const CoordText& XText, const CoordText& YTe
 // file.values. The part of the line that only changes from entity to entity is composed for the
 // entity's first point and reused for the rest.
 void WriteEntityPoint(FileState& file, const CoordText& ZText, std::string_view entityName);
+
+// The same for the point of an entity that has only one: its line is composed straight into the
+// data file, without keeping the entity's part for further points.
+void WriteLoneEntityPoint(FileState& file, const CoordText& ZText, std::string_view entityName);
 
 }  // namespace corvane

@@ -26,7 +26,7 @@ void ReadPointEntity(FileState& file, std::string_view entityName) {
       default: break;
     }
   });
-  WritePoint(file, Coord(v.ZText), entityName);
+  WriteLonePoint(file, entityName);
   using namespace entity_bit;
   if (entityName == "POINT") {
     file.CountEntity(kPoints);
@@ -59,7 +59,7 @@ void ReadTextEntity(FileState& file, std::string_view entityName) {
       default: break;
     }
   });
-  WritePoint(file, Coord(v.ZText), entityName);
+  WriteLonePoint(file, entityName);
   file.CountEntity(mtext ? entity_bit::kMultilineText : entity_bit::kSingleLineText);
 }
 
@@ -113,7 +113,7 @@ void ReadInsertEntity(FileState& file) {
   });
   // A rejected insertion leaves no trace: the next accepted one takes its entity number.
   if (!file.blockFilter.Empty() && !file.blockFilter.Accepts(v.BlockName.view())) return;
-  WritePoint(file, Coord(v.ZText), "INSERT");
+  WriteLonePoint(file, "INSERT");
   file.CountEntity(entity_bit::kBlocks);
 }
 

@@ -40,8 +40,10 @@ struct RunSettings {
   std::string BlockNamePatterns;
   std::string HeaderLine;
   std::vector<std::string> hintLines;          // report labels at line 2*i
-  // How often the most repeated entity text is written in a line (a hand-edited field-name list can
-  // repeat the custom field). Set by PrepareDataLines with the line's plan.
+  // What one data line can take: lineRoom bytes besides its entity texts, and each entity text up
+  // to textCopies times (a hand-edited field-name list can repeat the custom field). Set by
+  // PrepareDataLines with the line's plan.
+  std::size_t lineRoom = 0;
   std::size_t textCopies = 0;
   LinePlan linePlan;
 };

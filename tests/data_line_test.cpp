@@ -2,7 +2,8 @@
 // (fields in the user's order, joined by the separators, coordinates through the reference
 // formatter), over many random configurations: every field and custom item ticked or not, in any
 // order, repeated fields, prefixes and texts of every length around the composer's 4-, 8- and
-// 16-byte moves, forced Z values, counters near the 32-bit limit.
+// 16-byte moves, forced Z values, counters near the 32-bit limit; with the texts given, and as the
+// readers hand points over (one line per entity, or many lines of one entity).
 #include "engine/data_line.h"
 
 #include <gtest/gtest.h>
@@ -180,7 +181,19 @@ struct Composed {
 // Writes the points through the real composer into a real file, as a reader would (the entity
 // number moves after each point), stopping at the first line that fails.
 // The output buffer is kept from call to call, as a job keeps it from file to file.
-Composed Compose(const RunSettings& run, const std::vector<PointTexts>& points, const std::string& path) {
+// How the points reach the composer: with their texts given (every point its own entity), or as
+// the readers hand them over from the entity's value slots: every point an entity with a single
+// point, or all points one entity whose texts stay (those of the first point).
+enum class Route { kTextsGiven, kLonePoints, kOneEntity };
+
+// A value slot is filled from a line of the reader, which has slack behind it.
+std::string_view WithSlack(const std::string& text, std::string& storage) {
+  storage = text + std::string(kLineSlack, '#');
+  return std::string_view(storage.data(), text.size());
+}
+
+Composed Compose(const RunSettings& run, const std::vector<PointTexts>& points, const std::string& path,
+                 Route route = Route::kTextsGiven) {
   static ByteBuffer output;
   static LineReader noInput(std::string_view{});
   Composed result;
@@ -189,15 +202,33 @@ Composed Compose(const RunSettings& run, const std::vector<PointTexts>& points, 
   DataFileWriter writer(file, path, output);
   FileState state(run, noInput, writer);
   state.SequenceNumber = run.config.SequenceStart;
+  std::string slack;
   for (const PointTexts& t : points) {
     try {
-      WriteDataLine(state, CoordText{t.x, 1}, CoordText{t.y, 2}, CoordText{t.z, 3}, t.handle, t.layer,
-                    t.entityName, t.blockName, t.textValue);
+      if (route == Route::kTextsGiven) {
+        WriteDataLine(state, CoordText{t.x, 1}, CoordText{t.y, 2}, CoordText{t.z, 3}, t.handle, t.layer,
+                      t.entityName, t.blockName, t.textValue);
+      } else {
+        EntityValues& v = state.values;
+        const PointTexts& texts = route == Route::kOneEntity ? points.front() : t;
+        v.XText.SetFromLine(WithSlack(t.x, slack), 1);
+        v.YText.SetFromLine(WithSlack(t.y, slack), 2);
+        v.ZText.SetFromLine(WithSlack(t.z, slack), 3);
+        v.Handle.Set(WithSlack(texts.handle, slack));
+        v.Layer.Set(WithSlack(texts.layer, slack));
+        v.BlockName.Set(WithSlack(texts.blockName, slack));
+        v.TextValue.Set(WithSlack(texts.textValue, slack));
+        if (route == Route::kLonePoints) {
+          WriteLoneEntityPoint(state, Coord(v.ZText), texts.entityName);
+        } else {
+          WriteEntityPoint(state, Coord(v.ZText), texts.entityName);
+        }
+      }
     } catch (const FileConversionError&) {
       result.failed = true;
       break;
     }
-    ++state.EntityNumber;
+    if (route != Route::kOneEntity) ++state.EntityNumber;
   }
   writer.Close();
   result.text = test::ReadFile(path);
@@ -216,8 +247,20 @@ TEST(DataLine, AgreesWithTheRulesOverRandomConfigurations) {
   const std::vector<RunSettings> fuzzerRuns = FuzzerRuns(request);
   for (int round = 0; round < 4000; ++round) {
     const RunSettings run = round < 200 ? fuzzerRuns[round % 2] : RandomRun(random, request);
+    const Route route = static_cast<Route>(round % 3);
     std::vector<PointTexts> points;
-    for (int k = 0, n = 1 + random.Pick(6); k < n; ++k) points.push_back(RandomPoint(random));
+    for (int k = 0, n = 1 + random.Pick(6); k < n; ++k) {
+      points.push_back(RandomPoint(random));
+      if (route == Route::kOneEntity) {
+        const PointTexts& first = points.front();
+        PointTexts& last = points.back();
+        last.handle = first.handle;
+        last.layer = first.layer;
+        last.entityName = first.entityName;
+        last.blockName = first.blockName;
+        last.textValue = first.textValue;
+      }
+    }
 
     std::string expected;
     bool expectFailure = false;
@@ -230,12 +273,12 @@ TEST(DataLine, AgreesWithTheRulesOverRandomConfigurations) {
         break;
       }
       expected += *line;
-      ++entityNumber;
+      if (route != Route::kOneEntity) ++entityNumber;
       ++lines;
     }
     failures += expectFailure;
 
-    const Composed composed = Compose(run, points, dir.File("line" + std::to_string(round) + ".txt"));
+    const Composed composed = Compose(run, points, dir.File("line" + std::to_string(round) + ".txt"), route);
     ASSERT_EQ(composed.failed, expectFailure) << "round " << round;
     ASSERT_EQ(composed.text, expected) << "round " << round;
     if (!expectFailure) {
