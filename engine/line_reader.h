@@ -119,6 +119,59 @@ class LineReader {
 #endif
   }
 
+  // Hands takePair(first, second) the following pairs of lines, each while both are whole among
+  // the next 32 bytes of the block, until it returns false (that pair is left unread, as if never
+  // seen) or a pair is not whole there. The same as NextPairInBlock() in a loop, with the reader's
+  // place kept in registers: a long run of pairs does not wait on its own stores. takePair may ask
+  // LineNumber() (the second line's) but must not read lines itself.
+  template <typename TakePair>
+  void TakePairsInBlock(TakePair&& takePair) {
+#if defined(__SSE2__)
+    if (pushed_back_ || skipping_long_) return;
+    const char* const buf = buf_;
+    const std::size_t clean = clean_;
+    const std::size_t cap = max_line_;
+    std::size_t begin = begin_;
+    std::uint64_t number = line_number_;
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (;;) {
+      const char* const start = buf + begin;
+      const std::size_t available = clean - begin;
+      const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(start));
+      const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(start + 16));
+      std::uint32_t ends = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(low, lf))) |
+                           (static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(high, lf))) << 16);
+      if (available < 32) ends &= (std::uint32_t{1} << available) - 1u;
+      if (ends == 0) return;
+      const std::size_t firstEnd = static_cast<std::size_t>(__builtin_ctz(ends));
+      ends &= ends - 1u;
+      if (ends == 0) return;
+      const std::size_t secondEnd = static_cast<std::size_t>(__builtin_ctz(ends));
+      std::size_t firstLength = firstEnd;
+      if (firstLength > 0 && start[firstLength - 1] == '\r') --firstLength;
+      const char* const secondStart = start + firstEnd + 1;
+      std::size_t secondLength = secondEnd - firstEnd - 1;
+      if (secondLength > 0 && secondStart[secondLength - 1] == '\r') --secondLength;
+      if (firstLength > cap || secondLength > cap) return;
+      // Taken before takePair runs, so that the reader is in order whatever it does or throws; a
+      // pair it declines is given back.
+      begin_ = begin + secondEnd + 1;
+      line_number_ = number + 2;
+      if (!takePair(std::string_view(start, firstLength), std::string_view(secondStart, secondLength))) {
+        begin_ = begin;
+        line_number_ = number;
+        return;
+      }
+      last_data_ = secondStart;
+      last_size_ = secondLength;
+      begin += secondEnd + 1;
+      number += 2;
+    }
+#else
+    (void)takePair;
+#endif
+  }
+
   // Hands the line returned last back, so the next Next() returns it again, unchanged.
   void Unread() {
     pushed_back_ = true;

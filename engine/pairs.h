@@ -81,41 +81,39 @@ bool ReadPairsUntilZero(FileState& file, OnPair&& onPair) {
   LineReader& in = file.input;
   std::string_view codeLine, valueLine;
   for (;;) {
-    int code;
+    // Nearly every pair: both lines whole in the block and a code other than 0. Trimmed once: the
+    // value's code as a code line is the code of the trimmed text (CodeOfLine's three columns are
+    // only a shortcut to that).
+    in.TakePairsInBlock([&](std::string_view code, std::string_view value) {
+      const int group = CodeOfLine(code);
+      if (group <= 0) return false;
+      const std::string_view trimmed = TrimDxf(value);
+      file.lastValueCode = GroupCode(trimmed);
+      onPair(group, trimmed);
+      return true;
+    });
+    // The end of the entity, a line out of step, or lines not whole in the block: one by one.
+    if (!in.Next(codeLine)) break;
+    int code = CodeOfLine(codeLine);
     std::string_view value;
-    const bool pairInBlock = in.NextPairInBlock(codeLine, valueLine);
-    if (pairInBlock && (code = CodeOfLine(codeLine)) > 0) {
-      // Trimmed once: its code as a code line is the code of the trimmed text (CodeOfLine's three
-      // columns are only a shortcut to that).
-      value = TrimDxf(valueLine);
-      file.lastValueCode = GroupCode(value);
-    } else {
-      // The end of the entity, a line out of step, or lines not whole in the block: one by one.
-      if (pairInBlock) {
+    if (code == 0) {
+      file.phase = LinePhase::kValueOfZero;
+      return true;
+    }
+    if (code < 0 && OutOfStep(file, codeLine)) {
+      const int shiftedCode = file.lastValueCode;
+      file.lastValueCode = -1;
+      if (shiftedCode == 0) {
         in.Unread();
-      } else if (!in.Next(codeLine)) {
-        break;
-      }
-      code = CodeOfLine(codeLine);
-      if (code == 0) {
         file.phase = LinePhase::kValueOfZero;
         return true;
       }
-      if (code < 0 && OutOfStep(file, codeLine)) {
-        const int shiftedCode = file.lastValueCode;
-        file.lastValueCode = -1;
-        if (shiftedCode == 0) {
-          in.Unread();
-          file.phase = LinePhase::kValueOfZero;
-          return true;
-        }
-        code = shiftedCode;
-        value = TrimDxf(codeLine);
-      } else {
-        if (!in.Next(valueLine)) break;
-        value = TrimDxf(valueLine);
-        file.lastValueCode = GroupCode(value);
-      }
+      code = shiftedCode;
+      value = TrimDxf(codeLine);
+    } else {
+      if (!in.Next(valueLine)) break;
+      value = TrimDxf(valueLine);
+      file.lastValueCode = GroupCode(value);
     }
     onPair(code, value);
   }
