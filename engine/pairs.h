@@ -10,6 +10,10 @@ namespace corvane {
 
 // Removes every leading and trailing character of code 32 or less.
 inline std::string_view TrimDxf(std::string_view s) {
+  // Nearly every value has nothing to trim: its first and last bytes tell.
+  if (!s.empty() && static_cast<unsigned char>(s.front()) > 32 && static_cast<unsigned char>(s.back()) > 32) {
+    return s;
+  }
   std::size_t b = 0, e = s.size();
   while (b < e && static_cast<unsigned char>(s[b]) <= 32) ++b;
   while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32) --e;
