@@ -2,34 +2,7 @@
 
 #include <cerrno>
 
-#if defined(__linux__)
-#include <fcntl.h>
-#include <sys/types.h>
-#endif
-
 namespace corvane {
-
-namespace {
-
-// Starts writing the block just written out to the disk. Otherwise the file system keeps the whole
-// data file in memory and, since the file was emptied when it was opened, writes it all out when it
-// is closed (ext4's safeguard for files rewritten in place): tens of milliseconds per 100 MB, on
-// the converting thread, at the end. Started here, block by block, that work is done beside the
-// conversion. Only a start: nothing waits for the disk, and a failure changes nothing (the block is
-// written either way).
-void StartWriteBack(std::FILE* file, std::size_t n) {
-#if defined(__linux__)
-  if (std::fflush(file) != 0) return;
-  const off_t end = ftello(file);
-  const off_t length = static_cast<off_t>(n);
-  if (end >= length) ::sync_file_range(fileno(file), end - length, length, SYNC_FILE_RANGE_WRITE);
-#else
-  (void)file;
-  (void)n;
-#endif
-}
-
-}  // namespace
 
 IoThread::~IoThread() {
   if (!thread_.joinable()) return;
@@ -85,11 +58,7 @@ void IoThread::Run() {
       if (done.bytes < n && std::ferror(file)) done.error = errno != 0 ? errno : EIO;
     } else {
       done.bytes = std::fwrite(from, 1, n, file);
-      if (done.bytes != n) {
-        done.error = errno != 0 ? errno : EIO;
-      } else {
-        StartWriteBack(file, n);
-      }
+      if (done.bytes != n) done.error = errno != 0 ? errno : EIO;
     }
     lock.lock();
     done_ = done;
