@@ -143,7 +143,34 @@ void ReadPolylineEntity(FileState& file) {
   // and the vertex flags carry over from one vertex to the next.
   if (readVertices) {
     bool vertexHasPairs = false;
+    auto vertexPair = [&](int pairCode, std::string_view pairValue) {
+      vertexHasPairs = true;
+      const std::uint64_t line = in.LineNumber();
+      switch (pairCode) {
+        case 70: VertexFlags = GroupSeventyValue(pairValue, line); break;
+        case 10: v.XText.SetFromLine(pairValue, line); break;
+        case 20: v.YText.SetFromLine(pairValue, line); break;
+        case 30: v.ZText.SetFromLine(pairValue, line); break;
+        default: break;
+      }
+    };
     for (;;) {
+      // Runs of whole pairs in the block: the vertices' own pairs and the names of further vertices.
+      in.TakePairsInBlock([&](std::string_view pairCodeLine, std::string_view pairValueLine) {
+        const int pairCode = CodeOfLine(pairCodeLine);
+        if (pairCode < 0) return false;
+        const std::string_view pairValue = TrimDxf(pairValueLine);
+        if (pairCode == 0) {
+          if (pairValue != "VERTEX") return false;
+          file.lastValueCode = GroupCode(pairValue);
+          judgeVertex();
+          vertexHasPairs = false;
+          return true;
+        }
+        file.lastValueCode = GroupCode(pairValue);
+        vertexPair(pairCode, pairValue);
+        return true;
+      });
       if (!nextPair()) {
         // Cut off: a vertex of which nothing but its name arrived is not in hand.
         if (vertexHasPairs) judgeVertex();
@@ -161,15 +188,7 @@ void ReadPolylineEntity(FileState& file) {
         }
         break;
       }
-      vertexHasPairs = true;
-      const std::uint64_t line = in.LineNumber();
-      switch (code) {
-        case 70: VertexFlags = GroupSeventyValue(value, line); break;
-        case 10: v.XText.SetFromLine(value, line); break;
-        case 20: v.YText.SetFromLine(value, line); break;
-        case 30: v.ZText.SetFromLine(value, line); break;
-        default: break;
-      }
+      vertexPair(code, value);
     }
   }
 
