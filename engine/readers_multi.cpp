@@ -66,17 +66,7 @@ void ReadPolylineEntity(FileState& file) {
   // A code line that cannot be a code is the value of a pair whose code was the line before it
   // (the pairs were out of step); a group-0 value read that way is handed back like any other.
   auto nextPair = [&] {
-    if (in.NextPairInBlock(codeLine, valueLine)) {
-      code = CodeOfLine(codeLine);
-      if (code >= 0) {
-        value = TrimDxf(valueLine);
-        file.lastValueCode = GroupCode(value);
-        return true;
-      }
-      in.Unread();  // perhaps out of step: the code line alone first
-    } else if (!in.Next(codeLine)) {
-      return false;
-    }
+    if (!in.Next(codeLine)) return false;
     code = CodeOfLine(codeLine);
     if (code < 0 && OutOfStep(file, codeLine)) {
       code = file.lastValueCode;

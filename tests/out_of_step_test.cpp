@@ -101,6 +101,24 @@ TEST(PairsOutOfStep, InsideAPolylineItsLaterVerticesAndTheNextEntitiesSurvive) {
   EXPECT_NE(std::find(body.begin(), body.end(), " Points : 50 "), body.end());
 }
 
+// The pairs go out of step right before the next entity's name: the name comes where a code is due
+// and ends the polyline (its SEQEND is missing). The name, not the line after it, goes back to the
+// main loop, whether or not the lines around it lie whole in one block.
+TEST(PairsOutOfStep, AnEntityNameInPlaceOfACodeAfterAVertexStartsThatEntity) {
+  const std::string polyline =
+      Pairs({"0", "POLYLINE", "8", "L", "0", "VERTEX", "10", "1", "20", "2", "30", "3", "9"}) + "  0\n";
+  const std::string dxf = DxfWithEntities(polyline + "INSERT\n 10\n5\n 20\n6\n 30\n7\n" + ManyPoints(2));
+  TExportConfig cfg = TestConfig();
+  cfg.EntityMask = EntityBitValue(entity_bit::kPoints) | EntityBitValue(entity_bit::k2DPolylines) |
+                   EntityBitValue(entity_bit::kBlocks);
+  const auto c = ConvertText(dxf, cfg);
+  ASSERT_EQ(c.dataLines.size(), 4u);
+  EXPECT_EQ(c.dataLines[0], "1,1.000,2.000,3.000");
+  EXPECT_EQ(c.dataLines[1], "2,5.000,6.000,7.000");  // the INSERT
+  const Lines body = FileBody(c);
+  EXPECT_TRUE(std::any_of(body.begin(), body.end(), [](const std::string& l) { return l.rfind(" Blocks : 1 ", 0) == 0; }));
+}
+
 TEST(PairsOutOfStep, BlankLinesAfterTheEndOfTheDrawingAreNotJudged) {
   const std::string dxf = DxfWithEntities(ManyPoints(2)) + "\n\n   \n";
   TExportConfig cfg = TestConfig();
