@@ -1,8 +1,10 @@
-// WriteDataLine with every field and custom item ticked, as the readers call it for a vertex, into
-// a real file (the composed lines are written out every 256 KiB, as in a conversion).
+// The data-line composer with every field and custom item ticked, into a real file (the composed
+// lines are written out every 256 KiB, as in a conversion): with the texts given, and the way the
+// readers hand points over.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 #include "config/export_config.h"
@@ -34,7 +36,7 @@ RunSettings EverythingTicked() {
 
 void WriteDataLines(benchmark::State& state) {
   const RunSettings run = EverythingTicked();
-  std::FILE* sink = std::tmpfile();
+  std::FILE* sink = std::fopen("/dev/null", "wb");  // a data file removed while written would fail at Close
   LineReader noInput(std::string_view{});
   DataFileWriter writer(sink, "sink");
   FileState file(run, noInput, writer);
@@ -46,5 +48,47 @@ void WriteDataLines(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(WriteDataLines);
+
+// The readers' routes: the values in the entity's slots (filled from text with the reader's slack
+// behind it), the vertices of one entity (its texts composed once), and entities of one point each.
+void FillSlots(EntityValues& v, const std::string& padded) {
+  const std::string_view text(padded);
+  v.XText.SetFromLine(text.substr(0, 11), 1);   // 5028.750000
+  v.YText.SetFromLine(text.substr(12, 11), 2);  // 8004.125000
+  v.ZText.SetFromLine(text.substr(24, 10), 3);  // 100.500000
+  v.Handle.Set(text.substr(35, 4));
+  v.Layer.Set(text.substr(40, 9));
+}
+
+void WriteVerticesOfOneEntity(benchmark::State& state) {
+  const RunSettings run = EverythingTicked();
+  std::FILE* sink = std::fopen("/dev/null", "wb");  // a data file removed while written would fail at Close
+  LineReader noInput(std::string_view{});
+  DataFileWriter writer(sink, "sink");
+  FileState file(run, noInput, writer);
+  const std::string padded = "5028.750000 8004.125000 100.500000 1A2F BREAKLINE" + std::string(kLineSlack, ' ');
+  FillSlots(file.values, padded);
+  for (auto _ : state) WriteEntityPoint(file, Coord(file.values.ZText), "3DPOLYLINE");
+  writer.Close();
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(WriteVerticesOfOneEntity);
+
+void WriteEntitiesOfOnePoint(benchmark::State& state) {
+  const RunSettings run = EverythingTicked();
+  std::FILE* sink = std::fopen("/dev/null", "wb");  // a data file removed while written would fail at Close
+  LineReader noInput(std::string_view{});
+  DataFileWriter writer(sink, "sink");
+  FileState file(run, noInput, writer);
+  const std::string padded = "5028.750000 8004.125000 100.500000 1A2F BREAKLINE" + std::string(kLineSlack, ' ');
+  FillSlots(file.values, padded);
+  for (auto _ : state) {
+    WriteLoneEntityPoint(file, Coord(file.values.ZText), "POINT");
+    file.CountEntity(entity_bit::kPoints);
+  }
+  writer.Close();
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(WriteEntitiesOfOnePoint);
 
 }  // namespace
