@@ -9,10 +9,6 @@
 
 namespace corvane {
 
-namespace {
-
-}  // namespace
-
 void ReadPointEntity(FileState& file, std::string_view entityName) {
   EntityValues& v = StartEntity(file);
   ReadPairsUntilZero(file, [&](int code, std::string_view value) {
