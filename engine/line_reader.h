@@ -84,39 +84,16 @@ class LineReader {
   // a short value: nearly every pair of a drawing). False, with nothing taken, otherwise; Next()
   // then takes them one by one. Unread() afterwards hands back the second.
   bool NextPairInBlock(std::string_view& first, std::string_view& second) {
-#if defined(__SSE2__)
     if (pushed_back_ || skipping_long_) return false;
-    const char* const start = buf_ + begin_;
-    const std::size_t available = clean_ - begin_;
-    const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(start));
-    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(start + 16));
-    std::uint32_t ends = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(low, lf))) |
-                         (static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(high, lf))) << 16);
-    if (available < 32) ends &= (std::uint32_t{1} << available) - 1u;
-    if (ends == 0) return false;
-    const std::size_t firstEnd = static_cast<std::size_t>(__builtin_ctz(ends));
-    ends &= ends - 1u;
-    if (ends == 0) return false;
-    const std::size_t secondEnd = static_cast<std::size_t>(__builtin_ctz(ends));
-    std::size_t firstLength = firstEnd;
-    if (firstLength > 0 && start[firstLength - 1] == '\r') --firstLength;
-    const char* const secondStart = start + firstEnd + 1;
-    std::size_t secondLength = secondEnd - firstEnd - 1;
-    if (secondLength > 0 && secondStart[secondLength - 1] == '\r') --secondLength;
-    if (firstLength > max_line_ || secondLength > max_line_) return false;
-    first = std::string_view(start, firstLength);
-    second = std::string_view(secondStart, secondLength);
-    begin_ += secondEnd + 1;
-    last_data_ = secondStart;
-    last_size_ = secondLength;
+    LinePair pair;
+    if (!FindPair(buf_ + begin_, clean_ - begin_, max_line_, pair)) return false;
+    first = pair.first;
+    second = pair.second;
+    begin_ += pair.length;
+    last_data_ = pair.second.data();
+    last_size_ = pair.second.size();
     line_number_ += 2;
     return true;
-#else
-    (void)first;
-    (void)second;
-    return false;
-#endif
   }
 
   // Hands takePair(first, second) the following pairs of lines, each while both are whole among
@@ -126,50 +103,28 @@ class LineReader {
   // LineNumber() (the second line's) but must not read lines itself.
   template <typename TakePair>
   void TakePairsInBlock(TakePair&& takePair) {
-#if defined(__SSE2__)
     if (pushed_back_ || skipping_long_) return;
     const char* const buf = buf_;
     const std::size_t clean = clean_;
     const std::size_t cap = max_line_;
     std::size_t begin = begin_;
     std::uint64_t number = line_number_;
-    const __m128i lf = _mm_set1_epi8('\n');
-    for (;;) {
-      const char* const start = buf + begin;
-      const std::size_t available = clean - begin;
-      const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(start));
-      const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(start + 16));
-      std::uint32_t ends = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(low, lf))) |
-                           (static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(high, lf))) << 16);
-      if (available < 32) ends &= (std::uint32_t{1} << available) - 1u;
-      if (ends == 0) return;
-      const std::size_t firstEnd = static_cast<std::size_t>(__builtin_ctz(ends));
-      ends &= ends - 1u;
-      if (ends == 0) return;
-      const std::size_t secondEnd = static_cast<std::size_t>(__builtin_ctz(ends));
-      std::size_t firstLength = firstEnd;
-      if (firstLength > 0 && start[firstLength - 1] == '\r') --firstLength;
-      const char* const secondStart = start + firstEnd + 1;
-      std::size_t secondLength = secondEnd - firstEnd - 1;
-      if (secondLength > 0 && secondStart[secondLength - 1] == '\r') --secondLength;
-      if (firstLength > cap || secondLength > cap) return;
+    LinePair pair;
+    while (FindPair(buf + begin, clean - begin, cap, pair)) {
       // Taken before takePair runs, so that the reader is in order whatever it does or throws; a
       // pair it declines is given back.
-      begin_ = begin + secondEnd + 1;
+      begin_ = begin + pair.length;
       line_number_ = number + 2;
-      if (!takePair(std::string_view(start, firstLength), std::string_view(secondStart, secondLength))) {
+      if (!takePair(pair.first, pair.second)) {
         begin_ = begin;
         line_number_ = number;
         return;
       }
-      last_data_ = secondStart;
-      last_size_ = secondLength;
-      begin += secondEnd + 1;
+      last_data_ = pair.second.data();
+      last_size_ = pair.second.size();
+      begin += pair.length;
       number += 2;
     }
-#else
-    (void)takePair;
-#endif
   }
 
   // Hands the line returned last back, so the next Next() returns it again, unchanged.
@@ -206,6 +161,43 @@ class LineReader {
     return static_cast<const char*>(std::memchr(p + 16, '\n', n - 16));
 #else
     return static_cast<const char*>(std::memchr(p, '\n', n));
+#endif
+  }
+  struct LinePair {
+    std::string_view first, second;
+    std::size_t length = 0;  // both lines with their ends
+  };
+  // The two lines at `start` when both end among its first 32 bytes (and before `available`) and
+  // neither is longer than `cap`. The block has kSlack readable bytes behind its end for the look.
+  static bool FindPair(const char* start, std::size_t available, std::size_t cap, LinePair& pair) {
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(start));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(start + 16));
+    std::uint32_t ends = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(low, lf))) |
+                         (static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(high, lf))) << 16);
+    if (available < 32) ends &= (std::uint32_t{1} << available) - 1u;
+    if (ends == 0) return false;
+    const std::size_t firstEnd = static_cast<std::size_t>(__builtin_ctz(ends));
+    ends &= ends - 1u;
+    if (ends == 0) return false;
+    const std::size_t secondEnd = static_cast<std::size_t>(__builtin_ctz(ends));
+    std::size_t firstLength = firstEnd;
+    if (firstLength > 0 && start[firstLength - 1] == '\r') --firstLength;
+    const char* const secondStart = start + firstEnd + 1;
+    std::size_t secondLength = secondEnd - firstEnd - 1;
+    if (secondLength > 0 && secondStart[secondLength - 1] == '\r') --secondLength;
+    if (firstLength > cap || secondLength > cap) return false;
+    pair.first = std::string_view(start, firstLength);
+    pair.second = std::string_view(secondStart, secondLength);
+    pair.length = secondEnd + 1;
+    return true;
+#else
+    (void)start;
+    (void)available;
+    (void)cap;
+    (void)pair;
+    return false;
 #endif
   }
   static constexpr std::size_t kSlack = kLineSlack;
