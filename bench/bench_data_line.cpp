@@ -34,60 +34,58 @@ RunSettings EverythingTicked() {
   return PrepareRunSettings(c, request);
 }
 
-void WriteDataLines(benchmark::State& state) {
+// A conversion's state with everything ticked, writing to /dev/null (a data file removed while
+// written, such as a temporary file, would fail at Close), with the values of a vertex in the
+// entity's slots (filled from text with the reader's slack behind it).
+struct Composer {
   const RunSettings run = EverythingTicked();
-  std::FILE* sink = std::fopen("/dev/null", "wb");  // a data file removed while written would fail at Close
-  LineReader noInput(std::string_view{});
-  DataFileWriter writer(sink, "sink");
-  FileState file(run, noInput, writer);
+  LineReader noInput{std::string_view{}};
+  DataFileWriter writer{std::fopen("/dev/null", "wb"), "sink"};
+  FileState file{run, noInput, writer};
+  const std::string padded = "5028.750000 8004.125000 100.500000 1A2F BREAKLINE" + std::string(kLineSlack, ' ');
+
+  Composer() {
+    const std::string_view text(padded);
+    EntityValues& v = file.values;
+    v.XText.SetFromLine(text.substr(0, 11), 1);
+    v.YText.SetFromLine(text.substr(12, 11), 2);
+    v.ZText.SetFromLine(text.substr(24, 10), 3);
+    v.Handle.Set(text.substr(35, 4));
+    v.Layer.Set(text.substr(40, 9));
+  }
+  void Finish(benchmark::State& state) {
+    writer.Close();
+    state.SetItemsProcessed(state.iterations());
+  }
+};
+
+// The texts given with every line.
+void WriteDataLines(benchmark::State& state) {
+  Composer c;
   for (auto _ : state) {
-    WriteDataLine(file, CoordText{"5028.750000", 1}, CoordText{"8004.125000", 2}, CoordText{"100.500000", 3},
+    WriteDataLine(c.file, CoordText{"5028.750000", 1}, CoordText{"8004.125000", 2}, CoordText{"100.500000", 3},
                   "1A2F", "BREAKLINE", "3DPOLYLINE", "", "");
   }
-  writer.Close();
-  state.SetItemsProcessed(state.iterations());
+  c.Finish(state);
 }
 BENCHMARK(WriteDataLines);
 
-// The readers' routes: the values in the entity's slots (filled from text with the reader's slack
-// behind it), the vertices of one entity (its texts composed once), and entities of one point each.
-void FillSlots(EntityValues& v, const std::string& padded) {
-  const std::string_view text(padded);
-  v.XText.SetFromLine(text.substr(0, 11), 1);   // 5028.750000
-  v.YText.SetFromLine(text.substr(12, 11), 2);  // 8004.125000
-  v.ZText.SetFromLine(text.substr(24, 10), 3);  // 100.500000
-  v.Handle.Set(text.substr(35, 4));
-  v.Layer.Set(text.substr(40, 9));
-}
-
+// The readers' routes: the vertices of one entity (its texts composed once), and entities of one
+// point each.
 void WriteVerticesOfOneEntity(benchmark::State& state) {
-  const RunSettings run = EverythingTicked();
-  std::FILE* sink = std::fopen("/dev/null", "wb");  // a data file removed while written would fail at Close
-  LineReader noInput(std::string_view{});
-  DataFileWriter writer(sink, "sink");
-  FileState file(run, noInput, writer);
-  const std::string padded = "5028.750000 8004.125000 100.500000 1A2F BREAKLINE" + std::string(kLineSlack, ' ');
-  FillSlots(file.values, padded);
-  for (auto _ : state) WriteEntityPoint(file, Coord(file.values.ZText), "3DPOLYLINE");
-  writer.Close();
-  state.SetItemsProcessed(state.iterations());
+  Composer c;
+  for (auto _ : state) WriteEntityPoint(c.file, Coord(c.file.values.ZText), "3DPOLYLINE");
+  c.Finish(state);
 }
 BENCHMARK(WriteVerticesOfOneEntity);
 
 void WriteEntitiesOfOnePoint(benchmark::State& state) {
-  const RunSettings run = EverythingTicked();
-  std::FILE* sink = std::fopen("/dev/null", "wb");  // a data file removed while written would fail at Close
-  LineReader noInput(std::string_view{});
-  DataFileWriter writer(sink, "sink");
-  FileState file(run, noInput, writer);
-  const std::string padded = "5028.750000 8004.125000 100.500000 1A2F BREAKLINE" + std::string(kLineSlack, ' ');
-  FillSlots(file.values, padded);
+  Composer c;
   for (auto _ : state) {
-    WriteLoneEntityPoint(file, Coord(file.values.ZText), "POINT");
-    file.CountEntity(entity_bit::kPoints);
+    WriteLoneEntityPoint(c.file, Coord(c.file.values.ZText), "POINT");
+    c.file.CountEntity(entity_bit::kPoints);
   }
-  writer.Close();
-  state.SetItemsProcessed(state.iterations());
+  c.Finish(state);
 }
 BENCHMARK(WriteEntitiesOfOnePoint);
 
