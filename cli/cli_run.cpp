@@ -176,13 +176,16 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
   if (!options->saveConfigPath.empty()) request.configPaths.push_back(options->saveConfigPath);
   request.jobs = options->jobs;
 
-  std::vector<std::uint64_t> sizes;
-  for (const InputFile& f : request.files) {
+  const bool progress = !options->quiet && CORVANE_ISATTY(CORVANE_FILENO(stderr));
+  // The sizes only weigh the progress line; without one, a folder of thousands of drawings need
+  // not be looked at once more before the first is converted.
+  std::vector<std::uint64_t> sizes(request.files.size(), 0);
+  for (std::size_t i = 0; progress && i < sizes.size(); ++i) {
+    const InputFile& f = request.files[i];
     std::error_code ec;
     const auto size = fs::file_size(fs::path(WithSeparator(f.dxfFolder) + f.name), ec);
-    sizes.push_back(ec ? 0 : size);
+    sizes[i] = ec ? 0 : size;
   }
-  const bool progress = !options->quiet && CORVANE_ISATTY(CORVANE_FILENO(stderr));
   TerminalObserver observer(stop, progress, std::move(sizes));
 
   const RunResult result = RunConversion(config, request, observer);

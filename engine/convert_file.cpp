@@ -6,6 +6,10 @@
 
 #if defined(_WIN32)
 #include <share.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include "engine/data_file_writer.h"
@@ -27,17 +31,34 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 // Opens a drawing for reading; a folder or anything else that is not a readable file fails.
 FileHandle OpenDrawing(const std::string& path, std::uint64_t& size) {
+#if defined(_WIN32)
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) return nullptr;
-#if defined(_WIN32)
   // Others may read the drawing while it is converted, not write it.
   FileHandle f(_wfsopen(std::filesystem::path(path).c_str(), L"rb", _SH_DENYWR));
-#else
-  FileHandle f(std::fopen(path.c_str(), "rb"));
-#endif
   if (!f) return nullptr;
   size = std::filesystem::file_size(path, ec);
   if (ec) size = 0;
+#else
+  // O_NONBLOCK: a FIFO must not hang the run in open(); what was opened is judged, not the name.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return nullptr;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  FileHandle f(::fdopen(fd, "rb"));
+  if (!f) {
+    ::close(fd);
+    return nullptr;
+  }
+  size = static_cast<std::uint64_t>(st.st_size);
+#endif
+  // The reader takes whole blocks into buffers of its own: a stdio buffer would only cost an
+  // allocation and a look at the file per drawing.
+  std::setvbuf(f.get(), nullptr, _IONBF, 0);
   return f;
 }
 

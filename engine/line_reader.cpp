@@ -134,10 +134,11 @@ void LineReader::Fill() {
   clean_ = begin_ + cleanCarried;
   end_ = origin_ + got;
   bytes_taken_ += got;
-  if (got == 0) source_done_ = true;
+  // A file gives a short block only at its end (fread stops short at the end or on an error, and
+  // an error has thrown): no read needs to be spent on learning that nothing follows.
+  if (got < block_size_) source_done_ = true;
   CleanNewBytes(clean_);
-  // A file gives a short block only at its end.
-  if (read_ahead_ != nullptr && got == block_size_ && !source_done_) {
+  if (read_ahead_ != nullptr && !source_done_) {
     read_ahead_->StartRead(file_, buffers_[1 - current_] + origin_, block_size_);
     reading_ahead_ = true;
   }

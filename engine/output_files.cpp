@@ -88,8 +88,13 @@ FileTarget ResolveTarget(const std::string& path) {
   return t;
 }
 
-FileTarget TargetResolver::Resolve(const std::string& path) {
+FileTarget TargetResolver::Resolve(const std::string& path) { return Resolve(path, false); }
+
+FileTarget TargetResolver::ResolveNow(const std::string& path) { return Resolve(path, true); }
+
+FileTarget TargetResolver::Resolve(const std::string& path, bool recheckFolder) {
 #if defined(_WIN32)
+  (void)recheckFolder;
   return ResolveTarget(path);  // junctions and other reparse points: always the whole way
 #else
   const fs::path p(path);
@@ -99,12 +104,29 @@ FileTarget TargetResolver::Resolve(const std::string& path) {
   const bool exists = ::lstat(p.c_str(), &st) == 0;
   if (exists && S_ISLNK(st.st_mode)) return ResolveTarget(path);
   const std::string folder = p.parent_path().string();
-  auto it = folders_.find(folder);
-  if (it == folders_.end()) {
-    it = folders_.emplace(folder, FollowLinks(folder.empty() ? fs::path(".") : fs::path(folder)).string()).first;
+  const fs::path folderPath = folder.empty() ? fs::path(".") : fs::path(folder);
+  FileIdentity folderNow;
+  if (recheckFolder) {
+    struct stat fst;
+    if (::stat(folderPath.c_str(), &fst) != 0) return ResolveTarget(path);
+    folderNow = FileIdentity{static_cast<std::uint64_t>(fst.st_dev), static_cast<std::uint64_t>(fst.st_ino)};
+  }
+  std::string resolvedFolder;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = folders_.find(folder);
+    if (it == folders_.end() || (recheckFolder && !(it->second.identity == folderNow))) {
+      Folder resolved{FollowLinks(folderPath).string(), {}};
+      struct stat fst;
+      if (::stat(resolved.resolved.c_str(), &fst) == 0) {
+        resolved.identity = FileIdentity{static_cast<std::uint64_t>(fst.st_dev), static_cast<std::uint64_t>(fst.st_ino)};
+      }
+      it = folders_.insert_or_assign(folder, std::move(resolved)).first;
+    }
+    resolvedFolder = it->second.resolved;
   }
   FileTarget t;
-  t.path = (fs::path(it->second) / name).string();
+  t.path = (fs::path(std::move(resolvedFolder)) / name).string();
   if (exists) {
     t.exists = true;
     t.regular = S_ISREG(st.st_mode);
@@ -197,14 +219,13 @@ std::optional<ProtectedKind> OutputGuard::CheckLocked(const std::string& path,
 
 OpenedDataFile OutputGuard::OpenDataFile(const std::string& path) {
   OpenedDataFile result;
-  const FileTarget before = ResolveTarget(path);
-  // One data file at a time: the check, the open and the record of what was written must not
-  // interleave with another job's, or two jobs could both take the same file. (Whatever changed
-  // between the resolving above and the open is caught by the identity check below.)
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (auto why = CheckLocked(path, before)) {
-    result.refusal = DataFileRefusalText(path, *why);
-    return result;
+  const FileTarget before = resolver_.ResolveNow(path);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (auto why = CheckLocked(path, before)) {
+      result.refusal = DataFileRefusalText(path, *why);
+      return result;
+    }
   }
   if (before.exists && !before.regular) {
     result.refusal = NotARegularFileText(path);
@@ -246,9 +267,13 @@ OpenedDataFile OutputGuard::OpenDataFile(const std::string& path) {
   opened.identity = FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 #endif
 
-  // The file opened must be the one that was checked: a link changed in between (or a file that
-  // appeared) is judged again by what was actually opened, before a byte of it is lost.
-  if ((before.exists && !(before.identity == opened.identity)) || !before.exists) {
+  // What was opened is judged once more, by its identity: a link changed since the check, a file
+  // that appeared, or another job that reached the same file first. The judgement and the record
+  // of the file as written are one step, so of two jobs that opened one file only one keeps it,
+  // and nothing of it is lost before that is settled. (The opening itself is left outside, where
+  // two jobs creating files at the same time do not wait for each other here.)
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
     if (auto why = CheckLocked(path, opened)) {
 #if defined(_WIN32)
       _close(fd);
@@ -258,6 +283,7 @@ OpenedDataFile OutputGuard::OpenDataFile(const std::string& path) {
       result.refusal = DataFileRefusalText(path, *why);
       return result;
     }
+    AddLocked(opened, ProtectedKind::kDataFile);
   }
 
 #if defined(_WIN32)
@@ -269,7 +295,9 @@ OpenedDataFile OutputGuard::OpenDataFile(const std::string& path) {
   }
   result.file = _fdopen(fd, "wb");
 #else
-  if (::ftruncate(fd, 0) != 0) {
+  // An empty file is left as it is: on ext4, emptying even an empty file marks it as rewritten in
+  // place, and the file system then writes it out to disk at close, one file at a time.
+  if (st.st_size != 0 && ::ftruncate(fd, 0) != 0) {
     const int err = errno;
     ::close(fd);
     result.error = CannotCreateMessage(path, SystemReason(err));
@@ -278,6 +306,11 @@ OpenedDataFile OutputGuard::OpenDataFile(const std::string& path) {
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   result.file = ::fdopen(fd, "wb");
 #endif
+  if (result.file != nullptr) {
+    // The writer hands over whole blocks; a stdio buffer would only cost an allocation and a
+    // look at the file per data file.
+    std::setvbuf(result.file, nullptr, _IONBF, 0);
+  }
   if (result.file == nullptr) {
     const int err = errno;
 #if defined(_WIN32)
@@ -288,7 +321,6 @@ OpenedDataFile OutputGuard::OpenDataFile(const std::string& path) {
     result.error = CannotCreateMessage(path, SystemReason(err));
     return result;
   }
-  AddLocked(opened, ProtectedKind::kDataFile);
   return result;
 }
 

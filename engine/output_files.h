@@ -39,9 +39,19 @@ FileTarget ResolveTarget(const std::string& path);
 class TargetResolver {
  public:
   FileTarget Resolve(const std::string& path);
+  // The same, for a run that is under way: the folder is looked at again, and resolved again when
+  // it is no longer the folder it was (replaced by a link elsewhere, say).
+  FileTarget ResolveNow(const std::string& path);
 
  private:
-  std::unordered_map<std::string, std::string> folders_;  // as written -> resolved
+  struct Folder {
+    std::string resolved;
+    FileIdentity identity;
+  };
+  FileTarget Resolve(const std::string& path, bool recheckFolder);
+
+  std::mutex mutex_;
+  std::unordered_map<std::string, Folder> folders_;  // as written -> resolved
 };
 
 // Same file: by identity when both exist, else by the resolved path (letter case ignored where
@@ -99,8 +109,8 @@ class OutputGuard {
   std::optional<ProtectedKind> Check(const std::string& path, const FileTarget& target) const;
 
   // Opens the data file at `path` for writing: refused when Check finds a reason or something
-  // other than a regular file is there; otherwise opened without truncating, confirmed to be the
-  // file that was checked, then emptied and added to the run's written data files.
+  // other than a regular file is there; otherwise opened without truncating, judged again by the
+  // file actually opened and added to the run's written data files, and only then emptied.
   OpenedDataFile OpenDataFile(const std::string& path);
 
  private:
@@ -115,6 +125,7 @@ class OutputGuard {
   mutable std::mutex mutex_;
   std::vector<Entry> entries_;
   FileTargetIndex index_;
+  TargetResolver resolver_;
 };
 
 // True when the last part of `path` ends in ".dxf" in any letter case.

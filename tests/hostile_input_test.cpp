@@ -5,6 +5,7 @@
 
 #if !defined(_WIN32)
 #include <sys/resource.h>
+#include <sys/stat.h>
 #endif
 
 #include <csignal>
@@ -294,6 +295,19 @@ TEST_F(HostileFiles, AnUnreadableDrawingCannotBeOpened) {
   const RunResult r = Run({locked, good});
   EXPECT_EQ(test::ReportBlock(r, locked), Lines{std::string(kCannotOpen)});
   EXPECT_FALSE(fs::exists(dir_.path() / "locked.txt"));
+  EXPECT_EQ(SplitCrLf(ReadFile(dir_.path() / "good.txt")), points_);
+}
+#endif
+
+#if !defined(_WIN32)  // FIFOs are a POSIX matter
+TEST_F(HostileFiles, AFifoNamedLikeADrawingIsRefusedWithoutWaitingForAWriter) {
+  // Opening a FIFO for reading waits for a writer that never comes: the run would hang.
+  const std::string fifo = dir_.File("pipe.dxf");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string good = Good("good.dxf");
+  const RunResult r = Run({fifo, good});
+  EXPECT_EQ(test::ReportBlock(r, fifo), Lines{std::string(kCannotOpen)});
+  EXPECT_FALSE(fs::exists(dir_.path() / "pipe.txt"));
   EXPECT_EQ(SplitCrLf(ReadFile(dir_.path() / "good.txt")), points_);
 }
 #endif

@@ -189,6 +189,33 @@ TEST(GuardsByIdentity, TheFirstOfTwoDrawingsWithOneDataFileKeepsItWithAnyNumberO
   }
 }
 
+TEST(GuardsByIdentity, AFolderOfHundredsOfDrawingsIsPlannedAlikeWithAnyNumberOfJobs) {
+  // Enough drawings for the jobs to share the looking-up of where each file leads; two drawings
+  // at a time have one data file, and the first of them in the run keeps it.
+  TempDir dir;
+  constexpr int kPairs = 300;
+  std::vector<std::string> paths;
+  for (int i = 0; i < kPairs; ++i) {
+    paths.push_back(dir.Write("d" + std::to_string(i) + ".1.dxf", Points(1, i)));
+    paths.push_back(dir.Write("d" + std::to_string(i) + ".2.dxf", Points(2, i)));
+  }
+  std::string expected;
+  for (int jobs : {1, 2, 4}) {
+    for (int i = 0; i < kPairs; ++i) fs::remove(dir.path() / ("d" + std::to_string(i) + ".txt"));
+    RunRequest request = RequestFor(PointsOnly(), paths);
+    request.jobs = jobs;
+    const RunResult r = Convert(PointsOnly(), request);
+    EXPECT_EQ(r.filesWithErrors, static_cast<std::size_t>(kPairs)) << jobs;
+    for (int i = 0; i < kPairs; i += 37) {
+      EXPECT_EQ(SplitCrLf(ReadFile(dir.path() / ("d" + std::to_string(i) + ".txt"))).size(), 1u) << jobs << " " << i;
+    }
+    std::string text;
+    for (const auto& line : r.report) text += line + "\n";
+    if (expected.empty()) expected = text;
+    EXPECT_EQ(text, expected) << jobs;
+  }
+}
+
 #if !defined(_WIN32)  // symlinks, FIFOs, devices, file-size limits and permission bits are POSIX matters
 TEST(GuardsByIdentity, OpeningConfirmsTheFileThatWasChecked) {
   TempDir dir;
@@ -209,6 +236,25 @@ TEST(GuardsByIdentity, OpeningConfirmsTheFileThatWasChecked) {
   EXPECT_EQ(opened.file, nullptr);
   EXPECT_NE(opened.refusal.find("already written"), std::string::npos);
   EXPECT_EQ(ReadFile(report), "report");
+}
+
+TEST(GuardsByIdentity, AFolderReplacedByALinkDuringTheRunIsJudgedByWhereItLeadsNow) {
+  // The report is written last, so it is still missing while the data files are written: only
+  // its path can protect it, and a folder remembered from earlier must not hide the new way.
+  TempDir dir;
+  fs::create_directories(dir.path() / "out");
+  fs::create_directories(dir.path() / "reports");
+  OutputGuard guard;
+  guard.Protect(dir.File("reports/r.txt"), ProtectedKind::kReport);
+  OpenedDataFile opened = guard.OpenDataFile(dir.File("out/a.txt"));
+  ASSERT_NE(opened.file, nullptr);
+  std::fclose(opened.file);
+  fs::rename(dir.path() / "out", dir.path() / "out.before");
+  fs::create_directory_symlink(dir.path() / "reports", dir.path() / "out");
+  opened = guard.OpenDataFile(dir.File("out/r.txt"));
+  EXPECT_EQ(opened.file, nullptr);
+  EXPECT_NE(opened.refusal.find("would replace the report file"), std::string::npos) << opened.refusal;
+  EXPECT_FALSE(fs::exists(dir.path() / "reports" / "r.txt"));
 }
 #endif
 
