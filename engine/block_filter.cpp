@@ -73,7 +73,7 @@ bool MatchUpperCased(std::string_view name, std::string_view pattern,
       while (end > 0 && next[end - 1] == 0) --end;
       const std::size_t hits = std::min(end, n);
       std::memset(cur, 1, hits);
-      std::memset(cur + hits, 0, n - hits);
+      if (hits < n) std::memset(cur + hits, 0, n - hits);
       alive |= hits > 0 ? 1 : 0;
     } else {
       const std::uint8_t anyChar = pc == '?' ? 1 : 0;
