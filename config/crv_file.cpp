@@ -83,9 +83,10 @@ std::optional<std::string> ValidateConfig(const TExportConfig& c) {
 
 ConfigFileResult ReadConfigFile(const std::string& path, TExportConfig& working,
                                 TExportConfig& saved) {
-  std::FILE* file = OpenFile(fs::path(path), "rb");
+  std::string reason;
+  std::FILE* file = OpenRegularFile(fs::path(path), reason);
   if (file == nullptr) {
-    return {false, CannotOpenMessage(path, SystemReason(errno)), ConfigReadStatus::kCannotOpen};
+    return {false, CannotOpenMessage(path, reason), ConfigReadStatus::kCannotOpen};
   }
   unsigned char image[kExportConfigSize];
   const std::size_t count = std::fread(image, 1, sizeof image, file);

@@ -4,6 +4,15 @@
 #include <charconv>
 #include <system_error>
 
+#ifdef _WIN32
+#include <sys/stat.h>
+#include <sys/types.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace corvane {
 
 std::FILE* OpenFile(const std::filesystem::path& path, const char* mode) {
@@ -12,6 +21,54 @@ std::FILE* OpenFile(const std::filesystem::path& path, const char* mode) {
   return ::_wfopen(path.c_str(), wide_mode.c_str());
 #else
   return std::fopen(path.c_str(), mode);
+#endif
+}
+
+std::FILE* OpenRegularFile(const std::filesystem::path& path, std::string& reason) {
+#ifdef _WIN32
+  std::FILE* file = ::_wfopen(path.c_str(), L"rb");
+  if (file == nullptr) {
+    reason = SystemReason(errno);
+    return nullptr;
+  }
+  struct _stat64 st {};
+  if (::_fstat64(::_fileno(file), &st) != 0) {
+    const int err = errno;
+    std::fclose(file);
+    reason = SystemReason(err);
+    return nullptr;
+  }
+  if ((st.st_mode & _S_IFMT) != _S_IFREG) {
+    std::fclose(file);
+    reason = (st.st_mode & _S_IFMT) == _S_IFDIR ? SystemReason(EISDIR) : "Not a regular file";
+    return nullptr;
+  }
+  return file;
+#else
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    reason = SystemReason(errno);
+    return nullptr;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    const int err = errno;
+    ::close(fd);
+    reason = SystemReason(err);
+    return nullptr;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    ::close(fd);
+    reason = S_ISDIR(st.st_mode) ? SystemReason(EISDIR) : "Not a regular file";
+    return nullptr;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  std::FILE* file = ::fdopen(fd, "rb");
+  if (file == nullptr) {
+    reason = SystemReason(errno);
+    ::close(fd);
+  }
+  return file;
 #endif
 }
 

@@ -12,6 +12,12 @@ namespace corvane {
 // code page still open; elsewhere the bytes of the path are used as they are.
 std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);
 
+// Opens a file for reading in binary mode, as OpenFile(path, "rb") does, but only a regular file:
+// a FIFO would hang the opening and a device could hand out bytes without end, so anything else
+// gives nullptr with `reason` set (the system's text for a folder, "Not a regular file" for the
+// rest).
+std::FILE* OpenRegularFile(const std::filesystem::path& path, std::string& reason);
+
 // The system's text for an errno value. A zero errno (some C libraries leave it unset on a
 // failed write) becomes the text of EIO rather than "Success".
 std::string SystemReason(int error_number);

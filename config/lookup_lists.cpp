@@ -69,8 +69,9 @@ std::vector<std::string> SplitLines(std::string_view bytes) {
 }
 
 LookupListResult LoadLookupList(const std::string& path) {
-  std::FILE* file = OpenFile(fs::path(path), "rb");
-  if (file == nullptr) return {false, CannotOpenMessage(path, SystemReason(errno)), {}};
+  std::string reason;
+  std::FILE* file = OpenRegularFile(fs::path(path), reason);
+  if (file == nullptr) return {false, CannotOpenMessage(path, reason), {}};
   std::string bytes;
   char buffer[4096];
   std::size_t count;

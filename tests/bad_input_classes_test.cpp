@@ -6,6 +6,7 @@
 
 #if !defined(_WIN32)
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #endif
 
@@ -20,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "config/crv_file.h"
 #include "config/lookup_lists.h"
 #include "engine/conversion_run.h"
 #include "engine/line_reader.h"
@@ -594,6 +596,31 @@ TEST(LookupListFolders, AreReportedByNameAndNothingIsKept) {
     EXPECT_TRUE(lists.customItems.empty());
   }
 }
+
+#if !defined(_WIN32)  // FIFOs and devices are POSIX matters
+TEST(LookupListsAndConfigurations, AFifoOrADeviceInTheirPlaceIsRefusedNamingTheFile) {
+  // Reading a FIFO waits for a writer that never comes, and /dev/zero hands out bytes without
+  // end: start-up would hang, or fill the memory.
+  TempDir folder;
+  const fs::path fifo = folder.path() / "pipe";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::vector<fs::path> places = {fifo};
+  if (fs::exists("/dev/zero")) {
+    fs::create_symlink("/dev/zero", folder.path() / "zero");
+    places.push_back(folder.path() / "zero");
+  }
+  for (const fs::path& place : places) {
+    SCOPED_TRACE(place.string());
+    const LookupListResult list = LoadLookupList(place.string());
+    EXPECT_FALSE(list.ok);
+    EXPECT_EQ(list.message, "Cannot open file \"" + place.string() + "\". Not a regular file");
+    TExportConfig working = TestConfig(), saved = TestConfig();
+    const ConfigFileResult config = ReadConfigFile(place.string(), working, saved);
+    EXPECT_FALSE(config.accepted);
+    EXPECT_EQ(config.message, list.message);
+  }
+}
+#endif
 
 #if !defined(_WIN32)  // the tool is run through a POSIX shell
 TEST(LookupListFolders, StopTheCommandLineToolAtStartUpNamingTheFile) {
