@@ -143,10 +143,10 @@ create_floor_speedup() {  # create_floor_speedup COUNT BYTES: the file system al
 }
 
 # The result folders of the last run of this script go now, minutes before new ones are created:
-# for a while after thousands of files were deleted (up to about six minutes, measured), ext4 may
-# pass over each freed inode one at a time when it creates a file in that part of the disk. Runs of
-# this script closer together than that can show it in the small drawings' times and in the file
-# system's own line printed beside them.
+# for some minutes after thousands of files were deleted (seen here two and a half minutes after),
+# ext4 may pass over each freed inode one at a time when it creates a file in that part of the disk.
+# Runs of this script closer together than that can show it in the small drawings' times and in the
+# file system's own line printed beside them.
 rm -rf "$work/jobs"
 mkdir -p "$work/jobs"
 "$make" "$work/tiny.dxf" 0.01 >/dev/null  # writes bench_all.crv beside it

@@ -26,6 +26,8 @@ cli="$train/corvane-cli"
 "$make" "$train/drawings/lf.dxf" 3 >/dev/null  # writes bench_all.crv beside it
 "$make" "$train/drawings/crlf.dxf" 3 crlf >/dev/null
 "$make" "$train/drawings/small.dxf" 0.004 >/dev/null
-"$cli" -q -c "$train/drawings/bench_all.crv" -d "$train/out" "$train/drawings"
-"$cli" -q -d "$train/out" examples/
+# A drawing with an error line (status 1) still trains; a crash or a usage error stops the build.
+train() { "$cli" -q "$@" || [ $? -eq 1 ]; }
+train -c "$train/drawings/bench_all.crv" -d "$train/out" "$train/drawings"
+train -d "$train/out" examples/
 echo "$profile"
