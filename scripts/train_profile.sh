@@ -27,7 +27,7 @@ cli="$train/corvane-cli"
 "$make" "$train/drawings/crlf.dxf" 3 crlf >/dev/null
 "$make" "$train/drawings/small.dxf" 0.004 >/dev/null
 # A drawing with an error line (status 1) still trains; a crash or a usage error stops the build.
-train() { "$cli" -q "$@" || [ $? -eq 1 ]; }
-train -c "$train/drawings/bench_all.crv" -d "$train/out" "$train/drawings"
-train -d "$train/out" examples/
+convert() { "$cli" -q "$@" || [ $? -eq 1 ]; }
+convert -c "$train/drawings/bench_all.crv" -d "$train/out" "$train/drawings"
+convert -d "$train/out" examples/
 echo "$profile"
