@@ -25,11 +25,7 @@ struct ShortText {
   }
   std::string str() const { return std::string(view()); }
   // Cuts to capacity; the bytes past the new text stay as they were.
-  void assign(std::string_view text) {
-    if (text.size() > N) text = text.substr(0, N);
-    length = static_cast<std::uint8_t>(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) chars[i] = text[i];
-  }
+  void assign(std::string_view text) { length = static_cast<std::uint8_t>(text.copy(chars, N)); }
 };
 
 inline constexpr std::size_t kExportConfigSize = 576;

@@ -24,7 +24,7 @@ std::FILE* OpenFile(const std::filesystem::path& path, const char* mode) {
 #endif
 }
 
-std::FILE* OpenRegularFile(const std::filesystem::path& path, std::string& reason) {
+std::FILE* OpenRegularFile(const std::filesystem::path& path, std::string& reason, std::uint64_t* size) {
 #ifdef _WIN32
   std::FILE* file = ::_wfopen(path.c_str(), L"rb");
   if (file == nullptr) {
@@ -43,6 +43,7 @@ std::FILE* OpenRegularFile(const std::filesystem::path& path, std::string& reaso
     reason = (st.st_mode & _S_IFMT) == _S_IFDIR ? SystemReason(EISDIR) : "Not a regular file";
     return nullptr;
   }
+  if (size != nullptr) *size = static_cast<std::uint64_t>(st.st_size);
   return file;
 #else
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -67,7 +68,9 @@ std::FILE* OpenRegularFile(const std::filesystem::path& path, std::string& reaso
   if (file == nullptr) {
     reason = SystemReason(errno);
     ::close(fd);
+    return nullptr;
   }
+  if (size != nullptr) *size = static_cast<std::uint64_t>(st.st_size);
   return file;
 #endif
 }

@@ -2,6 +2,7 @@
 // the configuration files and the lookup lists share.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -15,8 +16,9 @@ std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);
 // Opens a file for reading in binary mode, as OpenFile(path, "rb") does, but only a regular file:
 // a FIFO would hang the opening and a device could hand out bytes without end, so anything else
 // gives nullptr with `reason` set (the system's text for a folder, "Not a regular file" for the
-// rest).
-std::FILE* OpenRegularFile(const std::filesystem::path& path, std::string& reason);
+// rest). `size`, when given, receives the size of what was opened.
+std::FILE* OpenRegularFile(const std::filesystem::path& path, std::string& reason,
+                           std::uint64_t* size = nullptr);
 
 // The system's text for an errno value. A zero errno (some C libraries leave it unset on a
 // failed write) becomes the text of EIO rather than "Success".

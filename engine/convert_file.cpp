@@ -6,12 +6,9 @@
 
 #if defined(_WIN32)
 #include <share.h>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #endif
 
+#include "config/file_io.h"
 #include "engine/data_file_writer.h"
 #include "engine/dispatch.h"
 #include "engine/line_reader.h"
@@ -40,21 +37,11 @@ FileHandle OpenDrawing(const std::string& path, std::uint64_t& size) {
   size = std::filesystem::file_size(path, ec);
   if (ec) size = 0;
 #else
-  // O_NONBLOCK: a FIFO must not hang the run in open(); what was opened is judged, not the name.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return nullptr;
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return nullptr;
-  }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  FileHandle f(::fdopen(fd, "rb"));
-  if (!f) {
-    ::close(fd);
-    return nullptr;
-  }
-  size = static_cast<std::uint64_t>(st.st_size);
+  // What was opened is judged, not the name looked at before: a FIFO put there must not hang the
+  // run in open().
+  std::string reason;
+  FileHandle f(OpenRegularFile(std::filesystem::path(path), reason, &size));
+  if (!f) return nullptr;
 #endif
   // The reader takes whole blocks into buffers of its own: a stdio buffer would only cost an
   // allocation and a look at the file per drawing.

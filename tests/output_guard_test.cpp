@@ -397,7 +397,9 @@ TEST(SeveralJobs, EveryDataFileTheRunCreatedIsInItsReport) {
     EXPECT_TRUE(listedSoFar || !listed) << "the listed files are the first ones: " << path;
     listedSoFar = listed;
     const fs::path data = fs::path(path).replace_extension(".txt");
-    if (fs::exists(data)) EXPECT_TRUE(listed) << data;
+    if (fs::exists(data)) {
+      EXPECT_TRUE(listed) << data;
+    }
   }
 }
 #endif
