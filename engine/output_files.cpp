@@ -56,12 +56,16 @@ std::string PathKey(const std::string& path) {
   return key;
 }
 #else
+FileIdentity IdentityOf(const struct stat& st) {
+  return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
 void Describe(const fs::path& p, FileTarget& t) {
   struct stat st;
   if (::stat(p.c_str(), &st) != 0) return;
   t.exists = true;
   t.regular = S_ISREG(st.st_mode);
-  t.identity = FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+  t.identity = IdentityOf(st);
 }
 
 const std::string& PathKey(const std::string& path) { return path; }
@@ -109,7 +113,7 @@ FileTarget TargetResolver::Resolve(const std::string& path, bool recheckFolder) 
   if (recheckFolder) {
     struct stat fst;
     if (::stat(folderPath.c_str(), &fst) != 0) return ResolveTarget(path);
-    folderNow = FileIdentity{static_cast<std::uint64_t>(fst.st_dev), static_cast<std::uint64_t>(fst.st_ino)};
+    folderNow = IdentityOf(fst);
   }
   std::string resolvedFolder;
   {
@@ -119,7 +123,7 @@ FileTarget TargetResolver::Resolve(const std::string& path, bool recheckFolder) 
       Folder resolved{FollowLinks(folderPath).string(), {}};
       struct stat fst;
       if (::stat(resolved.resolved.c_str(), &fst) == 0) {
-        resolved.identity = FileIdentity{static_cast<std::uint64_t>(fst.st_dev), static_cast<std::uint64_t>(fst.st_ino)};
+        resolved.identity = IdentityOf(fst);
       }
       it = folders_.insert_or_assign(folder, std::move(resolved)).first;
     }
@@ -130,7 +134,7 @@ FileTarget TargetResolver::Resolve(const std::string& path, bool recheckFolder) 
   if (exists) {
     t.exists = true;
     t.regular = S_ISREG(st.st_mode);
-    t.identity = FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    t.identity = IdentityOf(st);
   }
   return t;
 #endif
@@ -264,7 +268,7 @@ OpenedDataFile OutputGuard::OpenDataFile(const std::string& path) {
     return result;
   }
   opened.regular = true;
-  opened.identity = FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+  opened.identity = IdentityOf(st);
 #endif
 
   // What was opened is judged once more, by its identity: a link changed since the check, a file
