@@ -19,9 +19,14 @@ class IoThread {
   IoThread& operator=(const IoThread&) = delete;
   ~IoThread();
 
-  // Starts reading up to n bytes of `file` into `to`, or writing n bytes at `from` to `file`. The
-  // memory must stay untouched until Wait() returns. One block at a time: Wait() for the last first.
-  void StartRead(std::FILE* file, char* to, std::size_t n);
+  // Work on a block just read, done on this thread before the read counts as done: a first pass
+  // over the bytes costs the converting thread nothing there, and finds them in this core's cache.
+  using AfterRead = void (*)(void* context, char* block, std::size_t bytes);
+
+  // Starts reading up to n bytes of `file` into `to` (then `after`, if given, runs over what was
+  // read without an error), or writing n bytes at `from` to `file`. The memory must stay untouched
+  // until Wait() returns. One block at a time: Wait() for the last first.
+  void StartRead(std::FILE* file, char* to, std::size_t n, AfterRead after = nullptr, void* context = nullptr);
   void StartWrite(std::FILE* file, const char* from, std::size_t n);
 
   struct Done {
@@ -32,7 +37,7 @@ class IoThread {
   Done Wait();
 
  private:
-  void Start(std::FILE* file, char* to, const char* from, std::size_t n);
+  void Start(std::FILE* file, char* to, const char* from, std::size_t n, AfterRead after, void* context);
   void Run();
 
   std::mutex mutex_;
@@ -42,6 +47,8 @@ class IoThread {
   char* to_ = nullptr;          // a read's destination, else null
   const char* from_ = nullptr;  // a write's source
   std::size_t size_ = 0;
+  AfterRead after_ = nullptr;
+  void* after_context_ = nullptr;
   bool pending_ = false;  // a block is handed over and not yet done
   bool quit_ = false;
   Done done_;

@@ -209,7 +209,18 @@ class LineReader {
   // Takes the next block, read into the other buffer behind room for a line, and moves the unread
   // bytes of this one in front of it.
   void Fill();
-  void CleanNewBytes(std::size_t from);
+  // Where the Ctrl-Z and the first lone CR of a block are, as offsets into it (npos: none). The
+  // read-ahead thread finds them while the block before is worked on; a CR carried over from that
+  // block is left to the reader, as only the new block's first byte can judge it.
+  struct BlockMarks {
+    std::size_t ctrlZ = std::string_view::npos;
+    std::size_t loneCr = std::string_view::npos;
+  };
+  static BlockMarks FindMarks(const char* block, std::size_t bytes);
+  static void MarkAheadBlock(void* reader, char* block, std::size_t bytes);
+  // Cuts the input at a Ctrl-Z and drops lone CRs in the bytes from `from` on; `marks` (when given)
+  // tells where they are in the bytes read at origin_.
+  void CleanNewBytes(std::size_t from, const BlockMarks* marks = nullptr);
   bool SkipLongRest();
 
   std::FILE* file_ = nullptr;
@@ -226,6 +237,7 @@ class LineReader {
   int current_ = 0;
   IoThread* read_ahead_ = nullptr;
   bool reading_ahead_ = false;  // the next block is being read into the other buffer
+  BlockMarks ahead_marks_;      // written by the read-ahead thread, read after its Wait()
   char* buf_ = nullptr;       // the bytes in hand: buffers_[current_]
   std::size_t begin_ = 0;     // first unread byte
   std::size_t end_ = 0;       // one past the last valid byte

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -69,6 +70,23 @@ void Describe(const fs::path& p, FileTarget& t) {
 }
 
 const std::string& PathKey(const std::string& path) { return path; }
+#endif
+
+#if defined(__linux__)
+// ext4 writes a file that was emptied in place out to the disk when it is closed (its safeguard for
+// programs that rewrite files without syncing them, auto_da_alloc). On the thread that closes the
+// data file, that made converting over earlier results cost 1.3 times (a 100 MB drawing) to 3 times
+// (small drawings) as much as converting into new files. The mark is taken by whichever open file
+// of it is closed first: opening the emptied file once more and closing it at once, while it holds
+// nothing to write, takes it for nothing. A rewritten data file then reaches the disk as a new one
+// does, by the system's usual writeback. (Elsewhere this costs an open and a close, or nothing
+// when the file cannot be read.)
+void ForgoWriteOutAtClose(int fd) {
+  char self[40];
+  std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
+  const int again = ::open(self, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (again >= 0) ::close(again);
+}
 #endif
 
 }  // namespace
@@ -301,11 +319,16 @@ OpenedDataFile OutputGuard::OpenDataFile(const std::string& path) {
 #else
   // An empty file is left as it is: on ext4, emptying even an empty file marks it as rewritten in
   // place, and the file system then writes it out to disk at close, one file at a time.
-  if (st.st_size != 0 && ::ftruncate(fd, 0) != 0) {
-    const int err = errno;
-    ::close(fd);
-    result.error = CannotCreateMessage(path, SystemReason(err));
-    return result;
+  if (st.st_size != 0) {
+    if (::ftruncate(fd, 0) != 0) {
+      const int err = errno;
+      ::close(fd);
+      result.error = CannotCreateMessage(path, SystemReason(err));
+      return result;
+    }
+#if defined(__linux__)
+    ForgoWriteOutAtClose(fd);
+#endif
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   result.file = ::fdopen(fd, "wb");

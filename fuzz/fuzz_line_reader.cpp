@@ -6,7 +6,7 @@
 // instead of a megabyte, and the first "@" of the text becomes a run of about that length, so the
 // cut is met at any place relative to CRs, LFs and block ends without building megabyte lines (the
 // real cap is met by the unit tests). Every input is read twice: from memory and from a FILE*,
-// one in eight of the latter with the next block read ahead on a thread.
+// one in four of the latter with the next block read ahead on a thread.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -144,9 +144,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::FILE* file = fmemopen(block_copy.get(), n, "rb");
     if (file == nullptr) std::abort();
     {
-      // One input in eight reads ahead on the thread, in blocks small enough to take many turns.
-      const bool ahead = (seed & 7u) == 0;
-      const std::size_t fileBlock = ahead ? 61 : block != corvane::kReadBlockSize ? corvane::kReadBlockSize : 7;
+      // One input in four reads ahead on the thread (which also looks for the block's CRs and
+      // Ctrl-Z), in blocks small enough to take many turns.
+      const bool ahead = (seed & 3u) == 0;
+      const std::size_t smallBlock = block != corvane::kReadBlockSize ? std::max<std::size_t>(block, 29) : 61;
+      const std::size_t fileBlock = ahead ? smallBlock : block != corvane::kReadBlockSize ? corvane::kReadBlockSize : 7;
       LineReader reader(file, storage, spare, ahead ? &reading : nullptr, fileBlock, cap);
       CheckReader(reader, expected, n, cutByCtrlZ, static_cast<std::uint8_t>(seed ^ 0x5Au));
     }

@@ -276,5 +276,39 @@ TEST(LineReader, ReadingAheadOnAThreadGivesTheSameLinesAndReportsLateReadErrors)
 #endif
 }
 
+// The thread reading ahead also finds a block's lone CRs and its Ctrl-Z; a CR at a block's end is
+// still judged by the next block's first byte. CRs and Ctrl-Zs are put at and around every block
+// boundary of the read.
+TEST(LineReader, ReadingAheadJudgesCrsAndCtrlZAtEveryBlockBoundary) {
+  constexpr std::size_t kBlock = 61;
+  test::TempDir dir;
+  ByteBuffer storage, spare;
+  IoThread reading;
+  const char* const afterCr[] = {"\n", "a", "\r", "\r\n"};
+  for (int shift : {-2, -1, 0, 1}) {
+    for (const char* follower : afterCr) {
+      for (bool ctrlZ : {false, true}) {
+        std::string text;
+        for (std::size_t boundary = kBlock; boundary < 40 * kBlock; boundary += kBlock) {
+          while (text.size() + 1 < boundary + shift) text += (text.size() % 7 == 6) ? '\n' : 'x';
+          text += '\r';
+          text += follower;
+          if (ctrlZ && boundary == 30 * kBlock) text += '\x1a';
+        }
+        text += "tail\r\n";
+        SCOPED_TRACE(testing::Message() << "shift " << shift << ", CR then " << int(follower[0]) << ", Ctrl-Z " << ctrlZ);
+        const std::string path = dir.Write("marks.dxf", text);
+        std::FILE* f = std::fopen(path.c_str(), "rb");
+        ASSERT_NE(f, nullptr);
+        {
+          LineReader reader(f, storage, spare, &reading, kBlock);
+          EXPECT_EQ(ReadAll(reader), ReferenceLines(text));
+        }
+        std::fclose(f);
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace corvane
