@@ -117,15 +117,16 @@ std::size_t LineReader::ReadSource(char* to, std::size_t n) {
 void LineReader::Fill() {
   char* const next = buffers_[1 - current_];
   std::size_t got;
-  bool marked = false;
+  BlockMarks marks;
   if (reading_ahead_) {
     reading_ahead_ = false;
     const IoThread::Done done = read_ahead_->Wait();
     if (done.error != 0) ThrowReadError(done.error);
     got = done.bytes;
-    marked = true;
+    marks = ahead_marks_;
   } else {
     got = ReadSource(next + origin_, block_size_);
+    marks = FindMarks(next + origin_, got);
   }
   const std::size_t carried = end_ - begin_;
   std::memcpy(next + origin_ - carried, buf_ + begin_, carried);
@@ -139,7 +140,7 @@ void LineReader::Fill() {
   // A file gives a short block only at its end (fread stops short at the end or on an error, and
   // an error has thrown): no read needs to be spent on learning that nothing follows.
   if (got < block_size_) source_done_ = true;
-  CleanNewBytes(clean_, marked ? &ahead_marks_ : nullptr);
+  CleanNewBytes(clean_, marks);
   if (read_ahead_ != nullptr && !source_done_) {
     read_ahead_->StartRead(file_, buffers_[1 - current_] + origin_, block_size_, &LineReader::MarkAheadBlock, this);
     reading_ahead_ = true;
@@ -162,27 +163,16 @@ void LineReader::MarkAheadBlock(void* reader, char* block, std::size_t bytes) {
   static_cast<LineReader*>(reader)->ahead_marks_ = FindMarks(block, bytes);
 }
 
-void LineReader::CleanNewBytes(std::size_t from, const BlockMarks* marks) {
-  std::size_t lone;
-  if (marks != nullptr) {
-    // The bytes before origin_ were cleaned with the block before, all but a CR at its very end.
-    if (marks->ctrlZ != std::string_view::npos) {
-      end_ = origin_ + marks->ctrlZ;
-      source_done_ = true;
-    }
-    const std::size_t carriedEnd = std::min(origin_ + 1, end_);
-    lone = FindLoneCr(buf_, std::min(from, carriedEnd), carriedEnd);
-    if (lone == carriedEnd) lone = marks->loneCr != std::string_view::npos ? origin_ + marks->loneCr : end_;
-  } else {
-    if (end_ > from) {
-      const void* z = std::memchr(buf_ + from, kCtrlZ, end_ - from);
-      if (z != nullptr) {
-        end_ = static_cast<std::size_t>(static_cast<const char*>(z) - buf_);
-        source_done_ = true;
-      }
-    }
-    lone = FindLoneCr(buf_, from, end_);
+void LineReader::CleanNewBytes(std::size_t from, const BlockMarks& marks) {
+  if (marks.ctrlZ != std::string_view::npos) {
+    end_ = origin_ + marks.ctrlZ;
+    source_done_ = true;
   }
+  // The bytes before origin_ were cleaned with the block before, all but a CR at its very end:
+  // the new block's first byte judges it.
+  const std::size_t carriedEnd = std::min(origin_ + 1, end_);
+  std::size_t lone = FindLoneCr(buf_, std::min(from, carriedEnd), carriedEnd);
+  if (lone == carriedEnd) lone = marks.loneCr != std::string_view::npos ? origin_ + marks.loneCr : end_;
   if (lone < end_) {
     // Rare: compact the rest of the block, dropping every lone CR.
     std::size_t write = lone;

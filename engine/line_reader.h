@@ -210,17 +210,16 @@ class LineReader {
   // bytes of this one in front of it.
   void Fill();
   // Where the Ctrl-Z and the first lone CR of a block are, as offsets into it (npos: none). The
-  // read-ahead thread finds them while the block before is worked on; a CR carried over from that
-  // block is left to the reader, as only the new block's first byte can judge it.
+  // read-ahead thread finds them while the block before is worked on.
   struct BlockMarks {
     std::size_t ctrlZ = std::string_view::npos;
     std::size_t loneCr = std::string_view::npos;
   };
   static BlockMarks FindMarks(const char* block, std::size_t bytes);
   static void MarkAheadBlock(void* reader, char* block, std::size_t bytes);
-  // Cuts the input at a Ctrl-Z and drops lone CRs in the bytes from `from` on; `marks` (when given)
-  // tells where they are in the bytes read at origin_.
-  void CleanNewBytes(std::size_t from, const BlockMarks* marks = nullptr);
+  // Cuts the input at the block's Ctrl-Z and drops the lone CRs from `from` on, given the marks of
+  // the bytes just read at origin_.
+  void CleanNewBytes(std::size_t from, const BlockMarks& marks);
   bool SkipLongRest();
 
   std::FILE* file_ = nullptr;
