@@ -83,13 +83,10 @@ compare_floor() {  # compare_floor LABEL DRAWING [OUTPUT_FOLDER]: judged only wi
 }
 
 jobs_speedup() {  # jobs_speedup LABEL FOLDER TARGET
-  # Each timed run converts into a new, empty folder, as a first conversion of a folder does. The
-  # folders of earlier rounds are kept until the next run of the script: right after thousands of
-  # files were deleted, ext4 passes over each recently freed inode one at a time when it creates a
-  # file, which made the benchmark's own cleaning up cost more than the conversion (0.37 s against
-  # 0.14 s for 2,000 files). Over earlier results the file system also writes out every replaced
-  # file when it is closed (ext4's safeguard for files rewritten in place): that case is timed once
-  # afterwards and printed, not judged.
+  # Each timed run converts into a new, empty folder, as a first conversion of a folder does (the
+  # folders are deleted when the script ends; see below). Over earlier results, emptying each data
+  # file frees its blocks, which on a file system mounted with `discard` waits for the disk: that
+  # case is timed once afterwards and printed, not judged.
   local label=$1 folder=$2 runs_dir
   runs_dir=$(mktemp -d "$work/jobs/run.XXXXXX")
   : >"$work/j1.rec"
