@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "engine/io_thread.h"
 
@@ -16,7 +18,15 @@ class ByteBuffer {
   // held before are zero.
   char* Reserve(std::size_t size) {
     if (size > size_) {
-      bytes_ = std::make_unique<char[]>(size);
+      // calloc, not new char[]() and its memset: a block this size comes from the system already
+      // zero, and its pages are touched only when used (most of the room kept for a long line
+      // never is).
+      bytes_.reset();
+      bytes_.reset(static_cast<char*>(std::calloc(size, 1)));
+      if (bytes_ == nullptr) {
+        size_ = 0;
+        throw std::bad_alloc();
+      }
       size_ = size;
     }
     return bytes_.get();
@@ -24,7 +34,10 @@ class ByteBuffer {
   std::size_t size() const { return size_; }
 
  private:
-  std::unique_ptr<char[]> bytes_;
+  struct Free {
+    void operator()(char* p) const { std::free(p); }
+  };
+  std::unique_ptr<char, Free> bytes_;
   std::size_t size_ = 0;
 };
 
