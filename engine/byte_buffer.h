@@ -21,12 +21,9 @@ class ByteBuffer {
       // calloc, not new char[]() and its memset: a block this size comes from the system already
       // zero, and its pages are touched only when used (most of the room kept for a long line
       // never is).
-      bytes_.reset();
-      bytes_.reset(static_cast<char*>(std::calloc(size, 1)));
-      if (bytes_ == nullptr) {
-        size_ = 0;
-        throw std::bad_alloc();
-      }
+      char* const fresh = static_cast<char*>(std::calloc(size, 1));
+      if (fresh == nullptr) throw std::bad_alloc();  // what was held stays, as it was
+      bytes_.reset(fresh);
       size_ = size;
     }
     return bytes_.get();

@@ -89,9 +89,10 @@ void DataFileWriter::Flush() {
 void DataFileWriter::MakeRoom(std::size_t n) {
   Flush();
   if (capacity_ < n) {
-    // One line longer than the whole buffer (a huge text value): grow once for it.
+    // One line longer than the whole buffer (a huge text value): grow once for it. The size is
+    // taken only once the memory is there.
+    data_ = buffer_->Reserve(n);
     capacity_ = n;
-    data_ = buffer_->Reserve(capacity_);
   }
 }
 
