@@ -79,8 +79,8 @@ const std::string& PathKey(const std::string& path) { return path; }
 // (small drawings) as much as converting into new files. The mark is taken by whichever open file
 // of it is closed first: opening the emptied file once more and closing it at once, while it holds
 // nothing to write, takes it for nothing. A rewritten data file then reaches the disk as a new one
-// does, by the system's usual writeback. (Elsewhere this costs an open and a close, or nothing
-// when the file cannot be read.)
+// does, by the system's usual writeback. (On other file systems this only costs an open and a
+// close; a file that cannot be opened for reading keeps the mark.)
 void ForgoWriteOutAtClose(int fd) {
   char self[40];
   std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
