@@ -171,7 +171,7 @@ void LineReader::CleanNewBytes(std::size_t from, const BlockMarks& marks) {
   // The bytes before origin_ were cleaned with the block before, all but a CR at its very end:
   // the new block's first byte judges it.
   const std::size_t carriedEnd = std::min(origin_ + 1, end_);
-  std::size_t lone = FindLoneCr(buf_, std::min(from, carriedEnd), carriedEnd);
+  std::size_t lone = FindLoneCr(buf_, from, carriedEnd);  // from <= origin_ <= carriedEnd
   if (lone == carriedEnd) lone = marks.loneCr != std::string_view::npos ? origin_ + marks.loneCr : end_;
   if (lone < end_) {
     // Rare: compact the rest of the block, dropping every lone CR.
