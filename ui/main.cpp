@@ -16,6 +16,7 @@
 #include <QUrlQuery>
 
 #include "engine/folder_listing.h"
+#include "ui/folder_in_view.h"
 #include "ui/Unit2.h"
 #include "ui/startup.h"
 #include "ui/window_text.h"
@@ -132,6 +133,7 @@ void TForm1::SetUpFolderTree() {
   }
   ui_->sh1->setSelectionMode(QAbstractItemView::SingleSelection);
   ui_->sh1->expand(folderModel_->index(QDir::rootPath()));
+  folderInView_ = new FolderInViewKeeper(ui_->sh1);
   connect(ui_->sh1->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this] { FolderChange(); });
 }
@@ -305,17 +307,8 @@ bool TForm1::SelectFolder(const QString& path) {
     ui_->sh1->expand(parent);
   }
   ui_->sh1->setCurrentIndex(index);
-  ui_->sh1->scrollTo(index);
   ui_->sh1->expand(index);
-  // The model reads folders in the background: rows above the folder may arrive later and push it
-  // out of view, so it is brought into view again as each parent finishes loading.
-  const QPersistentModelIndex selected(index);
-  QObject::disconnect(keepInView_);
-  keepInView_ = QObject::connect(folderModel_, &QFileSystemModel::directoryLoaded, this, [this, selected] {
-    if (selected.isValid() && ui_->sh1->currentIndex() == selected) {
-      ui_->sh1->scrollTo(selected, QAbstractItemView::PositionAtCenter);
-    }
-  });
+  folderInView_->Keep(index);
   return true;
 }
 

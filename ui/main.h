@@ -30,6 +30,7 @@ class TForm1;
 
 namespace corvane {
 
+class FolderInViewKeeper;
 class TForm2;
 
 // What a configuration file dialog is asked to show.
@@ -211,7 +212,7 @@ class TForm1 : public QWidget {
   bool reportChosen_ = false;
   bool closeAllowed_ = false;
   bool runActive_ = false;
-  QMetaObject::Connection keepInView_;  // brings the folder chosen by SelectFolder into view
+  FolderInViewKeeper* folderInView_ = nullptr;  // the folder chosen by SelectFolder, kept in view
   bool firstShowDone_ = false;
   // Set while the program itself rewrites list rows, so the rows' change signals do not run
   // the click behaviours half-way through.

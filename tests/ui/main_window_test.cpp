@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTemporaryDir>
@@ -158,6 +159,7 @@ class MainWindowTest : public QObject {
   void folderThatVanishedListsNothing();
   void noSelectedFolderEmptiesTheList();
   void folderInsideHiddenFolderCanBeChosen();
+  void restoredFolderIsInViewOnceTheTreeHasLoaded();
   void rightClickInTheTreeChoosesTheFolder();
   void countTextFollowsEverySelectionChange();
   void autoSelectWritesItsSettingAndUntickingKeepsTheSelection();
@@ -289,6 +291,41 @@ void MainWindowTest::folderInsideHiddenFolderCanBeChosen() {
   QCOMPARE(Rows(f.fl1()), QStringList({"a.dxf"}));
   QVERIFY(!f.window.SelectFolder(parent.path() + "/missing"));
   QCOMPARE(f.window.SelectedFolderPath(), QDir::toNativeSeparators(folder));
+}
+
+void MainWindowTest::restoredFolderIsInViewOnceTheTreeHasLoaded() {
+  // Start-up chooses the last folder before the window shows and before the model has read the
+  // folders around it: the tree must still end up showing it, among many siblings above it.
+  QTemporaryDir parent;
+  for (int i = 0; i < 300; ++i) QVERIFY(QDir(parent.path()).mkdir(QString("a%1").arg(i, 3, 10, QChar('0'))));
+  const QString folder = parent.path() + "/zz/drawings";
+  QVERIFY(QDir().mkpath(folder));
+  Fixture f;
+  QVERIFY(f.window.SelectFolder(folder));
+  f.window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+  auto* tree = Child<QTreeView>(f.window, "sh1");
+  auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+  QVERIFY(model);
+  const QModelIndex chosen = model->index(folder);
+  const auto inView = [&] {
+    const QRect row = tree->visualRect(chosen);
+    return row.isValid() && tree->viewport()->rect().contains(row.center());
+  };
+  QTRY_VERIFY_WITH_TIMEOUT(inView(), 5000);
+  // Rows that arrive or are sorted later must not push it out again.
+  QTest::qWait(1000);
+  QVERIFY(inView());
+  QCOMPARE(f.window.SelectedFolderPath(), QDir::toNativeSeparators(folder));
+
+  // Once the user scrolls, the tree stays where the user put it, even as a folder opened at the
+  // top brings new rows.
+  QVERIFY(QDir(parent.path()).mkdir("a000/inner"));
+  tree->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+  tree->expand(model->index(parent.path() + "/a000"));
+  QTRY_COMPARE(model->rowCount(model->index(parent.path() + "/a000")), 1);
+  QTest::qWait(200);
+  QCOMPARE(tree->verticalScrollBar()->value(), 0);
 }
 
 void MainWindowTest::rightClickInTheTreeChoosesTheFolder() {
