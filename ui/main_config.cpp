@@ -44,9 +44,13 @@ std::string NameWithoutFolder(const std::string& path) {
   return std::filesystem::path(path).filename().string();
 }
 
-// The designed box of a file with another signature: its text as it stands, no full stop.
-void ShowNotConfigFileBox(const std::string& text, QWidget* parent) {
-  QMessageBox::critical(parent, QString::fromLatin1(kApplicationTitle), FromRecordText(text));
+// The designed box of a file with another signature: its text as it stands, no full stop, and
+// under it the file that was refused (at start-up the user did not pick it).
+void ShowNotConfigFileBox(const std::string& text, const std::string& path, QWidget* parent) {
+  QMessageBox box(QMessageBox::Critical, QString::fromLatin1(kApplicationTitle), FromRecordText(text),
+                  QMessageBox::Ok, parent);
+  box.setInformativeText(QDir::toNativeSeparators(FromPath(path)));
+  box.exec();
 }
 
 // A text box bound to a record text field: what does not fit the field's bytes is cut from the
@@ -276,7 +280,7 @@ bool TForm1::LoadConfigFile(const std::string& path) {
   const ConfigFileResult read = ReadConfigFile(path, working_, savedConfig_);
   if (!read.accepted) {
     if (read.status == ConfigReadStatus::kNotConfigFile) {
-      ShowNotConfigFileBox(read.message, this);
+      ShowNotConfigFileBox(read.message, path, this);
     } else {
       ShowErrorBox(read.message, this);
     }

@@ -46,6 +46,7 @@ struct SeenBox {
   QString title;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   QMessageBox::StandardButtons buttons;
+  QString detail;  // the smaller text under the message
 };
 
 // Answers the next message boxes, in order, by clicking the given buttons; notes what each
@@ -69,7 +70,8 @@ class BoxAnswers : public QObject {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr || box == last_ || answers_.empty()) return;
     last_ = box;
-    seen.push_back(SeenBox{box->text(), box->windowTitle(), box->icon(), box->standardButtons()});
+    seen.push_back(SeenBox{box->text(), box->windowTitle(), box->icon(), box->standardButtons(),
+                           box->informativeText()});
     const QMessageBox::StandardButton answer = answers_.front();
     answers_.pop_front();
     if (answers_.empty()) poll_.stop();
