@@ -37,16 +37,16 @@ judge() {  # judge NAME VALUE OP LIMIT
 
 median() { sort -g | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
 
-timed() {  # timed OUTFILE COMMAND...: appends "seconds kib" to OUTFILE
+timed() {  # timed OUTFILE COMMAND...: appends "seconds kib cpu-seconds" to OUTFILE
   # The wall time to the microsecond (time's own %e has 10 ms steps, 6 % of a 0.16 s run); the
   # peak RSS from time.
   local record=$1 start end
   shift
   sync
   start=$EPOCHREALTIME
-  /usr/bin/time -f "%M" -o "$work/time.txt" "$@" >/dev/null
+  /usr/bin/time -f "%M %U %S" -o "$work/time.txt" "$@" >/dev/null
   end=$EPOCHREALTIME
-  echo "$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.4f", b - a }') $(cat "$work/time.txt")" >>"$record"
+  awk -v a="$start" -v b="$end" '{ printf "%.4f %s %.2f\n", b - a, $1, $2 + $3 }' "$work/time.txt" >>"$record"
 }
 
 drawing() {  # drawing NAME SIZE_MB [CRLF]
@@ -115,12 +115,46 @@ jobs_speedup() {  # jobs_speedup LABEL FOLDER TARGET
   awk -v l="$label" -v a="$one" -v b="$two" -v n="$files" -v s="$same" 'BEGIN {
     printf "%s, into empty folders: -j 1 %.3f s (%.2f ms per file), -j 2 %.3f s (%.2f ms per file), %s\n", l, a, a * 1000 / n, b, b * 1000 / n, s }'
   judge "-j 2 speed-up ($label)" "$speedup" ">=" "$3"
+  # One job already keeps more than one core busy (its read-ahead and write-behind threads): on
+  # this many cores, that caps what any number of jobs can gain. time's CPU seconds have 10 ms
+  # steps, so this is a rough figure.
+  awk -v n="$(nproc)" '{ c += $3; w += $1 } END { if (w > 0 && c > 0)
+    printf "  (-j 1 kept %.2f cores busy: on %d cores, -j 2 can be at most %.2f times as fast; not judged)\n", c / w, n, n * w / c }' "$work/j1.rec"
   : >"$work/r1.rec"
   : >"$work/r2.rec"
   timed "$work/r1.rec" "$cli" -q -j 1 -c "$work/bench_all.crv" -d "$j1" -r "$j1/report.log" "$folder"
   timed "$work/r2.rec" "$cli" -q -j 2 -c "$work/bench_all.crv" -d "$j2" -r "$j2/report.log" "$folder"
   awk -v l="$label" -v a="$(cut -d' ' -f1 "$work/r1.rec")" -v b="$(cut -d' ' -f1 "$work/r2.rec")" 'BEGIN {
     printf "  (again over those results, one run each: -j 1 %.3f s, -j 2 %.3f s, speed-up %.2f; not judged)\n", a, b, (b > 0) ? a / b : 0 }'
+}
+
+floor_jobs_speedup() {  # floor_jobs_speedup FOLDER: the floor over its drawings, not judged
+  # One after another, and two at a time (each of two processes takes every second drawing): what
+  # the machine gives a second program that keeps a single core busy.
+  local drawings=("$1"/*.dxf) out i
+  out=$(mktemp -d "$work/jobs/floor.XXXXXX")
+  : >"$work/f1.rec"
+  : >"$work/f2.rec"
+  for round in 1 2 3; do
+    rm -f "$out"/*
+    sync
+    local start=$EPOCHREALTIME
+    for i in "${!drawings[@]}"; do "$floor" "${drawings[$i]}" "$out/a$i.txt"; done
+    awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.4f\n", b - a }' >>"$work/f1.rec"
+    rm -f "$out"/*
+    sync
+    start=$EPOCHREALTIME
+    for half in 0 1; do
+      for i in "${!drawings[@]}"; do
+        if ((i % 2 == half)); then "$floor" "${drawings[$i]}" "$out/b$i.txt"; fi
+      done &
+    done
+    wait
+    awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.4f\n", b - a }' >>"$work/f2.rec"
+  done
+  awk -v a="$(median <"$work/f1.rec")" -v c="$(median <"$work/f2.rec")" 'BEGIN {
+    printf "  (the floor alone over the same drawings: one after another %.3f s, two at a time %.3f s, speed-up %.2f; not judged)\n", a, c, (c > 0) ? a / c : 0 }'
+  rm -rf "$out"
 }
 
 create_floor_speedup() {  # create_floor_speedup COUNT BYTES: the file system alone, not judged
@@ -176,6 +210,7 @@ for i in 1 2 3 4; do
   [ -f "$work/four/d$i.dxf" ] || "$make" "$work/four/d$i.dxf" 25 >/dev/null
 done
 jobs_speedup "4 drawings of 25 MB" "$work/four" 1.8
+floor_jobs_speedup "$work/four"
 rm -rf "$work"/jobs/run.*  # a few large files: nothing to wait for before the next part
 
 if [ ! -d "$work/small" ]; then
