@@ -1,5 +1,5 @@
 // The data-line composer with every field and custom item ticked, into a real file (the composed
-// lines are written out every 256 KiB, as in a conversion): with the texts given, and the way the
+// lines are written out every 1 MiB, as in a conversion): with the texts given, and the way the
 // readers hand points over.
 #include <benchmark/benchmark.h>
 

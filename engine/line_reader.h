@@ -30,7 +30,9 @@
 namespace corvane {
 
 inline constexpr std::size_t kMaxLineLength = std::size_t{1} << 20;  // 1 MiB
-inline constexpr std::size_t kReadBlockSize = std::size_t{256} << 10;
+// Each block read ahead wakes the reading thread once: 512 KiB wakes it half as often as 256 KiB
+// did, for less CPU time; 1 MiB blocks, larger than what a core here keeps close, cost wall time.
+inline constexpr std::size_t kReadBlockSize = std::size_t{512} << 10;
 
 class LineReader {
  public:

@@ -395,7 +395,7 @@ TEST(Progress, ObserverCallsComeInTheOrderAWindowReliesOn) {
                                    "finish 0", "start 1 Processing missing.dxf", "finish 1", "end"}));
   // Positions never go back, and the skip reported more than the start and the end.
   EXPECT_TRUE(std::is_sorted(observer.positions.begin(), observer.positions.end()));
-  EXPECT_GT(observer.positions.size(), 5u);  // the input is read in blocks of 256 KiB
+  EXPECT_GT(observer.positions.size(), 5u);  // the input is read in blocks of 512 KiB
 
   // A refused run calls nothing.
   RecordingObserver refused;
