@@ -14,6 +14,7 @@
 #include <cstdio>
 
 #include "ui/Unit2.h"
+#include "ui/folder_in_view.h"
 #include "ui/selrep.h"
 
 namespace corvane {
@@ -63,10 +64,7 @@ void StageForScreenshot(const QString& mode, QWidget& mainWindow, TForm2& progre
       QTreeView* tree = folderDialog.Tree();
       tree->setCurrentIndex(index);
       for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) tree->expand(up);
-      // The model reads and sorts folders in the background; scroll whenever rows arrive.
-      QObject::connect(folderDialog.Model(), &QFileSystemModel::directoryLoaded, tree, [tree] {
-        tree->scrollTo(tree->currentIndex(), QAbstractItemView::PositionAtCenter);
-      });
+      (new FolderInViewKeeper(tree))->Keep(index);
     } else if (mode == QLatin1String("hint")) {
       QString name = qEnvironmentVariable("CORVANE_SCREENSHOT_HINT");
       if (name.isEmpty()) name = QStringLiteral("c5");
