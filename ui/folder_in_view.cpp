@@ -2,7 +2,6 @@
 
 #include <QAbstractItemModel>
 #include <QEvent>
-#include <QFileSystemModel>
 #include <QScrollBar>
 #include <QTreeView>
 
@@ -25,9 +24,6 @@ void FolderInViewKeeper::Keep(const QModelIndex& row) {
       connect(model, &QAbstractItemModel::layoutChanged, this, soon),
       connect(tree_->verticalScrollBar(), &QAbstractSlider::actionTriggered, this, [this] { Stop(); }),
   };
-  if (auto* folders = qobject_cast<QFileSystemModel*>(model)) {
-    connections_.push_back(connect(folders, &QFileSystemModel::directoryLoaded, this, soon));
-  }
   tree_->installEventFilter(this);
   tree_->viewport()->installEventFilter(this);
 }
