@@ -147,8 +147,13 @@ CORVANE_COORDINATE_INLINE int FormatPlainLooked(const char* p, std::size_t n, st
   const std::size_t cut = point + 1 + places;  // the first dropped digit, or a padding zero
   const std::size_t length = places != 0 ? cut : point;
   // Half away from zero on the first dropped digit; a 9 that rounds up becomes ':' and carries.
-  const int up = out[cut] >= '5' ? 1 : 0;
-  const char rounded = static_cast<char>(out[length - 1] + up);
+  // Both digits are read from the text, not from `out`: reading back bytes just stored by the
+  // 16-byte moves above waits for those stores. Past the text, the padding holds zeros; the last
+  // kept place is a digit, never the point.
+  const char first_dropped = cut < n ? p[cut] : '0';
+  const char last_kept = length - 1 < n ? p[length - 1] : '0';
+  const int up = first_dropped >= '5' ? 1 : 0;
+  const char rounded = static_cast<char>(last_kept + up);
   out[length - 1] = rounded;
   // A negative value below 1 loses its sign if it rounds to zero.
   const bool negative_below_one = std::memcmp(p, "-0", 2) == 0;
