@@ -18,12 +18,14 @@
 #include "cli/console_text.h"
 #include "cli/input_files.h"
 #include "cli/terminal_observer.h"
+#include "config/atomic_file.h"
 #include "config/crv_file.h"
 #include "config/config_text.h"
 #include "config/export_config.h"
 #include "config/file_io.h"
 #include "config/lookup_lists.h"
 #include "config/program_folder.h"
+#include "config/program_paths.h"
 #include "engine/conversion_run.h"
 #include "engine/output_files.h"
 
@@ -104,6 +106,13 @@ std::string RefusedConfigMessage(const std::string& path, const ConfigFileResult
   return read.message;
 }
 
+int SaveConfig(const std::string& path, const TExportConfig& config) {
+  const std::string saveError = WriteConfigFile(path, config);
+  if (saveError.empty()) return kExitOk;
+  std::fprintf(stderr, "corvane-cli: %s.\n", saveError.c_str());
+  return kExitFileErrors;
+}
+
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
@@ -143,12 +152,9 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
   if (!options->saveConfigPath.empty()) {
     const std::string refusal = CheckConfigTarget(options->saveConfigPath, options->inputs);
     if (!refusal.empty()) return ConfigError(refusal);
-    const std::string saveError = WriteConfigFile(options->saveConfigPath, config);
-    if (!saveError.empty()) {
-      std::fprintf(stderr, "corvane-cli: %s.\n", saveError.c_str());
-      return kExitFileErrors;
-    }
-    if (options->inputs.empty()) return kExitOk;
+    // With drawings to convert, the configuration is saved once the run's checks have passed: a
+    // command refused as a usage error has written nothing.
+    if (options->inputs.empty()) return SaveConfig(options->saveConfigPath, config);
   }
 
   if (!options->destFolder.empty()) {
@@ -160,6 +166,12 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
     if (!fs::is_directory(st)) {
       return ConfigError("the destination \"" + options->destFolder + "\" is not a folder");
     }
+  }
+
+  // A report that cannot be written is known now, not after hours of converting.
+  if (!options->reportPath.empty()) {
+    const std::string problem = CheckReplaceable(options->reportPath);
+    if (!problem.empty()) return ConfigError(problem);
   }
 
   RunRequest request;
@@ -174,7 +186,12 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
   request.reportPath = options->reportPath;
   request.configPaths = {configPath};
   if (!options->saveConfigPath.empty()) request.configPaths.push_back(options->saveConfigPath);
+  request.programFiles = ProgramFiles(programFolder);
   request.jobs = options->jobs;
+  if (!options->saveConfigPath.empty()) {
+    if (const std::optional<RunRefusal> refusal = CheckRun(config, request)) return ConfigError(refusal->message);
+    if (const int saved = SaveConfig(options->saveConfigPath, config); saved != kExitOk) return saved;
+  }
 
   const bool progress = !options->quiet && CORVANE_ISATTY(CORVANE_FILENO(stderr));
   // The sizes only weigh the progress line; without one, a folder of thousands of drawings need

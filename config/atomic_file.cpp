@@ -101,11 +101,28 @@ void SyncFolder(const fs::path& folder) {
 
 }  // namespace
 
+std::string CheckReplaceable(const std::string& path) {
+  std::error_code ignored;
+  const fs::path target = FollowLinks(fs::path(path));
+  const fs::file_status status = fs::status(target, ignored);
+  if (fs::is_directory(status)) return CannotCreateMessage(path, SystemReason(EISDIR));
+  if (fs::is_regular_file(status) && IsReadOnly(target, status)) {
+    return CannotCreateMessage(path, SystemReason(EACCES));
+  }
+  return "";
+}
+
 std::string WriteFileAtomically(const std::string& path, std::string_view content) {
+  std::error_code ignored;
+  // A pipe a shell hands over as /dev/fd/N (or /dev/stdout) is reached through a link whose text
+  // is no path ("pipe:[N]"): the system opens it, the link's text cannot be followed.
+  const fs::file_status named = fs::status(fs::path(path), ignored);
+  if (fs::exists(named) && !fs::is_regular_file(named) && !fs::is_directory(named)) {
+    return WriteThrough(fs::path(path), path, content);
+  }
   // A link is kept and the file it reaches is saved: replacing the link by a plain file would
   // leave its target stale, and the user named the link because it leads there.
   const fs::path target = FollowLinks(fs::path(path));
-  std::error_code ignored;
   const fs::file_status oldStatus = fs::status(target, ignored);
   if (fs::exists(oldStatus) && !fs::is_regular_file(oldStatus)) {
     // A FIFO, a terminal or a device is written to, never replaced by a file of that name.

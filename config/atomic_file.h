@@ -15,4 +15,8 @@ namespace corvane {
 // \"<path>\". <system reason>" (no final full stop: the error box adds one).
 std::string WriteFileAtomically(const std::string& path, std::string_view content);
 
+// What WriteFileAtomically would refuse at `path` before writing anything: a folder, or a
+// read-only file. The same message as it gives then; "" when nothing is in the way.
+std::string CheckReplaceable(const std::string& path);
+
 }  // namespace corvane

@@ -1,9 +1,14 @@
 #include "config/program_paths.h"
 
 #include <filesystem>
+#include <system_error>
+
+#include "config/lookup_lists.h"
 
 namespace corvane {
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
 
@@ -36,6 +41,28 @@ std::string ReportPath(const std::string& programFolder) {
 
 std::string DefaultConfigPath(const std::string& programFolder) {
   return InFolder(programFolder, "default.crv");
+}
+
+std::vector<std::string> ProgramFiles(const std::string& programFolder) {
+#if defined(_WIN32)
+  constexpr const char* kWindowProgram = "corvane.exe";
+  constexpr const char* kCommandLineProgram = "corvane-cli.exe";
+#else
+  constexpr const char* kWindowProgram = "corvane";
+  constexpr const char* kCommandLineProgram = "corvane-cli";
+#endif
+  std::vector<std::string> files;
+  for (const char* name : {kFieldNameFile, kCustomItemFile, kHintFile, "default.crv", kHelpPageFile,
+                           kWindowProgram, kCommandLineProgram}) {
+    files.push_back(InFolder(programFolder, name));
+  }
+  // Saved configurations: the window offers every file there.
+  std::error_code error;
+  for (fs::directory_iterator it(ConfigFolder(programFolder), error), end; !error && it != end;
+       it.increment(error)) {
+    files.push_back(it->path().string());
+  }
+  return files;
 }
 
 }  // namespace corvane

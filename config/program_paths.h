@@ -3,8 +3,12 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace corvane {
+
+// The help page beside the program.
+inline constexpr const char* kHelpPageFile = "help_corvane2.html";
 
 // The program folder followed by "configurations", without a separator at the end. The program
 // never creates this folder; the build and an installation put it there.
@@ -20,5 +24,10 @@ std::string ReportPath(const std::string& programFolder);
 
 // "default.crv" in the program folder: the defaults start-up falls back to.
 std::string DefaultConfigPath(const std::string& programFolder);
+
+// The files the program itself needs or ships, which no output of a run may replace: the lookup
+// lists, default.crv, the help page, the two programs, and every file in the configurations
+// folder. Without the lookup lists or default.crv neither program starts.
+std::vector<std::string> ProgramFiles(const std::string& programFolder);
 
 }  // namespace corvane

@@ -137,6 +137,11 @@ std::optional<RunRefusal> CheckReportPath(const RunRequest& request, const std::
       return ErrorRefusal("The report file \"" + path + "\" is the configuration file in use");
     }
   }
+  for (const std::string& programFile : request.programFiles) {
+    if (SameFile(report, ResolveTarget(programFile))) {
+      return ErrorRefusal("The report file \"" + path + "\" is a file of the program");
+    }
+  }
   for (const PlannedFile& file : plan) {
     if (SameFile(report, file.dxfTarget)) {
       return ErrorRefusal("The report file \"" + path + "\" is the drawing \"" + file.dxfPath +
@@ -334,6 +339,9 @@ RunResult RunConversion(const TExportConfig& config, const RunRequest& request,
   if (!request.reportPath.empty()) guard.Protect(request.reportPath, ProtectedKind::kReport);
   for (const std::string& config : request.configPaths) {
     guard.Protect(config, ProtectedKind::kConfiguration);
+  }
+  for (const std::string& programFile : request.programFiles) {
+    guard.Protect(programFile, ProtectedKind::kProgramFile);
   }
 
   RunControl observer(userObserver);

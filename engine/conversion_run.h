@@ -35,6 +35,8 @@ struct RunRequest {
   std::string reportPath;                    // empty: the report is only returned
   // The configuration files of this run (the one in use, one just saved): never written over.
   std::vector<std::string> configPaths;
+  // The program's own files (ProgramFiles): never written over either.
+  std::vector<std::string> programFiles;
   int jobs = 1;                              // files converted at once; output is the same for any
 };
 
@@ -61,15 +63,15 @@ struct RunResult {
 
 // Why the configuration, the field rows or the paths of a request do not allow a run, if they
 // don't: a file extension that would leave the folder, no known field ticked, a short hint list,
-// or a report path that names a drawing, the configuration in use, a data file of the run or a
-// folder that does not exist.
+// or a report path that names a drawing, the configuration in use, a file of the program, a data
+// file of the run or a folder that does not exist.
 std::optional<RunRefusal> CheckRun(const TExportConfig& config, const RunRequest& request);
 
 // Converts every file of the request with a copy of `config`; the run may be called on any
 // thread. The observer sees the progress and is asked for the stop flag; RunFinished always
 // follows RunStarted, whatever ends the run. The report is returned and saved to
-// request.reportPath. No data file ever replaces a drawing, the report, the configuration in use
-// or another data file of the run: such a file gets a report line instead.
+// request.reportPath. No data file ever replaces a drawing, the report, the configuration in use,
+// a file of the program or another data file of the run: such a file gets a report line instead.
 RunResult RunConversion(const TExportConfig& config, const RunRequest& request,
                         RunObserver& observer);
 

@@ -203,6 +203,7 @@ std::string DataFileRefusalText(const std::string& dataPath, ProtectedKind why) 
     case ProtectedKind::kDrawing: return head + " would replace a DXF file";
     case ProtectedKind::kReport: return head + " would replace the report file";
     case ProtectedKind::kConfiguration: return head + " would replace the configuration file in use";
+    case ProtectedKind::kProgramFile: return head + " would replace a file of the program";
     case ProtectedKind::kDataFile: return head + " was already written for an earlier file of this run";
   }
   return head;

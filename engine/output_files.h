@@ -83,7 +83,7 @@ class FileTargetIndex {
 };
 
 // What a data file must never replace, and the words the report uses for it.
-enum class ProtectedKind { kDrawing, kReport, kConfiguration, kDataFile };
+enum class ProtectedKind { kDrawing, kReport, kConfiguration, kProgramFile, kDataFile };
 
 // Why a data file was not written: the text between "*** Error, " and " ***".
 std::string DataFileRefusalText(const std::string& dataPath, ProtectedKind why);

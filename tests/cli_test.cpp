@@ -379,13 +379,79 @@ TEST(CliFiles, AReportThatCannotBeWrittenIsAFailure) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("cannot write the report to standard output"), std::string::npos) << r.err;
 
+  // A report that is read-only or a folder is known before the first drawing is converted.
   dir.Write("locked.log", "kept");
   fs::permissions(dir.path() / "locked.log", fs::perms::owner_read);
-  r = RunCliProgram(dir, "-q -r locked.log a.dxf");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("Cannot create file \"locked.log\""), std::string::npos) << r.err;
-  EXPECT_EQ(r.err.find("Cannot create file"), r.err.rfind("Cannot create file")) << "said once";
+  fs::create_directory(dir.path() / "folder.log");
+  fs::remove(dir.path() / "a.txt");
+  for (const char* report : {"locked.log", "folder.log"}) {
+    r = RunCliProgram(dir, std::string("-q -r ") + report + " a.dxf");
+    EXPECT_EQ(r.status, 2) << report;
+    EXPECT_NE(r.err.find(std::string("Cannot create file \"") + report + "\""), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("Cannot create file"), r.err.rfind("Cannot create file")) << "said once";
+    EXPECT_FALSE(fs::exists(dir.path() / "a.txt")) << report;
+  }
   EXPECT_EQ(ReadFile(dir.path() / "locked.log"), "kept");
+
+  // A pipe named through /dev/stdout (a link whose text is no path) is written through.
+  const std::string piped = "cd " + Quote(dir.Str()) + " && " + Quote(CORVANE_CLI_PATH) +
+                            " -q -r /dev/stdout a.dxf | cat >piped.log";
+  EXPECT_EQ(std::system(piped.c_str()), 0);
+  EXPECT_NE(ReadFile(dir.path() / "piped.log").find("Number of processed files : 1"), std::string::npos);
+}
+
+// A refused command has written nothing, not even the configuration it was asked to save.
+TEST(CliConfig, ACommandRefusedAfterSaveConfigSavesNothing) {
+  TempDir dir;
+  dir.Write("a.dxf", Points(1));
+  dir.Write("keep.log", "precious");
+  for (const char* args : {"--save-config keep.log -r keep.log a.dxf", "--save-config new.crv -d nowhere a.dxf",
+                           "--save-config new.crv -r nowhere/x.log a.dxf"}) {
+    const CliRun r = RunCliProgram(dir, std::string("-q ") + args);
+    EXPECT_EQ(r.status, 2) << args << ": " << r.err;
+  }
+  EXPECT_EQ(ReadFile(dir.path() / "keep.log"), "precious");
+  EXPECT_FALSE(fs::exists(dir.path() / "new.crv"));
+  EXPECT_FALSE(fs::exists(dir.path() / "a.txt"));
+}
+
+// No data file or report replaces what the program needs to start: a copy of the program folder
+// keeps working after drawings named like its files were converted into it.
+TEST(CliFiles, NothingReplacesTheProgramsOwnFiles) {
+  TempDir dir;
+  const fs::path program = dir.path() / "program";
+  fs::create_directories(program / "configurations");
+  for (const char* name : {"corvane-cli", "corvane.dat", "corvane2.dat", "hints.dat", "default.crv"}) {
+    fs::copy_file(fs::path(CORVANE_PROGRAM_DIR) / name, program / name);
+  }
+  fs::copy_file(program / "default.crv", program / "configurations" / "survey.crv");
+  const std::string hints = ReadFile(program / "hints.dat");
+  const std::string defaults = ReadFile(program / "default.crv");
+  dir.Write("w/hints.dxf", Points(1));
+  dir.Write("w/default.dxf", Points(1));
+  dir.Write("w/survey.dxf", Points(1));
+  const std::string cli = Quote((program / "corvane-cli").string());
+  const std::string cd = "cd " + Quote(dir.Str()) + " && ";
+  const std::string err = dir.File("err.log");
+  std::string command = cd + cli + " -q --set FileExtension=dat -d program w 2>" + Quote(err);
+  EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 1);
+  EXPECT_NE(ReadFile(err).find("the data file program/hints.dat would replace a file of the program"),
+            std::string::npos)
+      << ReadFile(err);
+  command = cd + cli + " -q --set FileExtension=crv -d program w 2>" + Quote(err);
+  EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 1);
+  command = cd + cli + " -q --set FileExtension=crv -d program/configurations w 2>" + Quote(err);
+  EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 1);
+  command = cd + cli + " -q -r program/hints.dat w 2>" + Quote(err);
+  EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 2);
+  EXPECT_NE(ReadFile(err).find("is a file of the program"), std::string::npos) << ReadFile(err);
+
+  EXPECT_EQ(ReadFile(program / "hints.dat"), hints);
+  EXPECT_EQ(ReadFile(program / "default.crv"), defaults);
+  EXPECT_EQ(ReadFile(program / "configurations" / "survey.crv"), defaults);
+  EXPECT_TRUE(fs::exists(program / "survey.dat")) << "other drawings are still converted";
+  command = cd + cli + " -q w/hints.dxf 2>" + Quote(err);
+  EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 0) << ReadFile(err);
 }
 
 // SIGTERM and SIGHUP stop as Ctrl-C does: the file in hand ends on a whole line, and the report

@@ -15,6 +15,7 @@
 #include <QUrl>
 #include <QUrlQuery>
 
+#include "config/program_paths.h"
 #include "engine/folder_listing.h"
 #include "ui/folder_in_view.h"
 #include "ui/Unit2.h"
@@ -31,7 +32,7 @@ namespace {
 const QString kWebSite = QStringLiteral("https://www.tessoran.example/");
 const QString kSupportAddress = QStringLiteral("support@tessoran.example");
 const QString kSupportSubject = QStringLiteral("Corvane support request");
-const QString kHelpPage = QStringLiteral("help_corvane2.html");
+const QString kHelpPage = QString::fromLatin1(kHelpPageFile);
 
 constexpr int kNumberPage = 0;
 constexpr int kZPage = 3;

@@ -10,6 +10,7 @@
 #include <QUrl>
 #include <exception>
 
+#include "config/program_paths.h"
 #include "ui/Unit2.h"
 #include "ui/main.h"
 #include "ui/run_observer.h"
@@ -66,6 +67,7 @@ void TForm1::RunButtonClicked() {
   request.hintLines = lists_.hints;
   request.reportPath = reportPath_;
   request.configPaths = ConfigFilesInUse();
+  request.programFiles = ProgramFiles(QFile::encodeName(programFolder_).toStdString());
   request.jobs = 1;
 
   if (!progress_) {
