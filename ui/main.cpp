@@ -34,6 +34,11 @@ const QString kSupportAddress = QStringLiteral("support@tessoran.example");
 const QString kSupportSubject = QStringLiteral("Corvane support request");
 const QString kHelpPage = QString::fromLatin1(kHelpPageFile);
 
+// The file list keeps each name as the folder gave it: a name that is not valid in the system's
+// encoding (a Latin-1 name from an old archive) shows with replacement marks, and only the bytes
+// still name the file.
+constexpr int kNameBytesRole = Qt::UserRole + 1;
+
 constexpr int kNumberPage = 0;
 constexpr int kZPage = 3;
 constexpr int kCustomPage = 4;
@@ -328,6 +333,15 @@ QStringList TForm1::SelectedFileNames() const {
   return names;
 }
 
+std::vector<std::string> TForm1::SelectedFileNameBytes() const {
+  std::vector<std::string> names;
+  for (int row = 0; row < ui_->fl1->count(); ++row) {
+    const QListWidgetItem* item = ui_->fl1->item(row);
+    if (item->isSelected()) names.push_back(item->data(kNameBytesRole).toByteArray().toStdString());
+  }
+  return names;
+}
+
 void TForm1::FolderChange() {
   const QString path = SelectedFolderPath();
   if (!path.contains(QDir::separator())) {
@@ -355,7 +369,8 @@ void TForm1::ReadFileList(const QString& folder) {
                        : ListDxfFiles(QFile::encodeName(folder).toStdString(), error);
   const QIcon icon(QStringLiteral(":/glyphs_main/dxf_file.svg"));
   for (const std::string& name : names) {
-    new QListWidgetItem(icon, QFile::decodeName(QByteArray::fromStdString(name)), ui_->fl1);
+    auto* item = new QListWidgetItem(icon, QFile::decodeName(QByteArray::fromStdString(name)), ui_->fl1);
+    item->setData(kNameBytesRole, QByteArray::fromStdString(name));
   }
   ui_->BitBtn3->setEnabled(ui_->fl1->count() > 0);
 }

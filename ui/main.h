@@ -81,6 +81,8 @@ class TForm1 : public QWidget {
   QString FileListFolder() const { return fileListFolder_; }
   // The names of the selected files of `fl1`, in list order.
   QStringList SelectedFileNames() const;
+  // The same names as the file system has them, for the run.
+  std::vector<std::string> SelectedFileNameBytes() const;
 
   // The destination lock. Each writes "locked" first; when that write fails the error box is
   // shown, nothing else changes, and the result is false.

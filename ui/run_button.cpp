@@ -54,9 +54,8 @@ void TForm1::RunButtonClicked() {
   RunRequest request;
   const std::string dxfFolder = QFile::encodeName(fileListFolder_).toStdString();
   const std::string destFolder = QFile::encodeName(ui_->Edit1->text()).toStdString();
-  for (const QString& name : SelectedFileNames()) {
-    request.files.push_back(
-        InputFile{dxfFolder, QFile::encodeName(name).toStdString(), destFolder});
+  for (std::string& name : SelectedFileNameBytes()) {
+    request.files.push_back(InputFile{dxfFolder, std::move(name), destFolder});
   }
   for (int row = 0; row < ui_->listechoix1->count(); ++row) {
     const QListWidgetItem* item = ui_->listechoix1->item(row);

@@ -104,6 +104,7 @@ class RunButtonTest : public QObject {
   void checksInTheirOrder();
   void checksOnTheRecordAlone();
   void wholeRunMatchesCommandLineTool();
+  void nameThatIsNotValidTextConverts();
   void stopDuringSecondOfThreeFiles();
   void outputErrorShowsBoxAndKeepsWindowUsable();
   void reportThatCannotBeWrittenIsNotOpened();
@@ -228,6 +229,22 @@ void RunButtonTest::wholeRunMatchesCommandLineTool() {
   // Everything after the date line.
   QCOMPARE(windowReport.mid(1), cliLines.mid(1));
   QVERIFY(windowReport.contains(QStringLiteral("Number of processed files : 3")));
+}
+
+// A Latin-1 name (from an old archive) shows with replacement marks, but the run gets the name the
+// folder holds and converts the drawing as the command-line tool does.
+void RunButtonTest::nameThatIsNotValidTextConverts() {
+  RunFixture f;
+  QVERIFY(f.LoadShippedDefaults());
+  const std::string drawings = Local(f.drawings), out = Local(f.out);
+  test::WriteFile(drawings + "/d_\xe9t\xe9.dxf", ExampleDrawing("survey_points.dxf").toStdString());
+  f.SelectAll();
+  QCOMPARE(f.Child<QListWidget>("fl1")->selectedItems().size(), 1);
+  f.Run();
+  QCOMPARE(f.boxes.seen.size(), std::size_t{0});
+  const std::string fromWindow = test::ReadFile(out + "/d_\xe9t\xe9.txt");
+  QVERIFY(fromWindow.find("\r\n") != std::string::npos);
+  QVERIFY(!ReportLines(f.ReportPath()).join('\n').contains(QStringLiteral("*** Error")));
 }
 
 void RunButtonTest::stopDuringSecondOfThreeFiles() {
