@@ -28,6 +28,7 @@
 #include "config/program_paths.h"
 #include "engine/conversion_run.h"
 #include "engine/output_files.h"
+#include "engine/report_text.h"
 
 namespace corvane {
 
@@ -35,14 +36,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Messages name paths and texts from files: on a terminal, their control characters show as "?".
+std::string Shown(std::string text) {
+  ShowControlsAsQuestionMarks(text);
+  return text;
+}
+
 int UsageError(const std::string& message) {
-  std::fprintf(stderr, "corvane-cli: %s\n", message.c_str());
+  std::fprintf(stderr, "corvane-cli: %s\n", Shown(message).c_str());
   std::fputs("Try 'corvane-cli --help' for more information.\n", stderr);
   return kExitUsage;
 }
 
 int ConfigError(const std::string& message) {
-  std::fprintf(stderr, "corvane-cli: %s\n", message.c_str());
+  std::fprintf(stderr, "corvane-cli: %s\n", Shown(message).c_str());
   return kExitUsage;
 }
 
@@ -109,7 +116,7 @@ std::string RefusedConfigMessage(const std::string& path, const ConfigFileResult
 int SaveConfig(const std::string& path, const TExportConfig& config) {
   const std::string saveError = WriteConfigFile(path, config);
   if (saveError.empty()) return kExitOk;
-  std::fprintf(stderr, "corvane-cli: %s.\n", saveError.c_str());
+  std::fprintf(stderr, "corvane-cli: %s.\n", Shown(saveError).c_str());
   return kExitFileErrors;
 }
 
@@ -179,7 +186,7 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
   if (!ExpandInputs(options->inputs, options->destFolder, request.files, warnings, error)) {
     return ConfigError(error);
   }
-  for (const std::string& w : warnings) std::fprintf(stderr, "corvane-cli: warning: %s\n", w.c_str());
+  for (const std::string& w : warnings) std::fprintf(stderr, "corvane-cli: warning: %s\n", Shown(w).c_str());
   request.fieldRows = FieldRows(config, lists.fieldNames);
   request.customItemNames = lists.customItems;
   request.hintLines = lists.hints;
@@ -220,11 +227,11 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
     }
   }
   if (!result.fatalError.empty()) {
-    std::fprintf(stderr, "corvane-cli: %s.\n", result.fatalError.c_str());
+    std::fprintf(stderr, "corvane-cli: %s.\n", Shown(result.fatalError).c_str());
     status = kExitFileErrors;
   }
   if (!result.reportWriteError.empty()) {
-    std::fprintf(stderr, "corvane-cli: %s.\n", result.reportWriteError.c_str());
+    std::fprintf(stderr, "corvane-cli: %s.\n", Shown(result.reportWriteError).c_str());
     status = kExitFileErrors;
   }
   if (result.stopped) std::fputs("corvane-cli: stopped by the user\n", stderr);

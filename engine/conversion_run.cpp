@@ -16,6 +16,7 @@
 #include "engine/convert_file.h"
 #include "engine/data_line.h"
 #include "engine/output_files.h"
+#include "engine/report_text.h"
 #include "engine/run_state.h"
 
 namespace corvane {
@@ -420,6 +421,7 @@ RunResult RunConversion(const TExportConfig& config, const RunRequest& request,
     report.push_back(std::string(kCanceledLine));
   }
 
+  for (std::string& line : report) ShowControlsAsQuestionMarks(line);
   finish.Finish();
   if (!request.reportPath.empty()) {
     result.reportWriteError = WriteFileAtomically(request.reportPath, JoinReport(report));

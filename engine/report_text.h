@@ -21,4 +21,14 @@ inline std::string QuoteForReport(std::string_view text) {
   return quoted;
 }
 
+// A report line as it is written and printed: a control character in a path (a file name may hold
+// a line break or an escape sequence) shows as "?", so it can neither split the line nor act on a
+// terminal.
+inline void ShowControlsAsQuestionMarks(std::string& line) {
+  for (char& c : line) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 32 || u == 127) c = '?';
+  }
+}
+
 }  // namespace corvane

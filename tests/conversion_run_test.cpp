@@ -88,6 +88,27 @@ TEST(ConversionReport, MissingDrawingIsReportedAndGetsNoDataFile) {
   EXPECT_EQ(r.filesWithErrors, 1u);
 }
 
+#if !defined(_WIN32)
+// A file name may hold a line break or an escape sequence: the report shows them as "?", so its
+// lines stay as the run made them, while the data file takes the name as it is.
+TEST(ConversionReport, ControlCharactersInNamesShowAsQuestionMarks) {
+  TempDir dir;
+  TExportConfig cfg = TestConfig();
+  cfg.EntityMask = EntityBitValue(entity_bit::kPoints);
+  const std::string drawing = dir.Write("a\nb\x1b[2J.dxf", DxfWithEntities(PointPairs("1", "2", "3")));
+  RunRequest request = RequestFor(cfg, {drawing});
+  request.reportPath = (dir.path() / "report.txt").string();
+  TestObserver observer;
+  const RunResult r = RunConversion(cfg, request, observer);
+  const std::string shown = (dir.path() / "a?b?[2J").string();
+  EXPECT_EQ(r.report[4], "DXF File  : " + shown + ".dxf");
+  EXPECT_EQ(r.report[5], "Data File : " + shown + ".txt");
+  EXPECT_EQ(SplitCrLf(ReadFile(request.reportPath)), r.report);
+  EXPECT_NE(ReadFile(dir.path() / "a\nb\x1b[2J.txt").find("1.000"), std::string::npos);
+  EXPECT_EQ(r.filesWithErrors, 0u);
+}
+#endif
+
 TEST(ConversionReport, FilesWithoutAUsableEntitiesLineAreNotValid) {
   TExportConfig cfg = TestConfig();
   cfg.IncludeHeader = 1;
