@@ -99,17 +99,22 @@ void SyncFolder(const fs::path& folder) {
 #endif
 }
 
-}  // namespace
-
-std::string CheckReplaceable(const std::string& path) {
-  std::error_code ignored;
-  const fs::path target = FollowLinks(fs::path(path));
-  const fs::file_status status = fs::status(target, ignored);
+// What stands in the way of saving over `target` (reached from `path`): a folder, or a read-only
+// file. "" when nothing does.
+std::string Obstacle(const std::string& path, const fs::path& target, const fs::file_status& status) {
   if (fs::is_directory(status)) return CannotCreateMessage(path, SystemReason(EISDIR));
   if (fs::is_regular_file(status) && IsReadOnly(target, status)) {
     return CannotCreateMessage(path, SystemReason(EACCES));
   }
   return "";
+}
+
+}  // namespace
+
+std::string CheckReplaceable(const std::string& path) {
+  std::error_code ignored;
+  const fs::path target = FollowLinks(fs::path(path));
+  return Obstacle(path, target, fs::status(target, ignored));
 }
 
 std::string WriteFileAtomically(const std::string& path, std::string_view content) {
@@ -124,14 +129,9 @@ std::string WriteFileAtomically(const std::string& path, std::string_view conten
   // leave its target stale, and the user named the link because it leads there.
   const fs::path target = FollowLinks(fs::path(path));
   const fs::file_status oldStatus = fs::status(target, ignored);
-  if (fs::exists(oldStatus) && !fs::is_regular_file(oldStatus)) {
-    // A FIFO, a terminal or a device is written to, never replaced by a file of that name.
-    if (fs::is_directory(oldStatus)) return CannotCreateMessage(path, SystemReason(EISDIR));
-    return WriteThrough(target, path, content);
-  }
-  if (fs::is_regular_file(oldStatus) && IsReadOnly(target, oldStatus)) {
-    return CannotCreateMessage(path, SystemReason(EACCES));
-  }
+  if (std::string obstacle = Obstacle(path, target, oldStatus); !obstacle.empty()) return obstacle;
+  // A FIFO, a terminal or a device is written to, never replaced by a file of that name.
+  if (fs::exists(oldStatus) && !fs::is_regular_file(oldStatus)) return WriteThrough(target, path, content);
 
   fs::path temporary;
   std::FILE* file = nullptr;
