@@ -18,7 +18,6 @@
 #include "cli/console_text.h"
 #include "cli/input_files.h"
 #include "cli/terminal_observer.h"
-#include "config/atomic_file.h"
 #include "config/crv_file.h"
 #include "config/config_text.h"
 #include "config/export_config.h"
@@ -29,6 +28,8 @@
 #include "engine/conversion_run.h"
 #include "engine/output_files.h"
 #include "engine/report_text.h"
+#include "engine/run_checks.h"
+#include "engine/save_guard.h"
 
 namespace corvane {
 
@@ -53,18 +54,12 @@ int ConfigError(const std::string& message) {
   return kExitUsage;
 }
 
-std::vector<FieldRow> FieldRows(const TExportConfig& config, const std::vector<std::string>& names) {
-  std::vector<FieldRow> rows;
-  for (int k = 0; k < kFieldCount; ++k) {
-    FieldRow row;
-    const int index = config.FieldOrder[k];
-    if (index >= 0 && static_cast<std::size_t>(index) < names.size()) {
-      row.text = names[static_cast<std::size_t>(index)];
-    }
-    row.checked = config.FieldChecked[k] != 0;
-    rows.push_back(std::move(row));
-  }
-  return rows;
+// A refusal is shown as its text says it, without the blanks that pad it in the window's box.
+int RefusalError(const RunRefusal& refusal) {
+  const std::string& text = refusal.message;
+  const std::size_t first = text.find_first_not_of(' ');
+  const std::size_t last = text.find_last_not_of(' ');
+  return ConfigError(first == std::string::npos ? text : text.substr(first, last - first + 1));
 }
 
 bool IsErrorLine(const std::string& line) { return line.rfind("*** Error", 0) == 0; }
@@ -93,18 +88,17 @@ void PrintErrorLines(const RunResult& result) {
   }
 }
 
-// A configuration is saved over neither a drawing nor anything named like one.
-std::string CheckConfigTarget(const std::string& path, const std::vector<std::string>& inputs) {
-  const FileTarget target = ResolveTarget(path);
-  if (NamesDxfFile(path) || NamesDxfFile(target.path)) {
-    return "the configuration \"" + path + "\" would replace a DXF file";
-  }
-  for (const std::string& input : inputs) {
-    if (SameFile(target, ResolveTarget(input))) {
-      return "the configuration \"" + path + "\" would replace the INPUT \"" + input + "\"";
-    }
-  }
-  return "";
+// What a saved configuration must never replace: a drawing of the run (or anything named like
+// one), the report, a file the program needs. A saved configuration of the configurations folder
+// may be replaced: that is where configurations are kept.
+std::optional<std::string> CheckConfigTarget(const std::string& path, const std::string& programFolder,
+                                             const std::vector<PlannedFile>& plan,
+                                             const std::string& reportPath) {
+  SaveGuard guard;
+  guard.ProtectAll(ShippedProgramFiles(programFolder), ProtectedKind::kProgramFile);
+  guard.Protect(reportPath, ProtectedKind::kReport);
+  for (const PlannedFile& file : plan) guard.Protect(file.dxfTarget, ProtectedKind::kDrawing, file.dxfPath);
+  return guard.Check(path, SavedFileKind::kConfiguration);
 }
 
 std::string RefusedConfigMessage(const std::string& path, const ConfigFileResult& read) {
@@ -156,29 +150,10 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
     }
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kExitOk : kExitFileErrors;
   }
-  if (!options->saveConfigPath.empty()) {
-    const std::string refusal = CheckConfigTarget(options->saveConfigPath, options->inputs);
-    if (!refusal.empty()) return ConfigError(refusal);
-    // With drawings to convert, the configuration is saved once the run's checks have passed: a
-    // command refused as a usage error has written nothing.
-    if (options->inputs.empty()) return SaveConfig(options->saveConfigPath, config);
-  }
-
-  if (!options->destFolder.empty()) {
-    std::error_code ec;
-    const fs::file_status st = fs::status(options->destFolder, ec);
-    if (!fs::exists(st)) {
-      return ConfigError("the destination folder \"" + options->destFolder + "\" does not exist");
-    }
-    if (!fs::is_directory(st)) {
-      return ConfigError("the destination \"" + options->destFolder + "\" is not a folder");
-    }
-  }
-
-  // A report that cannot be written is known now, not after hours of converting.
-  if (!options->reportPath.empty()) {
-    const std::string problem = CheckReplaceable(options->reportPath);
-    if (!problem.empty()) return ConfigError(problem);
+  if (!options->saveConfigPath.empty() && options->inputs.empty()) {
+    if (auto refusal = CheckConfigTarget(options->saveConfigPath, programFolder, {}, ""))
+      return ConfigError(*refusal);
+    return SaveConfig(options->saveConfigPath, config);
   }
 
   RunRequest request;
@@ -187,16 +162,24 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
     return ConfigError(error);
   }
   for (const std::string& w : warnings) std::fprintf(stderr, "corvane-cli: warning: %s\n", Shown(w).c_str());
-  request.fieldRows = FieldRows(config, lists.fieldNames);
+  request.fieldRows = FieldRowsFromConfig(config, lists.fieldNames);
   request.customItemNames = lists.customItems;
   request.hintLines = lists.hints;
   request.reportPath = options->reportPath;
+  // A report that cannot be written is known now, not after hours of converting.
+  request.refuseUnwritableReport = true;
   request.configPaths = {configPath};
   if (!options->saveConfigPath.empty()) request.configPaths.push_back(options->saveConfigPath);
   request.programFiles = ProgramFiles(programFolder);
   request.jobs = options->jobs;
+  // With drawings to convert, the configuration is saved once the run's checks have passed: a
+  // command that is refused has written nothing. Without a configuration to save, the run makes
+  // the same checks itself, and the paths are looked up only once.
   if (!options->saveConfigPath.empty()) {
-    if (const std::optional<RunRefusal> refusal = CheckRun(config, request)) return ConfigError(refusal->message);
+    const std::vector<PlannedFile> plan = PlanFiles(config, request);
+    if (const std::optional<RunRefusal> refusal = CheckRun(config, request, plan)) return RefusalError(*refusal);
+    if (auto refusal = CheckConfigTarget(options->saveConfigPath, programFolder, plan, request.reportPath))
+      return ConfigError(*refusal);
     if (const int saved = SaveConfig(options->saveConfigPath, config); saved != kExitOk) return saved;
   }
 
@@ -213,7 +196,7 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
   TerminalObserver observer(stop, progress, std::move(sizes));
 
   const RunResult result = RunConversion(config, request, observer);
-  if (result.refusal) return ConfigError(result.refusal->message);
+  if (result.refusal) return RefusalError(*result.refusal);
 
   int status = (result.filesWithErrors > 0 || result.stopped) ? kExitFileErrors : kExitOk;
   if (options->quiet) {

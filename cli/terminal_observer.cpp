@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <ctime>
 
+#include "engine/report_text.h"
+
 namespace corvane {
 
 std::string LocalDateTimeText() {
@@ -59,6 +61,21 @@ void TerminalObserver::RunFinished() {
   std::fflush(stderr);
 }
 
+std::string ProgressLineText(double fraction, std::size_t filesDone, std::size_t fileCount,
+                             double megabytesPerSecond, std::string_view stepText) {
+  constexpr int kWidth = 30;
+  const int filled = static_cast<int>(fraction * kWidth);
+  std::string bar(static_cast<std::size_t>(filled), '#');
+  bar.append(static_cast<std::size_t>(kWidth - filled), '-');
+  std::string step(stepText);
+  ShowControlsAsQuestionMarks(step);
+  char line[512];
+  std::snprintf(line, sizeof line, "\r\033[K[%s] %3d%%  %zu/%zu files  %.1f MB/s  %s", bar.c_str(),
+                static_cast<int>(fraction * 100.0), filesDone, fileCount, megabytesPerSecond,
+                step.c_str());
+  return line;
+}
+
 void TerminalObserver::Draw(bool force) {
   const auto now = std::chrono::steady_clock::now();
   if (!force && now - lastDraw_ < std::chrono::milliseconds(100)) return;
@@ -68,15 +85,7 @@ void TerminalObserver::Draw(bool force) {
   const double fraction = total_ == 0 ? 1.0 : static_cast<double>(done) / static_cast<double>(total_);
   const double seconds = std::chrono::duration<double>(now - start_).count();
   const double mbps = seconds > 0 ? static_cast<double>(done) / 1e6 / seconds : 0.0;
-  constexpr int kWidth = 30;
-  const int filled = static_cast<int>(fraction * kWidth);
-  std::string bar(static_cast<std::size_t>(filled), '#');
-  bar.append(static_cast<std::size_t>(kWidth - filled), '-');
-  char line[512];
-  std::snprintf(line, sizeof line, "\r\033[K[%s] %3d%%  %zu/%zu files  %.1f MB/s  %s", bar.c_str(),
-                static_cast<int>(fraction * 100.0), filesDone_, sizes_.size(), mbps,
-                current_.c_str());
-  std::fputs(line, stderr);
+  std::fputs(ProgressLineText(fraction, filesDone_, sizes_.size(), mbps, current_).c_str(), stderr);
   std::fflush(stderr);
 }
 

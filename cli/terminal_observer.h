@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/run_observer.h"
@@ -45,5 +46,11 @@ class TerminalObserver : public RunObserver {
 
 // The local date and time as "short date, a space, long time" of the user's locale.
 std::string LocalDateTimeText();
+
+// One drawing of the progress line: back to the start of the line and clear it, then the bar,
+// percentage, files done, speed and the step text. A control character in the step text (a file
+// name may hold an escape sequence) shows as "?", so that it cannot act on the terminal.
+std::string ProgressLineText(double fraction, std::size_t filesDone, std::size_t fileCount,
+                             double megabytesPerSecond, std::string_view stepText);
 
 }  // namespace corvane

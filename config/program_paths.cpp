@@ -43,7 +43,7 @@ std::string DefaultConfigPath(const std::string& programFolder) {
   return InFolder(programFolder, "default.crv");
 }
 
-std::vector<std::string> ProgramFiles(const std::string& programFolder) {
+std::vector<std::string> ShippedProgramFiles(const std::string& programFolder) {
 #if defined(_WIN32)
   constexpr const char* kWindowProgram = "corvane.exe";
   constexpr const char* kCommandLineProgram = "corvane-cli.exe";
@@ -56,6 +56,11 @@ std::vector<std::string> ProgramFiles(const std::string& programFolder) {
                            kWindowProgram, kCommandLineProgram}) {
     files.push_back(InFolder(programFolder, name));
   }
+  return files;
+}
+
+std::vector<std::string> ProgramFiles(const std::string& programFolder) {
+  std::vector<std::string> files = ShippedProgramFiles(programFolder);
   // Saved configurations: the window offers every file there.
   std::error_code error;
   for (fs::directory_iterator it(ConfigFolder(programFolder), error), end; !error && it != end;

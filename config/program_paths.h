@@ -30,4 +30,8 @@ std::string DefaultConfigPath(const std::string& programFolder);
 // folder. Without the lookup lists or default.crv neither program starts.
 std::vector<std::string> ProgramFiles(const std::string& programFolder);
 
+// The same without the configurations folder, whose files a saved configuration may replace:
+// that folder is where the user keeps them.
+std::vector<std::string> ShippedProgramFiles(const std::string& programFolder);
+
 }  // namespace corvane

@@ -25,77 +25,8 @@ namespace {
 
 constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
 constexpr std::string_view kCanceledLine = "*** Process canceled by user ***";
-constexpr std::string_view kNoFieldsMessage = "  Please, select data to be exported.  ";
-constexpr std::size_t kHintLinesNeeded = 36;
 
 bool IsSeparator(char c) { return c == '/' || c == kSeparator; }
-
-struct PlannedFile {
-  std::string dxfPath;
-  std::string dataPath;
-  FileTarget dxfTarget;
-  FileTarget dataTarget;
-  // Earlier files of the run whose data file is the same file: this one waits for them, since
-  // whichever of them creates it first keeps it.
-  std::vector<std::size_t> sameDataFileBefore;
-};
-
-// Fewer files than this are resolved on one thread: a thread of its own would cost more than it
-// saves.
-constexpr std::size_t kFilesPerResolvingThread = 256;
-
-// Looks up where each drawing and data file of the plan leads. That is a look at the file system
-// for each path, and with several jobs their threads share it: it happens before the first file
-// may start, so a folder of thousands of small drawings would otherwise wait for it on one.
-void ResolveTargets(std::vector<PlannedFile>& plan, int requestedJobs) {
-  TargetResolver resolver;
-  const std::size_t threads = std::max<std::size_t>(
-      1, std::min<std::size_t>(static_cast<std::size_t>(std::max(1, requestedJobs)),
-                               plan.size() / kFilesPerResolvingThread));
-  std::vector<std::exception_ptr> errors(threads);
-  auto resolveEvery = [&](std::size_t first) {
-    try {
-      for (std::size_t i = first; i < plan.size(); i += threads) {
-        plan[i].dxfTarget = resolver.Resolve(plan[i].dxfPath);
-        plan[i].dataTarget = resolver.Resolve(plan[i].dataPath);
-      }
-    } catch (...) {
-      errors[first] = std::current_exception();
-    }
-  };
-  std::vector<std::thread> helpers;
-  helpers.reserve(threads - 1);
-  std::size_t first = 1;
-  try {
-    for (; first < threads; ++first) helpers.emplace_back(resolveEvery, first);
-  } catch (const std::system_error&) {
-    // No thread to be had: this one takes over the share of those that did not start.
-  }
-  resolveEvery(0);
-  for (auto& t : helpers) t.join();
-  for (std::size_t rest = first; rest < threads; ++rest) resolveEvery(rest);
-  for (const auto& e : errors) {
-    if (e) std::rethrow_exception(e);
-  }
-}
-
-// Every path of the run is resolved once, here: a folder of thousands of small drawings must
-// not pay for it again and again before the first file starts.
-std::vector<PlannedFile> PlanFiles(const TExportConfig& config, const RunRequest& request) {
-  std::vector<PlannedFile> plan(request.files.size());
-  for (std::size_t i = 0; i < plan.size(); ++i) {
-    const InputFile& file = request.files[i];
-    plan[i].dxfPath = WithSeparator(file.dxfFolder) + file.name;
-    plan[i].dataPath = DataFilePath(file.destFolder, file.name, config.FileExtension.view());
-  }
-  ResolveTargets(plan, request.jobs);
-  FileTargetIndex dataFiles;
-  for (std::size_t i = 0; i < plan.size(); ++i) {
-    plan[i].sameDataFileBefore = dataFiles.Find(plan[i].dataTarget);
-    dataFiles.Add(plan[i].dataTarget, i);
-  }
-  return plan;
-}
 
 std::string FileNameOf(const std::string& name) {
   std::size_t cut = name.size();
@@ -113,47 +44,6 @@ std::string JoinReport(const std::vector<std::string>& lines) {
     text += "\r\n";
   }
   return text;
-}
-
-RunRefusal ErrorRefusal(std::string message) {
-  return RunRefusal{RunRefusal::Kind::kError, std::move(message)};
-}
-
-// The report must not take the place of anything the run reads or writes, and its folder must
-// be there before hours of converting, not after.
-std::optional<RunRefusal> CheckReportPath(const RunRequest& request, const std::vector<PlannedFile>& plan) {
-  if (request.reportPath.empty()) return std::nullopt;
-  const std::string& path = request.reportPath;
-  const FileTarget report = ResolveTarget(path);
-  std::error_code ec;
-  const std::filesystem::path folder = std::filesystem::path(report.path).parent_path();
-  if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
-    return ErrorRefusal("The folder of the report file \"" + path + "\" does not exist");
-  }
-  if (NamesDxfFile(path) || NamesDxfFile(report.path)) {
-    return ErrorRefusal("The report file \"" + path + "\" would replace a DXF file");
-  }
-  for (const std::string& config : request.configPaths) {
-    if (SameFile(report, ResolveTarget(config))) {
-      return ErrorRefusal("The report file \"" + path + "\" is the configuration file in use");
-    }
-  }
-  for (const std::string& programFile : request.programFiles) {
-    if (SameFile(report, ResolveTarget(programFile))) {
-      return ErrorRefusal("The report file \"" + path + "\" is a file of the program");
-    }
-  }
-  for (const PlannedFile& file : plan) {
-    if (SameFile(report, file.dxfTarget)) {
-      return ErrorRefusal("The report file \"" + path + "\" is the drawing \"" + file.dxfPath +
-                          "\" of this run");
-    }
-    if (SameFile(report, file.dataTarget)) {
-      return ErrorRefusal("The report file \"" + path + "\" is the data file of \"" +
-                          file.dxfPath + "\"");
-    }
-  }
-  return std::nullopt;
 }
 
 // The run's view of the stop flag: the user's, or the end of the run that an output error in
@@ -248,19 +138,6 @@ class FinishGuard {
 
 }  // namespace
 
-std::string WithSeparator(const std::string& folder) {
-  if (folder.empty() || IsSeparator(folder.back())) return folder;
-  return folder + kSeparator;
-}
-
-std::string DataFilePath(const std::string& destFolder, const std::string& name,
-                         std::string_view extension) {
-  const std::size_t dot = name.find('.');
-  // A name without a dot keeps all of it and gets one, rather than losing the name entirely.
-  const std::string stem = dot == std::string::npos ? name + "." : name.substr(0, dot + 1);
-  return WithSeparator(destFolder) + stem + std::string(extension);
-}
-
 RunSettings PrepareRunSettings(const TExportConfig& config, const RunRequest& request) {
   RunSettings run;
   run.config = config;
@@ -290,46 +167,11 @@ RunSettings PrepareRunSettings(const TExportConfig& config, const RunRequest& re
   return run;
 }
 
-namespace {
-
-// The checks of a run that need no file system.
-std::optional<RunRefusal> CheckSettings(const TExportConfig& config, const RunRequest& request) {
-  for (char c : config.FileExtension.view()) {
-    const auto u = static_cast<unsigned char>(c);
-    if (c == '/' || c == '\\' || c == ':' || u < 32 || u == 127) {
-      return ErrorRefusal("The file extension \"" + std::string(config.FileExtension.view()) +
-                          "\" cannot be used: it contains a character that is not allowed in a file name");
-    }
-  }
-  RunRequest rowsOnly;
-  rowsOnly.fieldRows = request.fieldRows;
-  const RunSettings probe = PrepareRunSettings(config, rowsOnly);
-  if (probe.SelectedFields.empty()) {
-    return RunRefusal{RunRefusal::Kind::kInformation, std::string(kNoFieldsMessage)};
-  }
-  if (request.hintLines.size() < kHintLinesNeeded) {
-    return ErrorRefusal("The hint list holds " + std::to_string(request.hintLines.size()) +
-                        " lines; the report needs " + std::to_string(kHintLinesNeeded));
-  }
-  return std::nullopt;
-}
-
-}  // namespace
-
-std::optional<RunRefusal> CheckRun(const TExportConfig& config, const RunRequest& request) {
-  if (auto refusal = CheckSettings(config, request)) return refusal;
-  return CheckReportPath(request, PlanFiles(config, request));
-}
-
 RunResult RunConversion(const TExportConfig& config, const RunRequest& request,
                         RunObserver& userObserver) {
   RunResult result;
-  if (auto refusal = CheckSettings(config, request)) {
-    result.refusal = std::move(refusal);
-    return result;
-  }
   const std::vector<PlannedFile> plan = PlanFiles(config, request);
-  if (auto refusal = CheckReportPath(request, plan)) {
+  if (auto refusal = CheckRun(config, request, plan)) {
     result.refusal = std::move(refusal);
     return result;
   }

@@ -9,13 +9,17 @@ namespace corvane {
 
 inline constexpr std::size_t kMaxQuotedLength = 60;
 
+// What a report or a terminal must not receive as it stands: the C0 controls and DEL. Bytes from
+// 128 up are left alone, as they may belong to a name in UTF-8 or the system's 8-bit encoding.
+inline bool IsControlCharacter(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return u < 32 || u == 127;
+}
+
 inline std::string QuoteForReport(std::string_view text) {
   std::string quoted = "\"";
   const std::size_t shown = text.size() <= kMaxQuotedLength ? text.size() : kMaxQuotedLength;
-  for (std::size_t i = 0; i < shown; ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    quoted += (c < 32 || c == 127) ? '?' : text[i];
-  }
+  for (std::size_t i = 0; i < shown; ++i) quoted += IsControlCharacter(text[i]) ? '?' : text[i];
   if (shown < text.size()) quoted += "...";
   quoted += '"';
   return quoted;
@@ -26,8 +30,7 @@ inline std::string QuoteForReport(std::string_view text) {
 // terminal.
 inline void ShowControlsAsQuestionMarks(std::string& line) {
   for (char& c : line) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 32 || u == 127) c = '?';
+    if (IsControlCharacter(c)) c = '?';
   }
 }
 

@@ -13,7 +13,7 @@
 #include "engine/format_coordinate.h"
 #include "engine/format_coordinate_extended.h"
 #include "engine/format_coordinate_plain.h"
-#include "engine/format_coordinate_reference.h"
+#include "tests/format_coordinate_reference.h"
 
 namespace {
 

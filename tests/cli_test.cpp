@@ -349,6 +349,36 @@ TEST(CliConfig, BadSettingsAndDangerousSaveTargetsAreUsageErrors) {
   EXPECT_FALSE(fs::exists(dir.path() / "other.DXF"));
 }
 
+// The window's refusals hold here too: a selection that converts nothing is refused before the
+// data files of an earlier run are emptied, and the first check that fails speaks.
+TEST(CliRun, ASelectionTheWindowRefusesIsRefusedAndWritesNothing) {
+  TempDir dir;
+  dir.Write("a.dxf", Points(1));
+  dir.Write("out/a.txt", "earlier results");
+  const struct {
+    const char* settings;
+    const char* message;
+  } cases[] = {
+      {"--set Entities=none", "corvane-cli: Please, select DXF entities to be processed.\n"},
+      {"--set Entities=none --set Fields=none", "corvane-cli: Please, select DXF entities to be processed.\n"},
+      {"--set Entities=2dadded", "corvane-cli: Please, select DXF entities to be processed.\n"},
+      {"--set Fields=none", "corvane-cli: Please, select data to be exported.\n"},
+      {"--set Entities=splines", "corvane-cli: Please, select type of points to be exported for the Spline entity.\n"},
+  };
+  for (const auto& k : cases) {
+    for (const char* save : {"", " --save-config new.crv"}) {
+      const std::string args = std::string(k.settings) + save + " -r log.txt -d out a.dxf";
+      const CliRun r = RunCliProgram(dir, args);
+      EXPECT_EQ(r.status, 2) << args;
+      EXPECT_EQ(r.err, k.message) << args;
+      EXPECT_TRUE(r.out.empty()) << args;
+    }
+  }
+  EXPECT_EQ(ReadFile(dir.path() / "out" / "a.txt"), "earlier results");
+  EXPECT_FALSE(fs::exists(dir.path() / "log.txt"));
+  EXPECT_FALSE(fs::exists(dir.path() / "new.crv"));
+}
+
 // ---- Files the tool must never lose ----
 
 TEST(CliFiles, TheReportNeverTakesThePlaceOfADrawingOrTheConfiguration) {
@@ -445,6 +475,20 @@ TEST(CliFiles, NothingReplacesTheProgramsOwnFiles) {
   command = cd + cli + " -q -r program/hints.dat w 2>" + Quote(err);
   EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 2);
   EXPECT_NE(ReadFile(err).find("is a file of the program"), std::string::npos) << ReadFile(err);
+  // Nor does a saved configuration, with or without drawings to convert; the configurations
+  // folder is where saved configurations belong.
+  const std::string program_cli = ReadFile(program / "corvane-cli");
+  for (const char* target : {"program/hints.dat", "program/corvane-cli", "program/default.crv"}) {
+    for (const char* inputs : {"", " w/survey.dxf"}) {
+      command = cd + cli + " -q --save-config " + target + inputs + " 2>" + Quote(err);
+      EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 2) << target << inputs;
+      EXPECT_NE(ReadFile(err).find("is a file of the program"), std::string::npos) << ReadFile(err);
+    }
+  }
+  EXPECT_EQ(ReadFile(program / "corvane-cli"), program_cli);
+  command = cd + cli + " -q --save-config program/configurations/mine.crv 2>" + Quote(err);
+  EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 0) << ReadFile(err);
+  EXPECT_EQ(ReadFile(program / "configurations" / "mine.crv"), defaults);
 
   EXPECT_EQ(ReadFile(program / "hints.dat"), hints);
   EXPECT_EQ(ReadFile(program / "default.crv"), defaults);

@@ -259,21 +259,19 @@ TEST(RunRefusals, NoKnownFieldTickedIsRefused) {
   EXPECT_TRUE(r.refusal.has_value());
 }
 
-TEST(OutputErrors, AMissingDestinationEndsTheRunButKeepsTheReport) {
+TEST(OutputErrors, AMissingDestinationIsRefusedBeforeAnythingIsWritten) {
   TempDir dir;
   TExportConfig cfg = TestConfig();
   const std::string a = dir.Write("a.dxf", DxfWithEntities(""));
-  const std::string b = dir.Write("b.dxf", DxfWithEntities(""));
-  RunRequest request = RequestFor(cfg, {a, b}, (dir.path() / "missing").string());
+  RunRequest request = RequestFor(cfg, {a}, (dir.path() / "missing").string());
   request.reportPath = (dir.path() / "report.txt").string();
   TestObserver observer;
   const RunResult r = RunConversion(cfg, request, observer);
-  EXPECT_FALSE(r.fatalError.empty());
-  EXPECT_NE(r.fatalError.find("Cannot create file"), std::string::npos);
-  ASSERT_FALSE(r.report.empty());
-  EXPECT_EQ(r.report.back(), "*** Error, " + r.fatalError + " ***");
-  EXPECT_EQ(r.report.back(), SplitCrLf(ReadFile(request.reportPath)).back());
-  for (const auto& line : r.report) EXPECT_EQ(line.find("b.dxf"), std::string::npos);
+  ASSERT_TRUE(r.refusal.has_value());
+  EXPECT_EQ(r.refusal->kind, RunRefusal::Kind::kError);
+  EXPECT_NE(r.refusal->message.find("does not exist"), std::string::npos) << r.refusal->message;
+  EXPECT_TRUE(r.report.empty());
+  EXPECT_FALSE(std::filesystem::exists(request.reportPath));
 }
 
 TEST(OutputErrors, AReportWhoseFolderIsMissingIsRefusedBeforeAnythingIsConverted) {

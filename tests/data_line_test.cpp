@@ -21,8 +21,8 @@
 #include "engine/conversion_run.h"
 #include "engine/data_file_writer.h"
 #include "engine/errors.h"
-#include "engine/format_coordinate_reference.h"
 #include "engine/line_reader.h"
+#include "tests/format_coordinate_reference.h"
 #include "tests/fuzz_configurations.h"
 #include "test_support.h"
 

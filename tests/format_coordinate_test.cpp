@@ -12,7 +12,7 @@
 
 #include "engine/format_coordinate_extended.h"
 #include "engine/format_coordinate_plain.h"
-#include "engine/format_coordinate_reference.h"
+#include "tests/format_coordinate_reference.h"
 
 namespace corvane {
 namespace {

@@ -226,7 +226,6 @@ TEST(SplineReader, ControlAndFitPointOptions) {
     Lines xs;
   };
   const Case cases[] = {
-      {0, {}},
       {Bit(kControlPoints), {"1.000", "2.000"}},
       {Bit(kFitPoints), {"5.000", "6.000"}},
       {Bit(kControlPoints) | Bit(kFitPoints), {"1.000", "2.000", "5.000", "6.000"}},

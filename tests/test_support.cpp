@@ -22,9 +22,24 @@ TempDir::TempDir() {
   fs::create_directories(path_);
 }
 
-TempDir::~TempDir() {
+namespace {
+
+// A test may take permissions away from folders inside (a read-only destination) and fail
+// before it gives them back: every folder is opened up again, so that nothing stays behind.
+// Links are left alone, as they may lead out of the folder.
+void OpenUpFolders(const fs::path& folder) {
   std::error_code ec;
-  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add, ec);
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (fs::is_directory(it->symlink_status(ec))) OpenUpFolders(it->path());
+  }
+}
+
+}  // namespace
+
+TempDir::~TempDir() {
+  OpenUpFolders(path_);
+  std::error_code ec;
   fs::remove_all(path_, ec);
 }
 
@@ -108,16 +123,7 @@ TExportConfig TestConfig(bool withCustom) {
 }
 
 std::vector<FieldRow> FieldRowsOf(const TExportConfig& config) {
-  const std::vector<std::string> names = ShippedFieldNames();
-  std::vector<FieldRow> rows;
-  for (int k = 0; k < kFieldCount; ++k) {
-    const int index = config.FieldOrder[k];
-    FieldRow row;
-    if (index >= 0 && static_cast<std::size_t>(index) < names.size()) row.text = names[static_cast<std::size_t>(index)];
-    row.checked = config.FieldChecked[k] != 0;
-    rows.push_back(row);
-  }
-  return rows;
+  return FieldRowsFromConfig(config, ShippedFieldNames());
 }
 
 RunRequest RequestFor(const TExportConfig& config, const std::vector<std::string>& dxfPaths,

@@ -17,7 +17,8 @@
 
 namespace corvane::test {
 
-// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+// A fresh folder under the system's temporary folder, removed with everything in it at the end,
+// also folders inside that a test made read-only or unreadable.
 class TempDir {
  public:
   TempDir();

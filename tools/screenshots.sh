@@ -9,11 +9,12 @@
 # Saves main.png (the main window as it starts), options.png (its options page), progress.png
 # (the progress window part way through a drawing), custom.png (the custom data settings), hint.png (the hint balloon of the "Lines"
 # option c5) and folder.png (the destination-folder dialog with the destination folder chosen).
-# States that clicks cannot reach without a window manager are staged by the program itself
-# through the environment variable CORVANE_SCREENSHOT=main|options|progress|hint|folder (with
+# States that clicks cannot reach without a window manager are staged by the screenshot tool
+# build/tools/corvane_screenshots MODE (tools/corvane_screenshots.cpp), which starts the program's
+# own windows and start-up and then stages main|options|custom|progress|hint|folder (with
 # CORVANE_SCREENSHOT_HINT=<control name> for the balloon, CORVANE_SCREENSHOT_FOLDER=<path> for the
-# dialog); the program prints "staged" when the state is on screen, and the picture is then taken
-# from the X server like any screenshot.
+# dialog); it prints "staged" when the state is on screen, and the picture is then taken from the
+# X server like any screenshot.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 help_images=0
@@ -27,7 +28,7 @@ fi
 bash scripts/setup.sh xvfb xauth xdotool imagemagick x11-utils
 
 if [ -f build/build.ninja ]; then
-  cmake --build build -j 2 --target corvane
+  cmake --build build -j 2 --target corvane_screenshots
 else
   bash scripts/build.sh
 fi
@@ -79,7 +80,8 @@ shoot() {
   local mode="$1"
   local log="$work/$mode.log"
   DISPLAY=":$display" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
-    QT_QPA_PLATFORM=xcb CORVANE_SCREENSHOT="$mode" CORVANE_SCREENSHOT_FOLDER="$work/data" ./build/corvane >"$log" 2>&1 &
+    QT_QPA_PLATFORM=xcb CORVANE_SCREENSHOT_FOLDER="$work/data" ./build/tools/corvane_screenshots "$mode" \
+    >"$log" 2>&1 &
   local pid=$!
   for _ in $(seq 100); do
     grep -q '^staged$' "$log" && break

@@ -1,6 +1,5 @@
 #include "ui/exit_operation.h"
 
-#include <QLineEdit>
 #include <memory>
 
 #include "config/settings_store.h"
@@ -23,8 +22,7 @@ ExitOutcome RunExitOperation(TForm1& form1, SettingsStore& store,
     ShowErrorBox(error, &form1);
   }
   error.clear();
-  const auto* destination = form1.findChild<QLineEdit*>(QStringLiteral("Edit1"));
-  const std::string destPath = destination ? destination->text().toLocal8Bit().toStdString() : "";
+  const std::string destPath = form1.DestinationFolder().toLocal8Bit().toStdString();
   if (!store.WriteText(kSettingDestPath, destPath, error)) ShowErrorBox(error, &form1);
 
   form1.AllowClose();

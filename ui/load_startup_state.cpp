@@ -1,12 +1,8 @@
 #include "ui/load_startup_state.h"
 
-#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLineEdit>
-#include <QRadioButton>
-#include <QStackedWidget>
 #include <clocale>
 
 #include "config/crv_file.h"
@@ -24,11 +20,6 @@ namespace {
 
 QString FromPath(const std::string& path) {
   return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-template <typename Widget>
-Widget* Control(TForm1& form1, const char* name) {
-  return form1.findChild<Widget*>(QString::fromLatin1(name));
 }
 
 // A text setting; one that cannot be read is reported and repaired with its default.
@@ -135,21 +126,20 @@ StartupOutcome LoadStartupState(StartupParts& parts) {
   const ErrorSink report = [&form1](const std::string& text) { ShowErrorBox(text, &form1); };
   EnsureSettingsStore(parts.store, parts.defaults, report);
 
-  Control<QCheckBox>(form1, "shelptips")->setChecked(ReadBool(parts, kSettingShowTips));
-  parts.hints.SetEnabled(ReadBool(parts, kSettingShowTips));
-
-  const bool showLog = ReadBool(parts, kSettingShowLog);
-  Control<QRadioButton>(form1, showLog ? "rep1" : "rep3")->setChecked(true);
+  const bool showTips = ReadBool(parts, kSettingShowTips);
+  form1.SetHelpTips(showTips);
+  parts.hints.SetEnabled(showTips);
+  form1.SetReportChoice(ReadBool(parts, kSettingShowLog));
 
   RestoreDxfFolder(parts);
-  Control<QLineEdit>(form1, "Edit1")->setText(FromPath(ReadTextSetting(parts, kSettingDestPath)));
+  form1.SetDestinationFolder(FromPath(ReadTextSetting(parts, kSettingDestPath)));
 
   if (ReadBool(parts, kSettingLocked)) {
     form1.LockAction();
   } else {
     form1.UnlockAction();
   }
-  Control<QCheckBox>(form1, "autosel")->setChecked(ReadBool(parts, kSettingAutoSel));
+  form1.SetAutoSelect(ReadBool(parts, kSettingAutoSel));
 
   form1.SetProgramFolder(parts.programFolder);
   form1.SetConfigFolder(ConfigFolder(parts.programFolder));
@@ -172,7 +162,7 @@ StartupOutcome LoadStartupState(StartupParts& parts) {
     return StartupOutcome::kCannotRun;
   }
 
-  Control<QStackedWidget>(form1, "PageControl1")->setCurrentIndex(0);
+  form1.ShowMainPage();
   return StartupOutcome::kReady;
 }
 

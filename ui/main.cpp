@@ -116,6 +116,7 @@ TForm1::TForm1(SettingsStore& store, TExportConfig& working, QWidget* parent)
   ui_->Edit7->setEnabled(false);
   ui_->PageControl1->setCurrentWidget(ui_->TabSheet1);
   ui_->PageControl2->setCurrentIndex(kNumberPage);
+  configName_ = ui_->Label19->text();
 }
 
 TForm1::~TForm1() {
@@ -215,19 +216,33 @@ void TForm1::ConnectHandlers() {
   }
 
   // A row is "clicked" when it becomes current (mouse or arrow keys) and when its tick changes
-  // (mouse or space bar): both run the same behaviour.
+  // (mouse or space bar): both run the same behaviour, on that row. A mouse click on a row's
+  // check box changes the tick but leaves the current row where it was, so the row whose tick
+  // changed is made current first.
+  const auto makeCurrent = [this](QListWidget* list, QListWidgetItem* item) {
+    if (item == list->currentItem()) return;
+    fillingLists_ = true;
+    list->setCurrentItem(item);
+    fillingLists_ = false;
+  };
   connect(ui_->listechoix1, &QListWidget::currentRowChanged, this, [this] {
     if (!fillingLists_) FieldListClick();
   });
-  connect(ui_->listechoix1, &QListWidget::itemChanged, this, [this] {
-    if (!fillingLists_) FieldListClick();
-  });
+  connect(ui_->listechoix1, &QListWidget::itemChanged, this,
+          [this, makeCurrent](QListWidgetItem* item) {
+            if (fillingLists_) return;
+            makeCurrent(ui_->listechoix1, item);
+            FieldListClick();
+          });
   connect(ui_->listechoix2, &QListWidget::currentRowChanged, this, [this] {
     if (!fillingLists_) CustomListClick();
   });
-  connect(ui_->listechoix2, &QListWidget::itemChanged, this, [this] {
-    if (!fillingLists_) CustomListClick();
-  });
+  connect(ui_->listechoix2, &QListWidget::itemChanged, this,
+          [this, makeCurrent](QListWidgetItem* item) {
+            if (fillingLists_) return;
+            makeCurrent(ui_->listechoix2, item);
+            CustomListClick();
+          });
   connect(ui_->BitBtn12, &QPushButton::clicked, this, [this] { MoveRow(ui_->listechoix1, -1); });
   connect(ui_->BitBtn13, &QPushButton::clicked, this, [this] { MoveRow(ui_->listechoix1, +1); });
   connect(ui_->BitBtn1, &QPushButton::clicked, this, [this] { MoveRow(ui_->listechoix2, -1); });
@@ -524,6 +539,20 @@ void TForm1::CheckAll(QListWidget* list, bool on) {
   }
   fillingLists_ = false;
 }
+
+// ---- what start-up, the exit and the folder dialog set and read ----------------------------
+
+QString TForm1::DestinationFolder() const { return ui_->Edit1->text(); }
+
+void TForm1::SetDestinationFolder(const QString& folder) { ui_->Edit1->setText(folder); }
+
+void TForm1::SetHelpTips(bool on) { ui_->shelptips->setChecked(on); }
+
+void TForm1::SetReportChoice(bool always) { (always ? ui_->rep1 : ui_->rep3)->setChecked(true); }
+
+void TForm1::SetAutoSelect(bool on) { ui_->autosel->setChecked(on); }
+
+void TForm1::ShowMainPage() { ui_->PageControl1->setCurrentWidget(ui_->TabSheet1); }
 
 // ---- options page ---------------------------------------------------------------------------
 

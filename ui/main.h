@@ -97,6 +97,19 @@ class TForm1 : public QWidget {
   // Label and start value of the current custom item.
   void CustomListClick();
 
+  // The destination box `Edit1`: the folder the data files go to. The program writes it (lock
+  // mode, the folder dialog, start-up); the user only reads it.
+  QString DestinationFolder() const;
+  void SetDestinationFolder(const QString& folder);
+
+  // The options as start-up restores them. Each runs its click behaviour, as a click does (the
+  // setting is written back, the hint switch follows).
+  void SetHelpTips(bool on);
+  void SetReportChoice(bool always);
+  void SetAutoSelect(bool on);
+  // The main page, as the window opens on it.
+  void ShowMainPage();
+
   // Whether the run opens its report when it ends; set by `rep1` and `rep3`.
   bool ShowReport() const { return showReport_; }
   // True while the run button's conversion runs (the window's own event loop turns meanwhile).
@@ -134,9 +147,10 @@ class TForm1 : public QWidget {
   void SetReportPath(const std::string& path);
   // The progress window the runs show; without one the window makes its own when it runs.
   void SetProgressWindow(TForm2* progress);
-  // Label19: the name of the configuration in use ("None" after falling back to the defaults).
+  // The name of the configuration in use, shown by Label19 ("None" after falling back to the
+  // defaults, which leaves no file in use).
   void ShowConfigName(const QString& name);
-  QString ConfigName() const;
+  QString ConfigName() const { return configName_; }
   // Replaces the file dialogs (tests answer them); RunConfigFileDialog unless replaced.
   void SetConfigFileDialog(ConfigFileDialog dialog);
 
@@ -186,8 +200,7 @@ class TForm1 : public QWidget {
   void CustomItemEdited();
   void ShowFieldRows(QListWidget* list, const std::int32_t* order, const std::uint8_t* checked,
                      int count, const std::vector<std::string>& names);
-  void RememberConfigInUse(const std::string& path);
-  std::vector<std::string> ConfigFilesInUse() const;
+  void ShowRefusal(const RunRefusal& refusal);
   void ShowRunOutcome(const RunResult& result, const std::string& reportPath);
 
   std::unique_ptr<Ui::TForm1> ui_;
@@ -205,7 +218,9 @@ class TForm1 : public QWidget {
   TExportConfig savedConfig_;
   std::string configFolder_;
   std::string reportPath_;
-  std::string configInUse_;  // full path of the configuration last loaded or saved
+  // The configuration last loaded or saved: its full path, and the name shown for it.
+  std::string configInUse_;
+  QString configName_;
   TForm2* progress_ = nullptr;
   std::unique_ptr<TForm2> ownProgress_;
   QString programFolder_;

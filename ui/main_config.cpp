@@ -16,7 +16,8 @@
 
 #include "config/crv_file.h"
 #include "config/file_io.h"
-#include "engine/output_files.h"
+#include "config/program_paths.h"
+#include "engine/save_guard.h"
 #include "ui/input_filters.h"
 #include "ui/main.h"
 #include "ui/startup.h"
@@ -89,8 +90,10 @@ QString RunConfigFileDialog(QWidget* parent, const ConfigFileDialogRequest& requ
 void TForm1::SetConfigFolder(const std::string& folder) { configFolder_ = folder; }
 void TForm1::SetReportPath(const std::string& path) { reportPath_ = path; }
 void TForm1::SetProgressWindow(TForm2* progress) { progress_ = progress; }
-void TForm1::ShowConfigName(const QString& name) { ui_->Label19->setText(name); }
-QString TForm1::ConfigName() const { return ui_->Label19->text(); }
+void TForm1::ShowConfigName(const QString& name) {
+  configName_ = name;
+  ui_->Label19->setText(name);
+}
 void TForm1::SetConfigFileDialog(ConfigFileDialog dialog) {
   configFileDialog_ = dialog ? std::move(dialog) : ConfigFileDialog(&RunConfigFileDialog);
 }
@@ -261,21 +264,6 @@ void TForm1::ShowConfigInWindow() {
 
 // ---- configuration commands -----------------------------------------------------------------
 
-void TForm1::RememberConfigInUse(const std::string& path) { configInUse_ = path; }
-
-std::vector<std::string> TForm1::ConfigFilesInUse() const {
-  std::vector<std::string> paths;
-  if (!configInUse_.empty()) paths.push_back(configInUse_);
-  // The file the setting names, which the next start loads, is protected as well.
-  const std::string named = ToPath(ui_->Label19->text());
-  if (!configFolder_.empty() && !named.empty()) {
-    const std::filesystem::path candidate = std::filesystem::path(configFolder_) / named;
-    std::error_code error;
-    if (std::filesystem::is_regular_file(candidate, error)) paths.push_back(candidate.string());
-  }
-  return paths;
-}
-
 bool TForm1::LoadConfigFile(const std::string& path) {
   const ConfigFileResult read = ReadConfigFile(path, working_, savedConfig_);
   if (!read.accepted) {
@@ -289,7 +277,7 @@ bool TForm1::LoadConfigFile(const std::string& path) {
   ShowConfigInWindow();
   const std::string name = NameWithoutFolder(path);
   ShowConfigName(FromPath(name));
-  RememberConfigInUse(path);
+  configInUse_ = path;
   std::string error;
   if (!store_.WriteText(kSettingConfig, name, error)) ShowErrorBox(error, this);
   return true;
@@ -303,14 +291,17 @@ bool TForm1::SaveConfigAs() {
   request.filter = kConfigFilter;
   request.defaultSuffix = kConfigSuffix;
   request.folder = FromPath(configFolder_);
-  request.proposedName = ui_->Label19->text();
+  request.proposedName = configName_;
   const QString chosen = configFileDialog_(this, request);
   if (chosen.isEmpty()) return false;
 
   const std::string path = ToPath(chosen);
-  // A typing slip in the dialog must not cost a drawing.
-  if (NamesDxfFile(path) || NamesDxfFile(ResolveTarget(path).path)) {
-    ShowErrorBox(CannotCreateMessage(path, "A configuration never replaces a DXF drawing"), this);
+  // A slip in the dialog must cost neither a drawing nor a file the program needs to start.
+  SaveGuard guard;
+  guard.ProtectAll(ShippedProgramFiles(ToPath(programFolder_)), ProtectedKind::kProgramFile);
+  guard.Protect(reportPath_, ProtectedKind::kReport);
+  if (const std::optional<std::string> refusal = guard.Check(path, SavedFileKind::kConfiguration)) {
+    ShowErrorBox(*refusal, this);
     return false;
   }
   const std::string error = WriteConfigFile(path, working_);
@@ -320,7 +311,7 @@ bool TForm1::SaveConfigAs() {
   }
   const std::string name = NameWithoutFolder(path);
   ShowConfigName(FromPath(name));
-  RememberConfigInUse(path);
+  configInUse_ = path;
   std::string settingError;
   // The file holds the record whatever the settings say: the comparison follows the file.
   if (!store_.WriteText(kSettingConfig, name, settingError)) ShowErrorBox(settingError, this);

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMessageBox>
 #include <QUrl>
 #include <exception>
@@ -20,24 +19,6 @@
 
 namespace corvane {
 
-std::optional<QString> RunButtonCheck(const TExportConfig& config) {
-  using namespace entity_bit;
-  // Nothing, or one sub-option left ticked under an unticked parent, converts nothing.
-  const std::uint32_t mask = config.EntityMask;
-  if (mask == 0 || mask == EntityBitValue(kAdded2D) || mask == EntityBitValue(kAdded3D) ||
-      mask == EntityBitValue(kControlPoints) || mask == EntityBitValue(kThreePointsOnly)) {
-    return QString::fromLatin1(kSelectEntitiesMessage);
-  }
-  bool anyField = false;
-  for (int k = 0; k < kFieldCount; ++k) anyField = anyField || config.FieldChecked[k] != 0;
-  if (!anyField) return QString::fromLatin1(kSelectDataMessage);
-  if ((mask & EntityBitValue(kSplines)) &&
-      !(mask & (EntityBitValue(kControlPoints) | EntityBitValue(kFitPoints)))) {
-    return QString::fromLatin1(kSelectSplinePointsMessage);
-  }
-  return std::nullopt;
-}
-
 void ShowInformationBox(const QString& text, QWidget* parent) {
   QMessageBox box(QMessageBox::Information, QObject::tr("Information"), text, QMessageBox::Ok,
                   parent);
@@ -46,10 +27,6 @@ void ShowInformationBox(const QString& text, QWidget* parent) {
 
 void TForm1::RunButtonClicked() {
   ReadConfigFromWindow();
-  if (const std::optional<QString> message = RunButtonCheck(working_)) {
-    ShowInformationBox(*message, this);
-    return;
-  }
 
   RunRequest request;
   const std::string dxfFolder = QFile::encodeName(fileListFolder_).toStdString();
@@ -57,18 +34,20 @@ void TForm1::RunButtonClicked() {
   for (std::string& name : SelectedFileNameBytes()) {
     request.files.push_back(InputFile{dxfFolder, std::move(name), destFolder});
   }
-  for (int row = 0; row < ui_->listechoix1->count(); ++row) {
-    const QListWidgetItem* item = ui_->listechoix1->item(row);
-    request.fieldRows.push_back(
-        FieldRow{item->text().toLocal8Bit().toStdString(), IsChecked(item)});
-  }
+  // The rows as the record now holds them, built the way the command-line tool builds them.
+  request.fieldRows = FieldRowsFromConfig(working_, lists_.fieldNames);
   request.customItemNames = lists_.customItems;
   request.hintLines = lists_.hints;
   request.reportPath = reportPath_;
-  request.configPaths = ConfigFilesInUse();
+  if (!configInUse_.empty()) request.configPaths.push_back(configInUse_);
   request.programFiles = ProgramFiles(QFile::encodeName(programFolder_).toStdString());
   request.jobs = 1;
 
+  // A refused run is told at once, before the window is handed to a run.
+  if (const std::optional<RunRefusal> refusal = CheckRun(working_, request)) {
+    ShowRefusal(*refusal);
+    return;
+  }
   if (!progress_) {
     if (!ownProgress_) ownProgress_ = std::make_unique<TForm2>(this);
     progress_ = ownProgress_.get();
@@ -79,24 +58,34 @@ void TForm1::RunButtonClicked() {
     explicit ActiveWhileInScope(bool& f) : flag(f) { flag = true; }
     ~ActiveWhileInScope() { flag = false; }
   };
+  // Nothing may leave an event handler: whatever ends the run this way ends in the error box,
+  // with no report.
   try {
     const ActiveWhileInScope active(runActive_);
+    // The run checks again (what it is handed may have changed on disk meanwhile) and works on
+    // its own copy of the record.
     result = RunWithProgress(*progress_, this, working_, request);
   } catch (const std::exception& e) {
-    // Nothing may leave an event handler: the run ends with the error box, and no report.
     ShowErrorBox(e.what(), this);
+    return;
+  } catch (...) {
+    ShowErrorBox("An unexpected error ended the run", this);
     return;
   }
   ShowRunOutcome(result, request.reportPath);
 }
 
+void TForm1::ShowRefusal(const RunRefusal& refusal) {
+  if (refusal.kind == RunRefusal::Kind::kInformation) {
+    ShowInformationBox(FromRecordText(refusal.message), this);
+  } else {
+    ShowErrorBox(refusal.message, this);
+  }
+}
+
 void TForm1::ShowRunOutcome(const RunResult& result, const std::string& reportPath) {
   if (result.refusal) {
-    if (result.refusal->kind == RunRefusal::Kind::kInformation) {
-      ShowInformationBox(FromRecordText(result.refusal->message), this);
-    } else {
-      ShowErrorBox(result.refusal->message, this);
-    }
+    ShowRefusal(*result.refusal);
     return;
   }
   if (!result.fatalError.empty()) ShowErrorBox(result.fatalError, this);

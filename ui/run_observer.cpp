@@ -152,7 +152,9 @@ RunResult RunWithProgress(TForm2& progress, QWidget* mainWindow, const TExportCo
   std::exception_ptr failure;
   std::atomic<bool> workerDone{false};
   QEventLoop loop;
-  std::thread worker([&] {
+  // The worker converts with copies of its own: nothing the window's thread does meanwhile can
+  // change what it reads.
+  std::thread worker([&, config, request] {
     try {
       result = RunConversion(config, request, observer);
     } catch (...) {
@@ -173,6 +175,10 @@ RunResult RunWithProgress(TForm2& progress, QWidget* mainWindow, const TExportCo
   poll.start(30);
   loop.exec();
   poll.stop();
+  // The loop also ends when the application is told to quit; the run then stops after its
+  // current line, keeps what it wrote and completes its report, rather than leaving this thread
+  // waiting for the whole rest of it.
+  if (!workerDone.load(std::memory_order_acquire)) observer.RequestStop();
   worker.join();
   // The window keeps the last step and bar of the run while it is hidden.
   ShowProgress(progress, observer, seenText, false);

@@ -40,6 +40,8 @@ class ProgressObserver : public RunObserver {
   void ProgressMaximum(std::size_t index, std::uint64_t units) override;
   void ProgressPosition(std::size_t index, std::uint64_t units) override;
   bool StopRequested() override { return stop_.load(std::memory_order_relaxed); }
+  // Window side: sets the stop flag, as "Stop process" does.
+  void RequestStop() { stop_.store(true, std::memory_order_relaxed); }
   void RunFinished() override;
 
   // Window side: what to show now.

@@ -57,7 +57,9 @@ QString TForm3::SelectedPath() const {
   return QDir::toNativeSeparators(model_->filePath(current));
 }
 
-void TForm3::SetDestinationBox(QLineEdit* box) { destination_ = box; }
+void TForm3::SetDestinationHandler(std::function<void(const QString&)> handler) {
+  destination_ = std::move(handler);
+}
 
 QTreeView* TForm3::Tree() const { return ui_->ShellTreeView1; }
 QLabel* TForm3::PathLabel() const { return ui_->Label1; }
@@ -75,7 +77,7 @@ void TForm3::SelectionChanged() {
 void TForm3::SelectClicked() {
   const QString path = SelectedPath();
   if (path.isEmpty()) return;
-  if (destination_) destination_->setText(path);
+  if (destination_) destination_(path);
   accept();
 }
 

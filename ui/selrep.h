@@ -4,13 +4,12 @@
 #pragma once
 
 #include <QDialog>
-#include <QPointer>
+#include <functional>
 #include <memory>
 
 class QFileIconProvider;
 class QFileSystemModel;
 class QLabel;
-class QLineEdit;
 class QToolButton;
 class QTreeView;
 namespace Ui {
@@ -26,9 +25,9 @@ class TForm3 : public QDialog {
   explicit TForm3(QWidget* parent = nullptr);
   ~TForm3() override;
 
-  // The main window's destination box: "Select " writes the chosen folder into it; "Cancel "
-  // and closing the dialog leave it as it is.
-  void SetDestinationBox(QLineEdit* box);
+  // Receives the folder "Select " chose (the main window's destination); "Cancel " and closing
+  // the dialog hand over nothing.
+  void SetDestinationHandler(std::function<void(const QString& folder)> handler);
 
   // The selected folder with native separators, "" when none is selected.
   QString SelectedPath() const;
@@ -47,7 +46,7 @@ class TForm3 : public QDialog {
   // The model does not own its icon provider, so the provider outlives it (see the destructor).
   std::unique_ptr<QFileIconProvider> icons_;
   QFileSystemModel* model_ = nullptr;
-  QPointer<QLineEdit> destination_;
+  std::function<void(const QString&)> destination_;
 };
 
 }  // namespace corvane

@@ -537,15 +537,40 @@ void ConfigBindingTest::saveOverDrawingIsRefused() {
   // Also through a link whose own name looks harmless.
   const QString link = f.Path(QStringLiteral("link.crv"));
   QVERIFY(QFile::link(drawing, link));
-  for (const QString& target : {drawing, link}) {
-    f.dialogs.answers.push_back(target);
+  // The files the program needs to start, and its report: the overwrite prompt's Yes is no
+  // reason to lose them. A saved configuration of the configurations folder may be replaced.
+  f.window.SetProgramFolder(Local(f.dir.path()));
+  const QByteArray hints("the hint list\r\n");
+  QVERIFY(WriteBytes(f.Path(QStringLiteral("hints.dat")), hints));
+  QVERIFY(WriteBytes(f.Path(QStringLiteral("CorvaneLog.txt")), hints));
+  const struct {
+    QString target;
+    QString reason;
+  } refused[] = {
+      {drawing, QStringLiteral("would replace a DXF file")},
+      {link, QStringLiteral("would replace a DXF file")},
+      {f.Path(QStringLiteral("hints.dat")), QStringLiteral("is a file of the program")},
+      {f.Path(QStringLiteral("CorvaneLog.txt")), QStringLiteral("is the report file")},
+  };
+  for (const auto& k : refused) {
+    f.dialogs.answers.push_back(k.target);
     f.boxes.Answer({QMessageBox::Ok});
     QVERIFY(!f.window.SaveConfigAs());
-    QVERIFY(f.boxes.seen.back().text.startsWith(QStringLiteral("Cannot create file")));
-    QCOMPARE(ReadBytes(drawing), dxf);
+    const SeenBox& box = f.boxes.seen.back();
+    QCOMPARE(box.icon, QMessageBox::Critical);
+    QVERIFY2(box.text.contains(k.reason) && box.text.contains(k.target), qPrintable(box.text));
   }
-  QCOMPARE(f.boxes.seen.size(), std::size_t{2});
+  QCOMPARE(ReadBytes(drawing), dxf);
+  QCOMPARE(ReadBytes(f.Path(QStringLiteral("hints.dat"))), hints);
+  QCOMPARE(ReadBytes(f.Path(QStringLiteral("CorvaneLog.txt"))), hints);
+  QCOMPARE(f.boxes.seen.size(), std::size_t{4});
   QCOMPARE(f.Label19(), QStringLiteral("default.crv"));
+
+  const QString kept = f.ConfigFolder() + QStringLiteral("/survey.crv");
+  QVERIFY(WriteBytes(kept, "old"));
+  f.dialogs.answers.push_back(kept);
+  QVERIFY(f.window.SaveConfigAs());
+  QCOMPARE(ReadBytes(kept).size(), qsizetype{576});
 }
 
 void ConfigBindingTest::realSaveDialogCompletesProposedName() {

@@ -53,7 +53,7 @@ class FolderDialogTest : public QObject {
     const QString folder = QDir(dir.path()).filePath(QStringLiteral("Data Files"));
     QLineEdit edit1(QStringLiteral("/old/destination"));
     TForm3 dialog;
-    dialog.SetDestinationBox(&edit1);
+    dialog.SetDestinationHandler([&edit1](const QString& folder) { edit1.setText(folder); });
 
     QTimer::singleShot(0, &dialog, [&] {
       SelectFolder(dialog, folder);
@@ -71,7 +71,7 @@ class FolderDialogTest : public QObject {
     QDir(dir.path()).mkdir(QStringLiteral("two"));
     QLineEdit edit1(QStringLiteral("/old/destination"));
     TForm3 dialog;
-    dialog.SetDestinationBox(&edit1);
+    dialog.SetDestinationHandler([&edit1](const QString& folder) { edit1.setText(folder); });
 
     QTimer::singleShot(0, &dialog, [&] {
       SelectFolder(dialog, QDir(dir.path()).filePath(QStringLiteral("one")));
@@ -94,7 +94,7 @@ class FolderDialogTest : public QObject {
     QTemporaryDir dir;
     QLineEdit edit1;
     TForm3 dialog;
-    dialog.SetDestinationBox(&edit1);
+    dialog.SetDestinationHandler([&edit1](const QString& folder) { edit1.setText(folder); });
     QTimer::singleShot(0, &dialog, [&] {
       SelectFolder(dialog, dir.path());
       dialog.reject();

@@ -1,5 +1,7 @@
-// The desktop program itself, started as a user would on a machine where it never ran: it must
-// reach its main window without any box and leave its settings behind with their defaults.
+// The desktop program's windows and start-up, started as a user would on a machine where the
+// program never ran: they must reach the main window without any box and leave the settings
+// behind with their defaults. The screenshot tool starts them exactly as the program does
+// (app/program_windows.h) and says when the main window is up.
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -21,13 +23,12 @@ class ProgramStartTest : public QObject {
     env.insert(QStringLiteral("HOME"), home.path());
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("runtime")));
-    // The screenshot switch says "staged" once the main window is up; a box at start-up would
-    // hold the program before that.
-    env.insert(QStringLiteral("CORVANE_SCREENSHOT"), QStringLiteral("main"));
 
+    // "staged" comes once the main window is up; a box at start-up would hold the program
+    // before that.
     QProcess program;
     program.setProcessEnvironment(env);
-    program.start(QStringLiteral(CORVANE_APP_PATH), QStringList());
+    program.start(QStringLiteral(CORVANE_SCREENSHOTS_PATH), {QStringLiteral("main")});
     QVERIFY(program.waitForStarted());
     QByteArray output;
     while (!output.contains("staged") && program.state() == QProcess::Running &&

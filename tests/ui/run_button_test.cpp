@@ -3,6 +3,8 @@
 // run, and the errors a run can end with.
 #include "ui/run_button.h"
 
+#include "engine/run_checks.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -11,6 +13,7 @@
 #include <QRadioButton>
 #include <QToolButton>
 #include <QUrl>
+#include <filesystem>
 
 #include "config/crv_file.h"
 #include "config/default_config.h"
@@ -102,7 +105,6 @@ class RunButtonTest : public QObject {
  private slots:
   void checksInTheirOrder_data();
   void checksInTheirOrder();
-  void checksOnTheRecordAlone();
   void wholeRunMatchesCommandLineTool();
   void nameThatIsNotValidTextConverts();
   void stopDuringSecondOfThreeFiles();
@@ -110,6 +112,8 @@ class RunButtonTest : public QObject {
   void reportThatCannotBeWrittenIsNotOpened();
   void refusedRunShowsErrorBox();
   void rowsWithoutFieldCodesAreRefusedWithInformation();
+  void destinationNotChosenOrMissingWritesNothing();
+  void configurationLoadedFromElsewhereIsNeverReplaced();
 };
 
 void RunButtonTest::checksInTheirOrder_data() {
@@ -161,23 +165,6 @@ void RunButtonTest::checksInTheirOrder() {
   QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
   QVERIFY(!QFile::exists(f.ReportPath()));
   QVERIFY(f.window.isEnabled());
-}
-
-void RunButtonTest::checksOnTheRecordAlone() {
-  TExportConfig c = MakeDefaultConfig();
-  QCOMPARE(RunButtonCheck(c), std::optional<QString>());
-  // The sub-options count alone only in pairs or with other boxes.
-  c.EntityMask = 128 | 32768;
-  QCOMPARE(RunButtonCheck(c), std::optional<QString>());
-  c.EntityMask = 1024 | 2048 | 4;
-  QCOMPARE(RunButtonCheck(c), std::optional<QString>());
-  // The field check comes before the spline check.
-  c.EntityMask = 1024;
-  for (auto& ticked : c.FieldChecked) ticked = 0;
-  QCOMPARE(RunButtonCheck(c), std::optional<QString>(QString::fromLatin1(kSelectDataMessage)));
-  c.FieldChecked[4] = 1;
-  QCOMPARE(RunButtonCheck(c),
-           std::optional<QString>(QString::fromLatin1(kSelectSplinePointsMessage)));
 }
 
 void RunButtonTest::wholeRunMatchesCommandLineTool() {
@@ -245,6 +232,9 @@ void RunButtonTest::nameThatIsNotValidTextConverts() {
   const std::string fromWindow = test::ReadFile(out + "/d_\xe9t\xe9.txt");
   QVERIFY(fromWindow.find("\r\n") != std::string::npos);
   QVERIFY(!ReportLines(f.ReportPath()).join('\n').contains(QStringLiteral("*** Error")));
+  // QTemporaryDir cannot remove names that are not valid text: they go by their bytes.
+  std::filesystem::remove(drawings + "/d_\xe9t\xe9.dxf");
+  std::filesystem::remove(out + "/d_\xe9t\xe9.txt");
 }
 
 void RunButtonTest::stopDuringSecondOfThreeFiles() {
@@ -291,7 +281,9 @@ void RunButtonTest::outputErrorShowsBoxAndKeepsWindowUsable() {
   f.AddDrawing(QStringLiteral("site_plan.dxf"), ExampleDrawing("site_plan.dxf"));
   f.SelectAll();
   f.Child<QRadioButton>("rep1")->click();
-  QVERIFY(QDir(f.out).removeRecursively());
+  // The data file cannot be created: its name leads into a folder that is not there.
+  const QString dataFile = f.out + QStringLiteral("/site_plan.txt");
+  QVERIFY(QFile::link(f.out + QStringLiteral("/gone/site_plan.txt"), dataFile));
 
   f.boxes.Answer({QMessageBox::Ok});
   f.Run();
@@ -308,8 +300,8 @@ void RunButtonTest::outputErrorShowsBoxAndKeepsWindowUsable() {
   QVERIFY(report.filter(QStringLiteral("*** Error, ")).size() >= 1);
   QCOMPARE(f.opened.size(), std::size_t{1});
 
-  // The window is usable again: with the folder back, the next run goes through.
-  QVERIFY(QDir().mkpath(f.out));
+  // The window is usable again: with the way clear, the next run goes through.
+  QVERIFY(QFile::remove(dataFile));
   f.Run();
   QCOMPARE(f.boxes.seen.size(), std::size_t{1});
   QVERIFY(QFile::exists(f.out + QStringLiteral("/site_plan.txt")));
@@ -371,6 +363,55 @@ void RunButtonTest::rowsWithoutFieldCodesAreRefusedWithInformation() {
   QCOMPARE(f.boxes.seen[0].title, QStringLiteral("Information"));
   QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Information);
   QVERIFY(!QFile::exists(f.ReportPath()));
+}
+
+void RunButtonTest::destinationNotChosenOrMissingWritesNothing() {
+  RunFixture f;
+  QVERIFY(f.LoadShippedDefaults());
+  f.AddDrawing(QStringLiteral("site_plan.dxf"), ExampleDrawing("site_plan.dxf"));
+  f.SelectAll();
+  // Unlocked with no destination remembered: the box is empty, and the working folder is no
+  // folder the user chose.
+  QVERIFY(f.window.UnlockAction());
+  f.window.SetDestinationFolder(QString());
+  const QStringList before = QDir::current().entryList(QDir::Files);
+  f.boxes.Answer({QMessageBox::Ok});
+  f.Run();
+  QCOMPARE(f.boxes.seen.size(), std::size_t{1});
+  QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Information);
+  QCOMPARE(f.boxes.seen[0].text, QStringLiteral("No destination folder is chosen for the data files."));
+  QCOMPARE(QDir::current().entryList(QDir::Files), before);
+
+  // A destination folder that was removed is refused before anything is written.
+  f.window.SetDestinationFolder(QDir::toNativeSeparators(f.Path(QStringLiteral("removed"))));
+  f.boxes.Answer({QMessageBox::Ok});
+  f.Run();
+  QCOMPARE(f.boxes.seen.size(), std::size_t{2});
+  QCOMPARE(f.boxes.seen[1].icon, QMessageBox::Critical);
+  QVERIFY2(f.boxes.seen[1].text.contains(QStringLiteral("does not exist")), qPrintable(f.boxes.seen[1].text));
+  QVERIFY(!QFile::exists(f.ReportPath()));
+  QVERIFY(f.window.isEnabled());
+}
+
+void RunButtonTest::configurationLoadedFromElsewhereIsNeverReplaced() {
+  RunFixture f;
+  // A configuration kept beside the drawings, with the name a data file of this run would get.
+  TExportConfig config = test::TestConfig();
+  config.FileExtension.assign("crv");
+  const QString crv = f.drawings + QStringLiteral("/site_plan.crv");
+  QVERIFY(WriteConfigFile(Local(crv), config).empty());
+  const QByteArray saved = ReadBytes(crv);
+  QVERIFY(f.window.LoadConfigFile(Local(crv)));
+  f.AddDrawing(QStringLiteral("site_plan.dxf"), ExampleDrawing("site_plan.dxf"));
+  f.AddDrawing(QStringLiteral("survey_points.dxf"), ExampleDrawing("survey_points.dxf"));
+  f.SelectAll();
+  f.Edit("Edit1")->setText(QDir::toNativeSeparators(f.drawings));
+  f.Run();
+  QCOMPARE(f.boxes.seen.size(), std::size_t{0});
+  QCOMPARE(ReadBytes(crv), saved);
+  QVERIFY(QFile::exists(f.drawings + QStringLiteral("/survey_points.crv")));
+  const QStringList report = ReportLines(f.ReportPath());
+  QCOMPARE(report.filter(QStringLiteral("would replace the configuration file in use")).size(), 1);
 }
 
 QTEST_MAIN(RunButtonTest)

@@ -161,9 +161,19 @@ class RunObserverTest : public QObject {
     mainWindow.show();
     TForm2 progress(&mainWindow);
     const TExportConfig config = test::TestConfig();
-    const RunRequest request =
-        test::RequestFor(config, batch.paths, batch.dir.File("no such folder"));
-    const RunResult result = RunWithProgress(progress, &mainWindow, config, request);
+    // The destination is there when the run is checked and gone after the first file.
+    const fs::path out = batch.dir.path() / "out";
+    fs::create_directory(out);
+    const RunRequest request = test::RequestFor(config, batch.paths, out.string());
+    struct RemovingObserver : ProgressObserver {
+      using ProgressObserver::ProgressObserver;
+      fs::path folder;
+      void FileFinished(std::size_t index) override {
+        if (index == 0) fs::remove_all(folder);
+      }
+    } observer(progress.StopFlag());
+    observer.folder = out;
+    const RunResult result = RunWithProgress(progress, &mainWindow, config, request, observer);
     QVERIFY(!result.fatalError.empty());
     QVERIFY(!progress.isVisible());
     QVERIFY(mainWindow.isEnabled());
@@ -179,6 +189,31 @@ class RunObserverTest : public QObject {
     QVERIFY(!observer.StopRequested());
     stop = true;
     QVERIFY(observer.StopRequested());
+  }
+
+  // The application told to quit mid-run (a session ending) ends the window's loop: the run is
+  // stopped there, as "Stop process" would, rather than converting the rest of the batch while the
+  // window's thread waits. Last of this program: the application stays in its quitting state.
+  void AQuitDuringARunStopsItAndWaitsForIt() {
+    Batch batch(400);
+    QWidget mainWindow;
+    mainWindow.show();
+    TForm2 progress(&mainWindow);
+    const TExportConfig config = test::TestConfig();
+    RunRequest request = test::RequestFor(config, batch.paths);
+    request.reportPath = batch.dir.File("CorvaneLog.txt");
+    HoldAtFile observer(progress.StopFlag(), 1);
+    QTimer session;
+    QObject::connect(&session, &QTimer::timeout, [&] {
+      if (progress.StepLabel()->text() == QStringLiteral("Processing b.dxf")) QCoreApplication::exit(0);
+    });
+    session.start(5);
+    const RunResult result = RunWithProgress(progress, &mainWindow, config, request, observer);
+    session.stop();
+    QVERIFY(result.stopped);
+    QCOMPARE(result.report.back(), std::string("*** Process canceled by user ***"));
+    QVERIFY(!batch.DataFileExists("c.txt"));
+    QVERIFY(mainWindow.isEnabled());
   }
 };
 

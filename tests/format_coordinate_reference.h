@@ -1,6 +1,6 @@
 // A slow coordinate formatter written for plain correctness, which the tests and the fuzzer hold the
 // fast one against. It shares no code with it: the form is checked by a separate walk, every value goes
-// through long double, and rounding works on an integer of the kept digits. Never used by the engine.
+// through long double, and rounding works on an integer of the kept digits.
 #pragma once
 
 #include <algorithm>

@@ -1,18 +1,31 @@
-#include "app/screenshot_staging.h"
-
+// The desktop program put into states that clicks under a bare X server cannot reach, for
+// tools/screenshots.sh. It starts the same windows as the program does (app/program_windows.h),
+// over the program folder of the build, then stages MODE:
+//
+//   corvane_screenshots [MODE]
+//
+//   main      the main window as it starts (the default)
+//   options   the main window's second page
+//   custom    the main page with the custom data field ticked and its settings page shown
+//   progress  the progress window over the main window, part way through a drawing
+//   hint      the hint balloon of the control named by CORVANE_SCREENSHOT_HINT (default c5)
+//   folder    the destination-folder dialog with CORVANE_SCREENSHOT_FOLDER (default: home) chosen
+//
+// It prints "staged" on standard output when the state is on screen, and runs until it is ended.
 #include <QApplication>
 #include <QDir>
 #include <QFileSystemModel>
-#include <QTreeView>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QTimer>
+#include <QTreeView>
 #include <QVariant>
 #include <QWidget>
 #include <cstdio>
 
+#include "app/program_windows.h"
 #include "ui/Unit2.h"
 #include "ui/folder_in_view.h"
 #include "ui/selrep.h"
@@ -24,8 +37,6 @@ void Staged() {
   std::puts("staged");
   std::fflush(stdout);
 }
-
-}  // namespace
 
 void StageForScreenshot(const QString& mode, QWidget& mainWindow, TForm2& progress,
                         TForm3& folderDialog) {
@@ -44,9 +55,11 @@ void StageForScreenshot(const QString& mode, QWidget& mainWindow, TForm2& progre
           fields->setCurrentItem(rows.first());
         }
       }
+      // The first three items ticked, as by clicks on their boxes; the first one current.
       if (auto* items = mainWindow.findChild<QListWidget*>(QStringLiteral("listechoix2"))) {
         for (int row = 0; row < items->count() && row < 3; ++row)
           items->item(row)->setCheckState(Qt::Checked);
+        items->setCurrentRow(0);
       }
     } else if (mode == QLatin1String("progress")) {
       mainWindow.setEnabled(false);
@@ -78,4 +91,15 @@ void StageForScreenshot(const QString& mode, QWidget& mainWindow, TForm2& progre
   });
 }
 
+}  // namespace
 }  // namespace corvane
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("main");
+  corvane::ProgramWindows windows(CORVANE_PROGRAM_DIR "/");
+  if (!windows.Show()) return 1;
+  corvane::StageForScreenshot(mode, windows.MainWindow(), windows.ProgressWindow(),
+                              windows.FolderDialog());
+  return app.exec();
+}

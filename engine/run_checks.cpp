@@ -1,0 +1,134 @@
+#include "engine/run_checks.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "engine/report_text.h"
+#include "engine/save_guard.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr std::size_t kHintLinesNeeded = 36;
+
+RunRefusal Information(std::string message) {
+  return RunRefusal{RunRefusal::Kind::kInformation, std::move(message)};
+}
+
+RunRefusal Error(std::string message) {
+  return RunRefusal{RunRefusal::Kind::kError, std::move(message)};
+}
+
+bool IsFieldCode(char c) { return c == 'N' || c == 'X' || c == 'Y' || c == 'Z' || c == 'C'; }
+
+// A row exports something only when it is ticked and its text starts with a field code: a
+// hand-edited field-name list can hold rows that name no field at all.
+bool AnyFieldExported(const std::vector<FieldRow>& rows) {
+  for (const FieldRow& row : rows) {
+    if (row.checked && !row.text.empty() && IsFieldCode(row.text[0])) return true;
+  }
+  return false;
+}
+
+std::optional<RunRefusal> CheckExtension(const TExportConfig& config) {
+  for (char c : config.FileExtension.view()) {
+    if (c == '/' || c == '\\' || c == ':' || IsControlCharacter(c)) {
+      return Error("The file extension \"" + std::string(config.FileExtension.view()) +
+                   "\" cannot be used: it contains a character that is not allowed in a file name");
+    }
+  }
+  return std::nullopt;
+}
+
+// A drawing's data file goes to the folder chosen for it. Writing beside the drawing needs no
+// look: that folder is there when the drawing is, and a missing drawing is the run's own report
+// line. Any other folder must exist, and an empty one was never chosen: it would be whatever
+// folder the program happens to run in.
+std::optional<RunRefusal> CheckDestinations(const RunRequest& request) {
+  const std::string* checked = nullptr;
+  for (const InputFile& file : request.files) {
+    if (file.destFolder == file.dxfFolder) continue;
+    if (file.destFolder.empty()) {
+      return Information("No destination folder is chosen for the data files.");
+    }
+    if (checked && *checked == file.destFolder) continue;
+    std::error_code ec;
+    const std::filesystem::file_status st = std::filesystem::status(file.destFolder, ec);
+    if (!std::filesystem::exists(st)) {
+      return Error("The destination folder \"" + file.destFolder + "\" does not exist");
+    }
+    if (!std::filesystem::is_directory(st)) {
+      return Error("The destination \"" + file.destFolder + "\" is not a folder");
+    }
+    checked = &file.destFolder;
+  }
+  return std::nullopt;
+}
+
+// The report must not take the place of anything the run reads or writes, and its folder must
+// be there before hours of converting, not after.
+std::optional<RunRefusal> CheckReport(const RunRequest& request,
+                                      const std::vector<PlannedFile>& plan) {
+  if (request.reportPath.empty()) return std::nullopt;
+  SaveGuard guard;
+  guard.ProtectAll(request.configPaths, ProtectedKind::kConfiguration);
+  guard.ProtectAll(request.programFiles, ProtectedKind::kProgramFile);
+  for (const PlannedFile& file : plan) {
+    guard.Protect(file.dxfTarget, ProtectedKind::kDrawing, file.dxfPath);
+    guard.Protect(file.dataTarget, ProtectedKind::kDataFile, file.dxfPath);
+  }
+  if (auto problem =
+          guard.Check(request.reportPath, SavedFileKind::kReport, request.refuseUnwritableReport)) {
+    return Error(std::move(*problem));
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<RunRefusal> CheckSelection(const TExportConfig& config,
+                                         const std::vector<FieldRow>& fieldRows) {
+  using namespace entity_bit;
+  // Nothing, or one sub-option left ticked under an unticked parent, converts nothing.
+  const std::uint32_t mask = config.EntityMask;
+  if (mask == 0 || mask == EntityBitValue(kAdded2D) || mask == EntityBitValue(kAdded3D) ||
+      mask == EntityBitValue(kControlPoints) || mask == EntityBitValue(kThreePointsOnly)) {
+    return Information(kSelectEntitiesMessage);
+  }
+  if (!AnyFieldExported(fieldRows)) return Information(kSelectDataMessage);
+  if ((mask & EntityBitValue(kSplines)) &&
+      !(mask & (EntityBitValue(kControlPoints) | EntityBitValue(kFitPoints)))) {
+    return Information(kSelectSplinePointsMessage);
+  }
+  return std::nullopt;
+}
+
+namespace {
+
+// Everything that needs no look-up of the drawings' and data files' paths.
+std::optional<RunRefusal> CheckBeforePlan(const TExportConfig& config, const RunRequest& request) {
+  if (auto refusal = CheckSelection(config, request.fieldRows)) return refusal;
+  if (auto refusal = CheckExtension(config)) return refusal;
+  if (request.hintLines.size() < kHintLinesNeeded) {
+    return Error("The hint list holds " + std::to_string(request.hintLines.size()) +
+                 " lines; the report needs " + std::to_string(kHintLinesNeeded));
+  }
+  return CheckDestinations(request);
+}
+
+}  // namespace
+
+std::optional<RunRefusal> CheckRun(const TExportConfig& config, const RunRequest& request,
+                                   const std::vector<PlannedFile>& plan) {
+  if (auto refusal = CheckBeforePlan(config, request)) return refusal;
+  return CheckReport(request, plan);
+}
+
+std::optional<RunRefusal> CheckRun(const TExportConfig& config, const RunRequest& request) {
+  // The paths are looked up only for a request that passes everything else.
+  if (auto refusal = CheckBeforePlan(config, request)) return refusal;
+  return CheckReport(request, PlanFiles(config, request));
+}
+
+}  // namespace corvane

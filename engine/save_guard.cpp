@@ -1,0 +1,64 @@
+#include "engine/save_guard.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "config/atomic_file.h"
+
+namespace corvane {
+
+namespace {
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+const char* Noun(SavedFileKind kind) {
+  return kind == SavedFileKind::kReport ? "report file" : "configuration file";
+}
+
+std::string Reason(ProtectedKind why, const std::string& shownPath) {
+  switch (why) {
+    case ProtectedKind::kDrawing: return "is the drawing " + Quoted(shownPath) + " of this run";
+    case ProtectedKind::kDataFile: return "is the data file of " + Quoted(shownPath);
+    case ProtectedKind::kReport: return "is the report file";
+    case ProtectedKind::kConfiguration: return "is the configuration file in use";
+    case ProtectedKind::kProgramFile: return "is a file of the program";
+  }
+  return "is protected";
+}
+
+}  // namespace
+
+void SaveGuard::Protect(const std::string& path, ProtectedKind kind) {
+  if (!path.empty()) entries_.push_back(Entry{ResolveTarget(path), kind, path});
+}
+
+void SaveGuard::Protect(const FileTarget& target, ProtectedKind kind, const std::string& shownPath) {
+  entries_.push_back(Entry{target, kind, shownPath});
+}
+
+void SaveGuard::ProtectAll(const std::vector<std::string>& paths, ProtectedKind kind) {
+  for (const std::string& path : paths) Protect(path, kind);
+}
+
+std::optional<std::string> SaveGuard::Check(const std::string& path, SavedFileKind kind,
+                                            bool refuseUnreplaceable) const {
+  const std::string head = std::string("The ") + Noun(kind) + " " + Quoted(path);
+  const FileTarget target = ResolveTarget(path);
+  std::error_code ec;
+  const std::filesystem::path folder = std::filesystem::path(target.path).parent_path();
+  if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
+    return std::string("The folder of the ") + Noun(kind) + " " + Quoted(path) + " does not exist";
+  }
+  // A slip of the keyboard must not cost a drawing, whether or not it belongs to this run.
+  if (NamesDxfFile(path) || NamesDxfFile(target.path)) return head + " would replace a DXF file";
+  for (const Entry& entry : entries_) {
+    if (SameFile(target, entry.target)) return head + " " + Reason(entry.kind, entry.shownPath);
+  }
+  if (refuseUnreplaceable) {
+    std::string problem = CheckReplaceable(path);
+    if (!problem.empty()) return problem;
+  }
+  return std::nullopt;
+}
+
+}  // namespace corvane
