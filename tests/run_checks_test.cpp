@@ -162,7 +162,6 @@ TEST(SaveGuard, ASavedFileNeverReplacesWhatItMustNot) {
   const std::string program = dir.Write("hints.dat", "hints");
   const std::string config = dir.Write("job.crv", "configuration");
   fs::create_directory(dir.path() / "folder");
-  fs::create_symlink(program, dir.path() / "harmless.crv");
 
   SaveGuard guard;
   guard.Protect(program, ProtectedKind::kProgramFile);
@@ -177,8 +176,11 @@ TEST(SaveGuard, ASavedFileNeverReplacesWhatItMustNot) {
   const std::string report = "The report file \"";
   const std::string configuration = "The configuration file \"";
   EXPECT_EQ(said(program, SavedFileKind::kReport), report + program + "\" is a file of the program");
+#if !defined(_WIN32)  // a link whose own name looks harmless reaches the file it names
+  fs::create_symlink(program, dir.path() / "harmless.crv");
   EXPECT_EQ(said(dir.File("harmless.crv"), SavedFileKind::kConfiguration),
             configuration + dir.File("harmless.crv") + "\" is a file of the program");
+#endif
   EXPECT_EQ(said(drawing, SavedFileKind::kConfiguration),
             configuration + drawing + "\" is the drawing \"" + drawing + "\" of this run");
   EXPECT_EQ(said(data, SavedFileKind::kReport), report + data + "\" is the data file of \"" + drawing + "\"");
