@@ -42,22 +42,23 @@ std::optional<std::string> FromProcess(const char* name) {
   return std::string(value);
 }
 
+// An empty variable counts as unset, as the XDG rule says.
 std::string NonEmpty(const EnvironmentLookup& environment, const char* name) {
   return environment(name).value_or(std::string());
 }
 
+#if !defined(_WIN32)
 // Without HOME (a service, a stripped environment) the password database still knows it.
 std::string HomeFolder(const EnvironmentLookup& environment) {
   std::string home = NonEmpty(environment, "HOME");
-#if !defined(_WIN32)
   if (home.empty()) {
     if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_dir != nullptr) {
       home = entry->pw_dir;
     }
   }
-#endif
   return home;
 }
+#endif
 
 void AddFilesOf(const std::string& folder, std::vector<std::string>& files) {
   std::error_code error;
