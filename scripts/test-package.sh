@@ -58,6 +58,8 @@ $sudo mkdir -p "$home/drawings" "$home/out" "$home/runtime"
 $sudo cp examples/*.dxf "$home/drawings/"
 $sudo chown -R "$user" "$home"
 $sudo chmod 700 "$home/runtime"
+# The checks below read the user's files as the one who runs this script.
+$sudo chmod 755 "$home"
 as_user() {
   $sudo runuser -u "$user" -- env -i HOME="$home" USER="$user" PATH=/usr/bin:/bin LANG=C.UTF-8 \
     QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$home/runtime" "$@"
@@ -79,8 +81,8 @@ wait || true
 check "the first start created the settings" grep -q '^config=survey.crv' "$settings"
 check "the first start gave the user the shipped configuration" \
   cmp -s "$data/configurations/survey.crv" /usr/lib/corvane/configurations/survey.crv
-check "the user's configuration is the user's to change" \
-  test "$(stat -c %U "$data/configurations/survey.crv")" = "$user" -a -w "$data/configurations/survey.crv"
+check "the user's configuration belongs to the user" test "$(stat -c %U "$data/configurations/survey.crv")" = "$user"
+check "the user may change it" as_user test -w "$data/configurations/survey.crv"
 
 echo "== corvane-cli, as $user"
 help_names_report() { /usr/bin/corvane-cli --help | grep -qF "~/.local/share/Tessoran/corvane2/CorvaneLog.txt"; }

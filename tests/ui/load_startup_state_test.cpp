@@ -229,6 +229,8 @@ class LoadStartupStateTest : public QObject {
     QTest::addColumn<QByteArray>("xdgDataHome");
     QTest::newRow("set") << QByteArray("/tmp/corvane-data-home");
     QTest::newRow("with a separator at the end") << QByteArray("/tmp/corvane-data-home/");
+    // Taken as it is, relative to the working folder, as Qt takes it.
+    QTest::newRow("relative") << QByteArray("relative/data");
     QTest::newRow("empty") << QByteArray("");
     QTest::newRow("unset") << QByteArray();
   }
