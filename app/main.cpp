@@ -8,7 +8,7 @@ using namespace corvane;
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  ProgramWindows windows(ProgramFolder());
+  ProgramWindows windows(FindProgramPlaces(ProgramFolder()));
   // A program that cannot run ends the loop with status 1, once its box has been read.
   windows.Show();
   return app.exec();

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QIcon>
 #include <QTimer>
 #include <QWindow>
 #include <utility>
@@ -41,15 +42,17 @@ std::unique_ptr<QSettingsStore> OpenStore(const QString& settingsFile) {
 
 }  // namespace
 
-ProgramWindows::ProgramWindows(const std::string& programFolder, const QString& settingsFile)
+ProgramWindows::ProgramWindows(const ProgramPlaces& places, const QString& settingsFile)
     : store_(OpenStore(settingsFile)),
       working_(ZeroConfig()),
       form1_(*store_, working_),
       form3_(&form1_),
       form2_(&form1_),
-      parts_{*store_, form1_, hints_, &form2_, programFolder, FirstStartDefaults()} {
+      parts_{*store_, form1_, hints_, &form2_, places, FirstStartDefaults()} {
   QApplication::setOrganizationName(QString::fromLatin1(kSettingsOrganisation));
   QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
+  // The same picture as the menu entry's, for the task bar and every window without its own.
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/glyphs_main/corvane.svg")));
 
   hints_.SetEnabled(true);
   qApp->installEventFilter(&hints_);

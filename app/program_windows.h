@@ -26,10 +26,10 @@ namespace corvane {
 
 class ProgramWindows {
  public:
-  // A QApplication must exist. `programFolder` holds the lookup lists and default.crv and ends
-  // with a separator. The settings are the user's own, unless `settingsFile` names an INI file
-  // to keep them in instead.
-  explicit ProgramWindows(const std::string& programFolder, const QString& settingsFile = {});
+  // A QApplication must exist. The program folder of `places` holds the lookup lists and
+  // default.crv and ends with a separator. The settings are the user's own, unless
+  // `settingsFile` names an INI file to keep them in instead.
+  explicit ProgramWindows(const ProgramPlaces& places, const QString& settingsFile = {});
   ProgramWindows(const ProgramWindows&) = delete;
   ProgramWindows& operator=(const ProgramWindows&) = delete;
   ~ProgramWindows();

@@ -20,7 +20,7 @@ class DesktopOpenerTest : public QObject {
     QTemporaryDir program;
     const QString help = program.filePath(QStringLiteral("help_corvane2.html"));
     QVERIFY(WriteBytes(help, "<html></html>"));
-    f.window.SetProgramFolder(Local(program.path() + QStringLiteral("/")));
+    f.window.SetProgramPlaces(PortablePlaces(Local(program.path() + QStringLiteral("/"))));
     int asked = 0;
     bool answer = false;
     f.window.SetUrlOpener([&](const QUrl&) {
@@ -70,7 +70,7 @@ class DesktopOpenerTest : public QObject {
     // Offscreen, the desktop services open nothing, as on a machine without xdg-utils.
     WindowFixture f;
     f.window.SetUrlOpener({});
-    f.window.SetProgramFolder(Local(f.dir.path() + QStringLiteral("/")));
+    f.window.SetProgramPlaces(PortablePlaces(Local(f.dir.path() + QStringLiteral("/"))));
     f.boxes.Answer({QMessageBox::Ok});
     f.Child<QPushButton>("BitBtn7")->click();
     QCOMPARE(f.boxes.seen.size(), std::size_t{1});

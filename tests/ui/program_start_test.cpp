@@ -127,7 +127,7 @@ class ProgramStartTest : public QObject {
     ProgramCopy copy;
     const QString gone = QDir::toNativeSeparators(copy.Path(QStringLiteral("removed")));
     copy.WriteSettings("showlog=maybe\ndxfpath=" + gone.toLocal8Bit() + "\nconfig=gone.crv\n");
-    ProgramWindows windows(copy.ProgramFolder(), copy.Settings());
+    ProgramWindows windows(corvane::PortablePlaces(copy.ProgramFolder()), copy.Settings());
     BoxWatch boxes(windows.MainWindow());
     windows.Show();
     QTRY_VERIFY_WITH_TIMEOUT(windows.StartupDone(), 20000);
@@ -151,7 +151,7 @@ class ProgramStartTest : public QObject {
     ProgramCopy copy;
     QVERIFY(QFile::remove(copy.Program("hints.dat")));
     copy.WriteSettings("config=survey.crv\ndxfpath=" + copy.Path("drawings").toLocal8Bit() + "\n");
-    ProgramWindows windows(copy.ProgramFolder(), copy.Settings());
+    ProgramWindows windows(corvane::PortablePlaces(copy.ProgramFolder()), copy.Settings());
     BoxWatch boxes(windows.MainWindow());
     windows.Show();
     QEventLoop loop;
@@ -169,7 +169,7 @@ class ProgramStartTest : public QObject {
     ProgramCopy copy;
     copy.WriteSettings("config=survey.crv\ndxfpath=" + copy.Path("drawings").toLocal8Bit() + "\n");
     const QByteArray before = ReadBytes(copy.Settings());
-    ProgramWindows windows(copy.ProgramFolder(), copy.Settings());
+    ProgramWindows windows(corvane::PortablePlaces(copy.ProgramFolder()), copy.Settings());
     windows.Show();
     QVERIFY(windows.MainWindow().close());
     QTest::qWait(200);
