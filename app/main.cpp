@@ -8,7 +8,7 @@ using namespace corvane;
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  ProgramWindows windows(ProgramFolder());
+  ProgramWindows windows(FindProgramPlaces(ProgramFolder()));
   if (!windows.Show()) return 1;
   return app.exec();
 }

@@ -1,6 +1,7 @@
 #include "app/program_windows.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTimer>
 
 #include "ui/exit_operation.h"
@@ -8,14 +9,16 @@
 
 namespace corvane {
 
-ProgramWindows::ProgramWindows(const std::string& programFolder)
+ProgramWindows::ProgramWindows(const ProgramPlaces& places)
     : working_(ZeroConfig()),
       form1_(store_, working_),
       form3_(&form1_),
       form2_(&form1_),
-      parts_{store_, form1_, hints_, &form2_, programFolder, FirstStartDefaults()} {
+      parts_{store_, form1_, hints_, &form2_, places, FirstStartDefaults()} {
   QApplication::setOrganizationName(QString::fromLatin1(kSettingsOrganisation));
   QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
+  // The same picture as the menu entry's, for the task bar and every window without its own.
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/glyphs_main/corvane.svg")));
 
   hints_.SetEnabled(true);
   qApp->installEventFilter(&hints_);

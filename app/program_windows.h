@@ -19,9 +19,9 @@ namespace corvane {
 
 class ProgramWindows {
  public:
-  // A QApplication must exist. `programFolder` holds the lookup lists and default.crv and ends
-  // with a separator. The settings are the user's own.
-  explicit ProgramWindows(const std::string& programFolder);
+  // A QApplication must exist. The program folder of `places` holds the lookup lists and
+  // default.crv and ends with a separator. The settings are the user's own.
+  explicit ProgramWindows(const ProgramPlaces& places);
   ProgramWindows(const ProgramWindows&) = delete;
   ProgramWindows& operator=(const ProgramWindows&) = delete;
 

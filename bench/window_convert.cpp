@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
   TForm2 form2(&form1);
   HintFilter hints;
   app.installEventFilter(&hints);
-  StartupParts parts{store, form1, hints, &form2, CORVANE_PROGRAM_DIR "/",
+  StartupParts parts{store, form1, hints, &form2, PortablePlaces(CORVANE_PROGRAM_DIR "/"),
                      SettingsDefaults{QDir::homePath().toStdString(), "survey.crv"}};
   int status = 1;
   ConnectExitOperation(form1, store, [] { QApplication::quit(); });

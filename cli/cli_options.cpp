@@ -42,7 +42,42 @@ const char* const kCliUsage =
     "Exit status: 0 all files converted, 1 a file got an error, the run was stopped or its\n"
     "report could not be written, 2 usage or configuration error. Ctrl-C (or SIGTERM, SIGHUP)\n"
     "stops the run: the file in hand keeps its lines and the report is completed; a second\n"
-    "one ends the program at once.\n";
+    "one ends the program at once.\n"
+    "\n"
+    "Files:\n"
+    "  corvane-cli writes the data files (beside each drawing, or in --dest) and a report only\n"
+    "  where --report says. Where the desktop program corvane keeps its files depends on the\n"
+    "  copy:\n"
+    "\n"
+    "  A portable copy (a build folder, an unpacked zip) keeps everything in its own folder:\n"
+    "  the lookup lists corvane2.dat, corvane.dat and hints.dat, default.crv and the help page\n"
+    "  help_corvane2.html, the run report CorvaneLog.txt, and the configurations folder\n"
+    "  configurations/.\n"
+    "\n"
+#if defined(_WIN32)
+    "  An installed copy (a file named \"installed\" beside the program) keeps the lookup\n"
+    "  lists, default.crv and the help page beside the program, and the report and the\n"
+    "  configurations in the user's data folder:\n"
+    "\n"
+    "    report           %LOCALAPPDATA%\\Tessoran\\corvane2\\CorvaneLog.txt\n"
+    "    configurations   %LOCALAPPDATA%\\Tessoran\\corvane2\\configurations\\\n"
+    "\n"
+    "  The desktop program's first start creates that configurations folder and copies the\n"
+    "  shipped configurations into it, never replacing a file of the user's. Its settings are\n"
+    "  kept in the registry under HKEY_CURRENT_USER\\Software\\Tessoran\\corvane2.\n";
+#else
+    "  An installed copy (a file named \"installed\" beside the program; the Debian package\n"
+    "  puts the program in /usr/lib/corvane/) keeps the lookup lists, default.crv and the help\n"
+    "  page beside the program, and the report and the configurations in the user's data\n"
+    "  folder ($XDG_DATA_HOME, or ~/.local/share when it is not set):\n"
+    "\n"
+    "    report           ~/.local/share/Tessoran/corvane2/CorvaneLog.txt\n"
+    "    configurations   ~/.local/share/Tessoran/corvane2/configurations/\n"
+    "\n"
+    "  The desktop program's first start creates that configurations folder and copies the\n"
+    "  shipped configurations into it, never replacing a file of the user's. Its settings are\n"
+    "  in $XDG_CONFIG_HOME/Tessoran/corvane2.conf (~/.config when it is not set).\n";
+#endif
 
 namespace {
 

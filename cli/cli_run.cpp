@@ -91,11 +91,11 @@ void PrintErrorLines(const RunResult& result) {
 // What a saved configuration must never replace: a drawing of the run (or anything named like
 // one), the report, a file the program needs. A saved configuration of the configurations folder
 // may be replaced: that is where configurations are kept.
-std::optional<std::string> CheckConfigTarget(const std::string& path, const std::string& programFolder,
+std::optional<std::string> CheckConfigTarget(const std::string& path, const ProgramPlaces& places,
                                              const std::vector<PlannedFile>& plan,
                                              const std::string& reportPath) {
   SaveGuard guard;
-  guard.ProtectAll(ShippedProgramFiles(programFolder), ProtectedKind::kProgramFile);
+  guard.ProtectAll(ShippedProgramFiles(places), ProtectedKind::kProgramFile);
   guard.Protect(reportPath, ProtectedKind::kReport);
   for (const PlannedFile& file : plan) guard.Protect(file.dxfTarget, ProtectedKind::kDrawing, file.dxfPath);
   return guard.Check(path, SavedFileKind::kConfiguration);
@@ -130,12 +130,13 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
   }
 
   const std::string programFolder = ProgramFolder();
+  const ProgramPlaces places = FindProgramPlaces(programFolder);
   LookupLists lists;
   const std::string listError = LoadLookupLists(programFolder, lists);
   if (!listError.empty()) return ConfigError(listError);
 
   const std::string configPath =
-      options->configPath.empty() ? programFolder + "default.crv" : options->configPath;
+      options->configPath.empty() ? DefaultConfigPath(programFolder) : options->configPath;
   TExportConfig config = ZeroConfig();
   TExportConfig saved = ZeroConfig();
   const ConfigFileResult read = ReadConfigFile(configPath, config, saved);
@@ -151,7 +152,7 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kExitOk : kExitFileErrors;
   }
   if (!options->saveConfigPath.empty() && options->inputs.empty()) {
-    if (auto refusal = CheckConfigTarget(options->saveConfigPath, programFolder, {}, ""))
+    if (auto refusal = CheckConfigTarget(options->saveConfigPath, places, {}, ""))
       return ConfigError(*refusal);
     return SaveConfig(options->saveConfigPath, config);
   }
@@ -170,7 +171,7 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
   request.refuseUnwritableReport = true;
   request.configPaths = {configPath};
   if (!options->saveConfigPath.empty()) request.configPaths.push_back(options->saveConfigPath);
-  request.programFiles = ProgramFiles(programFolder);
+  request.programFiles = ProgramFiles(places);
   request.jobs = options->jobs;
   // With drawings to convert, the configuration is saved once the run's checks have passed: a
   // command that is refused has written nothing. Without a configuration to save, the run makes
@@ -178,7 +179,7 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
   if (!options->saveConfigPath.empty()) {
     const std::vector<PlannedFile> plan = PlanFiles(config, request);
     if (const std::optional<RunRefusal> refusal = CheckRun(config, request, plan)) return RefusalError(*refusal);
-    if (auto refusal = CheckConfigTarget(options->saveConfigPath, programFolder, plan, request.reportPath))
+    if (auto refusal = CheckConfigTarget(options->saveConfigPath, places, plan, request.reportPath))
       return ConfigError(*refusal);
     if (const int saved = SaveConfig(options->saveConfigPath, config); saved != kExitOk) return saved;
   }

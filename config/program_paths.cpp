@@ -1,8 +1,15 @@
 #include "config/program_paths.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
+#if !defined(_WIN32)
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
+#include "config/file_io.h"
 #include "config/lookup_lists.h"
 
 namespace corvane {
@@ -25,25 +32,104 @@ std::string InFolder(const std::string& folder, const char* name) {
   return folder + kSeparator + name;
 }
 
+std::string AsFolder(const std::string& folder) {
+  return EndsWithSeparator(folder) ? folder : folder + kSeparator;
+}
+
+std::optional<std::string> FromProcess(const char* name) {
+  const char* value = std::getenv(name);
+  if (value == nullptr) return std::nullopt;
+  return std::string(value);
+}
+
+// An empty variable counts as unset, as the XDG rule says.
+std::string NonEmpty(const EnvironmentLookup& environment, const char* name) {
+  return environment(name).value_or(std::string());
+}
+
+#if !defined(_WIN32)
+// Without HOME (a service, a stripped environment) the password database still knows it.
+std::string HomeFolder(const EnvironmentLookup& environment) {
+  std::string home = NonEmpty(environment, "HOME");
+  if (home.empty()) {
+    if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_dir != nullptr) {
+      home = entry->pw_dir;
+    }
+  }
+  return home;
+}
+#endif
+
+void AddFilesOf(const std::string& folder, std::vector<std::string>& files) {
+  std::error_code error;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    files.push_back(it->path().string());
+  }
+}
+
 }  // namespace
 
-std::string ConfigFolder(const std::string& programFolder) {
-  return InFolder(programFolder, "configurations");
+std::string UserDataFolder(const EnvironmentLookup& environment) {
+#if defined(_WIN32)
+  std::string base = NonEmpty(environment, "LOCALAPPDATA");
+  if (base.empty()) {
+    const std::string profile = NonEmpty(environment, "USERPROFILE");
+    if (profile.empty()) return "";
+    base = InFolder(profile, "AppData\\Local");
+  }
+  return AsFolder(InFolder(base, "Tessoran\\corvane2"));
+#else
+  std::string base = NonEmpty(environment, "XDG_DATA_HOME");
+  if (base.empty()) {
+    const std::string home = HomeFolder(environment);
+    if (home.empty()) return "";
+    base = InFolder(home, ".local/share");
+  }
+  return AsFolder(InFolder(base, "Tessoran/corvane2"));
+#endif
 }
 
-std::string ConfigPath(const std::string& programFolder, const std::string& configValue) {
-  return ConfigFolder(programFolder) + kSeparator + configValue;
+std::string UserDataFolder() { return UserDataFolder(&FromProcess); }
+
+ProgramPlaces PortablePlaces(const std::string& programFolder) {
+  return ProgramPlaces{programFolder, programFolder, false};
 }
 
-std::string ReportPath(const std::string& programFolder) {
-  return InFolder(programFolder, "CorvaneLog.txt");
+ProgramPlaces FindProgramPlaces(const std::string& programFolder,
+                                const std::string& userDataFolder) {
+  std::error_code error;
+  if (programFolder.empty() || !fs::exists(InFolder(programFolder, kInstalledMarkerFile), error)) {
+    return PortablePlaces(programFolder);
+  }
+  return ProgramPlaces{programFolder, userDataFolder.empty() ? programFolder : userDataFolder,
+                       true};
+}
+
+ProgramPlaces FindProgramPlaces(const std::string& programFolder) {
+  return FindProgramPlaces(programFolder, UserDataFolder());
+}
+
+std::string ConfigFolder(const ProgramPlaces& places) {
+  return InFolder(places.userFolder, "configurations");
+}
+
+std::string ConfigPath(const ProgramPlaces& places, const std::string& configValue) {
+  return ConfigFolder(places) + kSeparator + configValue;
+}
+
+std::string ReportPath(const ProgramPlaces& places) {
+  return InFolder(places.userFolder, "CorvaneLog.txt");
 }
 
 std::string DefaultConfigPath(const std::string& programFolder) {
   return InFolder(programFolder, "default.crv");
 }
 
-std::vector<std::string> ShippedProgramFiles(const std::string& programFolder) {
+std::string ShippedConfigFolder(const ProgramPlaces& places) {
+  return InFolder(places.programFolder, "configurations");
+}
+
+std::vector<std::string> ShippedProgramFiles(const ProgramPlaces& places) {
 #if defined(_WIN32)
   constexpr const char* kWindowProgram = "corvane.exe";
   constexpr const char* kCommandLineProgram = "corvane-cli.exe";
@@ -53,21 +139,41 @@ std::vector<std::string> ShippedProgramFiles(const std::string& programFolder) {
 #endif
   std::vector<std::string> files;
   for (const char* name : {kFieldNameFile, kCustomItemFile, kHintFile, "default.crv", kHelpPageFile,
-                           kWindowProgram, kCommandLineProgram}) {
-    files.push_back(InFolder(programFolder, name));
+                           kWindowProgram, kCommandLineProgram, kInstalledMarkerFile}) {
+    files.push_back(InFolder(places.programFolder, name));
   }
+  if (places.installed) AddFilesOf(ShippedConfigFolder(places), files);
   return files;
 }
 
-std::vector<std::string> ProgramFiles(const std::string& programFolder) {
-  std::vector<std::string> files = ShippedProgramFiles(programFolder);
+std::vector<std::string> ProgramFiles(const ProgramPlaces& places) {
+  std::vector<std::string> files = ShippedProgramFiles(places);
   // Saved configurations: the window offers every file there.
-  std::error_code error;
-  for (fs::directory_iterator it(ConfigFolder(programFolder), error), end; !error && it != end;
-       it.increment(error)) {
-    files.push_back(it->path().string());
-  }
+  AddFilesOf(ConfigFolder(places), files);
   return files;
+}
+
+std::string PrepareUserFolder(const ProgramPlaces& places) {
+  if (!places.installed) return "";
+  const std::string folder = ConfigFolder(places);
+  std::error_code error;
+  fs::create_directories(places.userFolder, error);
+  // Only the start that creates the folder fills it: one the user emptied stays empty, and two
+  // programs started at once do not both copy.
+  const bool created = !error && fs::create_directory(folder, error);
+  if (error) return CannotCreateMessage(folder, error.message());
+  if (!created) return "";
+  for (fs::directory_iterator it(ShippedConfigFolder(places), error), end; !error && it != end;
+       it.increment(error)) {
+    if (!it->is_regular_file(error)) continue;
+    const fs::path target = fs::path(folder) / it->path().filename();
+    std::error_code copyError;
+    fs::copy_file(it->path(), target, fs::copy_options::skip_existing, copyError);
+    if (copyError) return CannotCreateMessage(target.string(), copyError.message());
+  }
+  // A copy without shipped configurations (or an unreadable folder of them) still starts: the
+  // window falls back to the defaults with its notice.
+  return "";
 }
 
 }  // namespace corvane

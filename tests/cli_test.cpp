@@ -498,6 +498,47 @@ TEST(CliFiles, NothingReplacesTheProgramsOwnFiles) {
   EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 0) << ReadFile(err);
 }
 
+// An installed copy: the shipped configurations and the marker beside the program are the
+// package's and stay untouched; the configurations folder in the user's data folder is the
+// user's, where a save may replace a file, and a run's data file may not.
+TEST(CliFiles, AnInstalledCopyGuardsItsShippedFilesAndTheUsersConfigurations) {
+  TempDir dir;
+  const fs::path program = dir.path() / "program";
+  fs::create_directories(program / "configurations");
+  for (const char* name : {"corvane-cli", "corvane.dat", "corvane2.dat", "hints.dat", "default.crv"}) {
+    fs::copy_file(fs::path(CORVANE_PROGRAM_DIR) / name, program / name);
+  }
+  dir.Write("program/installed", "");
+  fs::copy_file(program / "default.crv", program / "configurations" / "survey.crv");
+  const fs::path mine = dir.path() / "data" / "Tessoran" / "corvane2" / "configurations";
+  fs::create_directories(mine);
+  dir.Write("data/Tessoran/corvane2/configurations/site.crv", ReadFile(program / "default.crv"));
+  dir.Write("w/site.dxf", Points(1));
+  const std::string defaults = ReadFile(program / "default.crv");
+
+  const std::string cd = "cd " + Quote(dir.Str()) + " && XDG_DATA_HOME=" + Quote(dir.File("data")) +
+                         " " + Quote((program / "corvane-cli").string());
+  const std::string err = " 2>" + Quote(dir.File("err.log"));
+  for (const char* target : {"program/configurations/survey.crv", "program/installed"}) {
+    const std::string command = cd + " -q --set XDecimals=1 --save-config " + target + err;
+    EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 2) << target;
+    EXPECT_NE(ReadFile(dir.File("err.log")).find("is a file of the program"), std::string::npos)
+        << ReadFile(dir.File("err.log"));
+  }
+  EXPECT_EQ(ReadFile(program / "configurations" / "survey.crv"), defaults);
+  EXPECT_EQ(ReadFile(program / "installed"), "");
+
+  std::string command = cd + " -q --set FileExtension=crv -d " + Quote(mine.string()) + " w" + err;
+  EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 1);
+  EXPECT_NE(ReadFile(dir.File("err.log")).find("would replace a file of the program"), std::string::npos)
+      << ReadFile(dir.File("err.log"));
+  EXPECT_EQ(ReadFile(mine / "site.crv"), defaults);
+
+  command = cd + " -q --set XDecimals=1 --save-config " + Quote((mine / "site.crv").string()) + err;
+  EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 0) << ReadFile(dir.File("err.log"));
+  EXPECT_NE(ReadFile(mine / "site.crv"), defaults);
+}
+
 // SIGTERM and SIGHUP stop as Ctrl-C does: the file in hand ends on a whole line, and the report
 // is completed and printed.
 TEST(CliFiles, TerminationSignalsStopLikeCtrlC) {

@@ -97,7 +97,7 @@ void StageForScreenshot(const QString& mode, QWidget& mainWindow, TForm2& progre
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("main");
-  corvane::ProgramWindows windows(CORVANE_PROGRAM_DIR "/");
+  corvane::ProgramWindows windows(corvane::FindProgramPlaces(CORVANE_PROGRAM_DIR "/"));
   if (!windows.Show()) return 1;
   corvane::StageForScreenshot(mode, windows.MainWindow(), windows.ProgressWindow(),
                               windows.FolderDialog());

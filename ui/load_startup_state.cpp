@@ -61,8 +61,8 @@ bool LoadFilesTheProgramNeeds(StartupParts& parts, LookupLists& lists) {
   const ErrorSink report = [&parts](const std::string& text) {
     ShowErrorBox(text, &parts.form1);
   };
-  if (!LoadListsOrReport(parts.programFolder, lists, report)) return false;
-  const std::string defaultPath = DefaultConfigPath(parts.programFolder);
+  if (!LoadListsOrReport(parts.places.programFolder, lists, report)) return false;
+  const std::string defaultPath = DefaultConfigPath(parts.places.programFolder);
   if (!QFileInfo(FromPath(defaultPath)).isFile()) {
     report(CannotOpenMessage(defaultPath, "The default configuration is missing"));
     return false;
@@ -72,7 +72,7 @@ bool LoadFilesTheProgramNeeds(StartupParts& parts, LookupLists& lists) {
 
 // Said after the file's own message, which does not always name it.
 void ReportUnusableDefaults(StartupParts& parts) {
-  ShowErrorBox("The default configuration \"" + DefaultConfigPath(parts.programFolder) +
+  ShowErrorBox("The default configuration \"" + DefaultConfigPath(parts.places.programFolder) +
                    "\" cannot be used, the program cannot go on",
                &parts.form1);
 }
@@ -82,7 +82,7 @@ void ReportUnusableDefaults(StartupParts& parts) {
 // refused name so the next start reports it again until the user saves or loads a file.
 bool TakeDefaultsQuietly(StartupParts& parts) {
   TExportConfig& saved = parts.form1.SavedConfig();
-  const std::string defaultPath = DefaultConfigPath(parts.programFolder);
+  const std::string defaultPath = DefaultConfigPath(parts.places.programFolder);
   const ConfigFileResult read =
       ReadConfigFile(defaultPath, parts.form1.WorkingConfig(), saved);
   if (!read.accepted) {
@@ -98,7 +98,7 @@ bool TakeDefaultsQuietly(StartupParts& parts) {
 
 bool TakeDefaultsWithNotice(StartupParts& parts, const std::string& configPath) {
   ShowInformationBox(ConfigNotFoundText(configPath), &parts.form1);
-  if (!parts.form1.LoadConfigFile(DefaultConfigPath(parts.programFolder))) {
+  if (!parts.form1.LoadConfigFile(DefaultConfigPath(parts.places.programFolder))) {
     ReportUnusableDefaults(parts);
     return false;
   }
@@ -141,12 +141,18 @@ StartupOutcome LoadStartupState(StartupParts& parts) {
   }
   form1.SetAutoSelect(ReadBool(parts, kSettingAutoSel));
 
-  form1.SetProgramFolder(parts.programFolder);
-  form1.SetConfigFolder(ConfigFolder(parts.programFolder));
-  form1.SetReportPath(ReportPath(parts.programFolder));
+  form1.SetProgramPlaces(parts.places);
+  form1.SetConfigFolder(ConfigFolder(parts.places));
+  form1.SetReportPath(ReportPath(parts.places));
   if (parts.progress) form1.SetProgressWindow(parts.progress);
+  // An installed copy's first start gives the user a configurations folder of their own, with
+  // the configuration the first settings name. Without it the window still works: the notice
+  // below says the configuration is missing, and the defaults are used.
+  if (const std::string error = PrepareUserFolder(parts.places); !error.empty()) {
+    ShowErrorBox(error, &form1);
+  }
   const std::string configPath =
-      ConfigPath(parts.programFolder, ReadTextSetting(parts, kSettingConfig));
+      ConfigPath(parts.places, ReadTextSetting(parts, kSettingConfig));
 
   LookupLists lists;
   if (!LoadFilesTheProgramNeeds(parts, lists)) return StartupOutcome::kCannotRun;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <string>
 
+#include "config/program_paths.h"
 #include "ui/startup.h"
 
 namespace corvane {
@@ -20,7 +21,7 @@ struct StartupParts {
   TForm1& form1;
   HintFilter& hints;
   TForm2* progress = nullptr;    // the progress window the runs show
-  std::string programFolder;     // ends with a separator
+  ProgramPlaces places;          // the program folder ends with a separator
   SettingsDefaults defaults;     // what a missing or broken setting is repaired with
 };
 

@@ -297,8 +297,9 @@ void TForm1::SetBrowseDestinationHandler(std::function<void()> handler) {
   browseDestination_ = std::move(handler);
 }
 
-void TForm1::SetProgramFolder(const std::string& folder) {
-  programFolder_ = QFile::decodeName(QByteArray::fromStdString(folder));
+void TForm1::SetProgramPlaces(const ProgramPlaces& places) {
+  places_ = places;
+  programFolder_ = QFile::decodeName(QByteArray::fromStdString(places.programFolder));
 }
 
 void TForm1::SetUrlOpener(std::function<bool(const QUrl&)> opener) {

@@ -16,6 +16,7 @@
 
 #include "config/export_config.h"
 #include "config/lookup_lists.h"
+#include "config/program_paths.h"
 #include "config/settings_store.h"
 #include "engine/conversion_run.h"
 
@@ -67,8 +68,9 @@ class TForm1 : public QWidget {
 
   // What the browse button `SpeedButton4` runs (the destination-folder dialog).
   void SetBrowseDestinationHandler(std::function<void()> handler);
-  // The folder of the help page; ends with a separator or not, either works.
-  void SetProgramFolder(const std::string& folder);
+  // Where this copy's files are: the help page beside the program, and what the run and the
+  // save must not replace. The program folder ends with a separator or not, either works.
+  void SetProgramPlaces(const ProgramPlaces& places);
   // How web, mail and file addresses are opened; QDesktopServices unless replaced.
   void SetUrlOpener(std::function<bool(const QUrl&)> opener);
 
@@ -223,6 +225,7 @@ class TForm1 : public QWidget {
   QString configName_;
   TForm2* progress_ = nullptr;
   std::unique_ptr<TForm2> ownProgress_;
+  ProgramPlaces places_;
   QString programFolder_;
   QString fileListFolder_;
   bool showReport_ = false;

@@ -298,7 +298,7 @@ bool TForm1::SaveConfigAs() {
   const std::string path = ToPath(chosen);
   // A slip in the dialog must cost neither a drawing nor a file the program needs to start.
   SaveGuard guard;
-  guard.ProtectAll(ShippedProgramFiles(ToPath(programFolder_)), ProtectedKind::kProgramFile);
+  guard.ProtectAll(ShippedProgramFiles(places_), ProtectedKind::kProgramFile);
   guard.Protect(reportPath_, ProtectedKind::kReport);
   if (const std::optional<std::string> refusal = guard.Check(path, SavedFileKind::kConfiguration)) {
     ShowErrorBox(*refusal, this);

@@ -40,7 +40,7 @@ void TForm1::RunButtonClicked() {
   request.hintLines = lists_.hints;
   request.reportPath = reportPath_;
   if (!configInUse_.empty()) request.configPaths.push_back(configInUse_);
-  request.programFiles = ProgramFiles(QFile::encodeName(programFolder_).toStdString());
+  request.programFiles = ProgramFiles(places_);
   request.jobs = 1;
 
   // A refused run is told at once, before the window is handed to a run.

@@ -539,7 +539,7 @@ void ConfigBindingTest::saveOverDrawingIsRefused() {
   QVERIFY(QFile::link(drawing, link));
   // The files the program needs to start, and its report: the overwrite prompt's Yes is no
   // reason to lose them. A saved configuration of the configurations folder may be replaced.
-  f.window.SetProgramFolder(Local(f.dir.path()));
+  f.window.SetProgramPlaces(PortablePlaces(Local(f.dir.path())));
   const QByteArray hints("the hint list\r\n");
   QVERIFY(WriteBytes(f.Path(QStringLiteral("hints.dat")), hints));
   QVERIFY(WriteBytes(f.Path(QStringLiteral("CorvaneLog.txt")), hints));

@@ -20,7 +20,7 @@ class HelpPageTest : public QObject {
     QSettingsStore store(settings.filePath(QStringLiteral("corvane2.conf")));
     TExportConfig working = ZeroConfig();
     TForm1 form1(store, working);
-    form1.SetProgramFolder(uitest::ProgramFolder());
+    form1.SetProgramPlaces(PortablePlaces(uitest::ProgramFolder()));
     QList<QUrl> opened;
     form1.SetUrlOpener([&opened](const QUrl& url) {
       opened << url;

@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <QStackedWidget>
+#include <QStandardPaths>
 #include <QTest>
 
 #include "config/program_paths.h"
@@ -66,7 +67,7 @@ class LoadStartupStateTest : public QObject {
     p.WriteSettingsWith({setting});
     QCOMPARE(p.Start(), StartupOutcome::kReady);
 
-    const std::string expectedPath = ConfigPath(p.ProgramFolder(), named.toStdString());
+    const std::string expectedPath = ConfigPath(PortablePlaces(p.ProgramFolder()), named.toStdString());
     QCOMPARE(p.boxes.seen.size(), std::size_t{1});
     QCOMPARE(p.boxes.seen[0].text, QStringLiteral("Configuration file \"") +
                                        QString::fromStdString(expectedPath) +
@@ -197,6 +198,60 @@ class LoadStartupStateTest : public QObject {
     const QString last = p.boxes.seen.back().text;
     QVERIFY2(last.contains(file), qPrintable(last));
     QCOMPARE(p.boxes.seen.back().icon, QMessageBox::Critical);
+  }
+
+  // An installed copy cannot write beside the program: its first start gives the user a
+  // configurations folder with the shipped configuration the first settings name, and the
+  // window's run writes its report into the user's data folder.
+  void AnInstalledCopyKeepsTheReportAndConfigurationsInTheUsersFolder() {
+    StartedProgram p;
+    p.MakeInstalled();
+    QVERIFY(uitest::WriteBytes(p.Path("drawings/site_plan.dxf"),
+                               uitest::ReadBytes(QStringLiteral(CORVANE_SOURCE_DIR "/examples/site_plan.dxf"))));
+    // A user who has worked with the program before: the drawings folder, every file selected.
+    p.WriteSettingsWith({});
+    QCOMPARE(p.Start(), StartupOutcome::kReady);
+    QCOMPARE(p.boxes.seen.size(), std::size_t{0});
+    const QString mine = p.Path("userdata/configurations/survey.crv");
+    QCOMPARE(uitest::ReadBytes(mine), uitest::ReadBytes(p.Program("configurations/survey.crv")));
+    QCOMPARE(p.form1->ConfigName(), QStringLiteral("survey.crv"));
+
+    p.form1->findChild<QPushButton*>(QStringLiteral("BitBtn3"))->click();
+    QCOMPARE(p.boxes.seen.size(), std::size_t{0});
+    QVERIFY(QFile::exists(p.Path("data/site_plan.txt")));
+    QVERIFY(uitest::ReadBytes(p.Path("userdata/CorvaneLog.txt")).contains("site_plan.dxf"));
+    QVERIFY(!QFile::exists(p.Program("CorvaneLog.txt")));
+  }
+
+  // The window and corvane-cli must name the same user folder: config/ applies the rule for
+  // both, and it must be the platform's own, as Qt knows it.
+  void TheUsersDataFolderIsThePlatformsOwn_data() {
+    QTest::addColumn<QByteArray>("xdgDataHome");
+    QTest::newRow("set") << QByteArray("/tmp/corvane-data-home");
+    QTest::newRow("with a separator at the end") << QByteArray("/tmp/corvane-data-home/");
+    // Taken as it is, relative to the working folder, as Qt takes it.
+    QTest::newRow("relative") << QByteArray("relative/data");
+    QTest::newRow("empty") << QByteArray("");
+    QTest::newRow("unset") << QByteArray();
+  }
+  void TheUsersDataFolderIsThePlatformsOwn() {
+    QFETCH(QByteArray, xdgDataHome);
+    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    const bool wasSet = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+    if (xdgDataHome.isNull()) {
+      qunsetenv("XDG_DATA_HOME");
+    } else {
+      qputenv("XDG_DATA_HOME", xdgDataHome);
+    }
+    const QString qt = QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                                       QStringLiteral("/Tessoran/corvane2"));
+    const QString ours = QDir::cleanPath(QDir::fromNativeSeparators(QFile::decodeName(UserDataFolder().c_str())));
+    if (wasSet) {
+      qputenv("XDG_DATA_HOME", saved);
+    } else {
+      qunsetenv("XDG_DATA_HOME");
+    }
+    QCOMPARE(ours, qt);
   }
 };
 

@@ -749,7 +749,8 @@ void MainWindowTest::helpWebAndMailOpenTheirAddresses() {
     opened << url;
     return false;  // no viewer: nothing to report
   });
-  f.window.SetProgramFolder(QFile::encodeName(programFolder.path() + "/").toStdString());
+  f.window.SetProgramPlaces(
+      corvane::PortablePlaces(QFile::encodeName(programFolder.path() + "/").toStdString()));
 
   f.Click("BitBtn7");
   f.Click("SpeedButton11");

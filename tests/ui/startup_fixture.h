@@ -83,6 +83,10 @@ class StartedProgram {
   }
   QString Settings() const { return Path(QStringLiteral("settings/corvane2.conf")); }
   std::string ProgramFolder() const { return Path(QStringLiteral("program/")).toStdString(); }
+  // Where an installed copy keeps the report and the configurations; the program decides by the
+  // marker beside it, as the real one does.
+  std::string UserData() const { return Path(QStringLiteral("userdata/")).toStdString(); }
+  void MakeInstalled() { WriteBytes(Program("installed"), ""); }
 
   // A settings file as a user left it; without one, the start is a first start.
   void WriteSettings(const QByteArray& ini) {
@@ -117,7 +121,7 @@ class StartedProgram {
     form1->SetUrlOpener([](const QUrl&) { return true; });
     hints.SetEnabled(true);
     QObject::connect(form1.get(), &TForm1::HintsSwitched, &hints, &HintFilter::SetEnabled);
-    StartupParts parts{*store, *form1, hints, form2.get(), ProgramFolder(),
+    StartupParts parts{*store, *form1, hints, form2.get(), FindProgramPlaces(ProgramFolder(), UserData()),
                        SettingsDefaults{Path("home").toStdString(), "survey.crv"}};
     return LoadStartupState(parts);
   }
