@@ -674,7 +674,10 @@ void MainWindowTest::customItemClickShowsLabelAndStartValues() {
 }
 
 void MainWindowTest::rowsAreFoundByNameWithLetterCaseOfAToZIgnored() {
-  const std::vector<std::string> names = {"Number", "X Coordinate", "Caf\xc3\xa9", "number"};
+  // The lists hold names in the system's 8-bit encoding (UTF-8 here, the ANSI code page on
+  // Windows), as the program's files do.
+  const std::string cafe = QString::fromUtf8("Caf\xc3\xa9").toLocal8Bit().toStdString();
+  const std::vector<std::string> names = {"Number", "X Coordinate", cafe, "number"};
   QCOMPARE(corvane::IndexOfName(names, "NUMBER"), 0);
   QCOMPARE(corvane::IndexOfName(names, "x coordinate"), 1);
   QCOMPARE(corvane::IndexOfName(names, "X Coordinate "), -1);
