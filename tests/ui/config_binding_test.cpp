@@ -537,17 +537,22 @@ void ConfigBindingTest::saveOverDrawingIsRefused() {
   const QString drawing = f.Path(QStringLiteral("plan.DXF"));
   const QByteArray dxf("  0\r\nSECTION\r\n  2\r\nENTITIES\r\n  0\r\nENDSEC\r\n  0\r\nEOF\r\n");
   QVERIFY(WriteBytes(drawing, dxf));
-  // Also through a link whose own name looks harmless.
+  QStringList targets = {drawing};
+#ifndef Q_OS_WIN
+  // Also through a link whose own name looks harmless. (On Windows QFile::link makes a shortcut,
+  // a file of its own that no file operation follows: saving over it leaves the drawing alone.)
   const QString link = f.Path(QStringLiteral("link.crv"));
   QVERIFY(QFile::link(drawing, link));
-  for (const QString& target : {drawing, link}) {
+  targets << link;
+#endif
+  for (const QString& target : targets) {
     f.dialogs.answers.push_back(target);
     f.boxes.Answer({QMessageBox::Ok});
     QVERIFY(!f.window.SaveConfigAs());
     QVERIFY(f.boxes.seen.back().text.startsWith(QStringLiteral("Cannot create file")));
     QCOMPARE(ReadBytes(drawing), dxf);
   }
-  QCOMPARE(f.boxes.seen.size(), std::size_t{2});
+  QCOMPARE(f.boxes.seen.size(), static_cast<std::size_t>(targets.size()));
   QCOMPARE(f.Label19(), QStringLiteral("default.crv"));
 }
 
