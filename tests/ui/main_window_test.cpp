@@ -891,6 +891,11 @@ void MainWindowTest::textBoxesAcceptNoMoreThanTheirFieldHolds() {
 }
 
 void MainWindowTest::everyCaptionFitsItsControl() {
+#ifdef Q_OS_WIN
+  if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+    QSKIP("The offscreen platform on Windows draws with the fonts of QT_QPA_FONTDIR, not with "
+          "Windows' own: the fit is only measured with the font the window really gets");
+#endif
   QTemporaryDir folder;
   MakeFiles(folder.path(), {"boundary.dxf", "contours.dxf", "levels.DXF", "manholes.dxf"});
   Fixture f;
