@@ -93,6 +93,9 @@ status=0
   "$(winpath "$work/in/site_plan.dxf")" >/dev/null 2>&1 || status=$?
 check "a report spelled like a data file in other letter case is refused" test "$status" = 2
 
+echo "== corvane.exe under Wine with Xvfb: the run button against corvane-cli on Linux"
+bash scripts/test-windows-window.sh || failures=$((failures + 1))
+
 if [ "$failures" -gt 0 ]; then
   echo "$failures Windows checks failed"
   exit 1
