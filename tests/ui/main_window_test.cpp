@@ -674,7 +674,10 @@ void MainWindowTest::customItemClickShowsLabelAndStartValues() {
 }
 
 void MainWindowTest::rowsAreFoundByNameWithLetterCaseOfAToZIgnored() {
-  const std::vector<std::string> names = {"Number", "X Coordinate", "Caf\xc3\xa9", "number"};
+  // The lists hold names in the system's 8-bit encoding (UTF-8 here, the ANSI code page on
+  // Windows), as the program's files do.
+  const std::string cafe = QString::fromUtf8("Caf\xc3\xa9").toLocal8Bit().toStdString();
+  const std::vector<std::string> names = {"Number", "X Coordinate", cafe, "number"};
   QCOMPARE(corvane::IndexOfName(names, "NUMBER"), 0);
   QCOMPARE(corvane::IndexOfName(names, "x coordinate"), 1);
   QCOMPARE(corvane::IndexOfName(names, "X Coordinate "), -1);
@@ -889,6 +892,11 @@ void MainWindowTest::textBoxesAcceptNoMoreThanTheirFieldHolds() {
 }
 
 void MainWindowTest::everyCaptionFitsItsControl() {
+#ifdef Q_OS_WIN
+  if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+    QSKIP("The offscreen platform on Windows draws with the fonts of QT_QPA_FONTDIR, not with "
+          "Windows' own: the fit is only measured with the font the window really gets");
+#endif
   QTemporaryDir folder;
   MakeFiles(folder.path(), {"boundary.dxf", "contours.dxf", "levels.DXF", "manholes.dxf"});
   Fixture f;
