@@ -9,6 +9,7 @@ using namespace corvane;
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   ProgramWindows windows(FindProgramPlaces(ProgramFolder()));
-  if (!windows.Show()) return 1;
+  // A program that cannot run ends the loop with status 1, once its box has been read.
+  windows.Show();
   return app.exec();
 }

@@ -58,7 +58,9 @@ TEST(RunChecks, TheSelectionIsCheckedInTheRunButtonsOrder) {
     for (auto& ticked : config.FieldChecked) ticked = k.fields ? 1 : 0;
     const std::optional<RunRefusal> refusal = CheckSelection(config, test::FieldRowsOf(config));
     EXPECT_EQ(MessageOf(refusal), k.expected) << k.mask << (k.fields ? " with fields" : "");
-    if (refusal) EXPECT_EQ(refusal->kind, RunRefusal::Kind::kInformation);
+    if (refusal) {
+      EXPECT_EQ(refusal->kind, RunRefusal::Kind::kInformation);
+    }
   }
 }
 

@@ -40,7 +40,7 @@ void Staged() {
 
 void StageForScreenshot(const QString& mode, QWidget& mainWindow, TForm2& progress,
                         TForm3& folderDialog) {
-  // Wait until the main window has been shown and laid out.
+  // The start-up has restored the window; let it settle on screen.
   QTimer::singleShot(300, &mainWindow, [mode, &mainWindow, &progress, &folderDialog] {
     if (mode == QLatin1String("options")) {
       if (QObject* pages = mainWindow.findChild<QObject*>(QStringLiteral("PageControl1")))
@@ -65,6 +65,7 @@ void StageForScreenshot(const QString& mode, QWidget& mainWindow, TForm2& progre
       mainWindow.setEnabled(false);
       progress.setEnabled(true);
       progress.StepLabel()->setText(QStringLiteral("Processing site_plan.dxf"));
+      progress.ShowFileCount(2, 2);
       progress.Bar()->setRange(0, 100);
       progress.Bar()->setValue(40);
       progress.show();
@@ -98,8 +99,10 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("main");
   corvane::ProgramWindows windows(corvane::FindProgramPlaces(CORVANE_PROGRAM_DIR "/"));
-  if (!windows.Show()) return 1;
-  corvane::StageForScreenshot(mode, windows.MainWindow(), windows.ProgressWindow(),
-                              windows.FolderDialog());
+  windows.Show();
+  windows.AfterStartup([&] {
+    corvane::StageForScreenshot(mode, windows.MainWindow(), windows.ProgressWindow(),
+                                windows.FolderDialog());
+  });
   return app.exec();
 }

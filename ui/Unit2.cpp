@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QIcon>
 
+#include "ui/window_scale.h"
 #include "ui_Unit2.h"
 
 namespace corvane {
@@ -12,7 +13,7 @@ TForm2::TForm2(QWidget* parent)
                           Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint),
       ui_(std::make_unique<Ui::TForm2>()) {
   ui_->setupUi(this);
-  setFixedSize(359, 92);
+  ScaleForm(this, QSize(359, 92));
   setModal(false);
   const QIcon picture(QStringLiteral(":/glyphs_dialogs/processing.svg"));
   setWindowIcon(picture);
@@ -27,6 +28,17 @@ TForm2::~TForm2() = default;
 QLabel* TForm2::StepLabel() const { return ui_->Label1; }
 QProgressBar* TForm2::Bar() const { return ui_->ProgressBar1; }
 QToolButton* TForm2::StopButton() const { return ui_->SpeedButton1; }
+QLabel* TForm2::FileCountLabel() const { return ui_->FileCount; }
+
+QString TForm2::FileCountText(std::size_t number, std::size_t count) {
+  if (count == 0) return QString();
+  return tr("File %1 of %2").arg(number).arg(count);
+}
+
+void TForm2::ShowFileCount(std::size_t number, std::size_t count) {
+  const QString text = FileCountText(number, count);
+  if (ui_->FileCount->text() != text) ui_->FileCount->setText(text);
+}
 
 void TForm2::closeEvent(QCloseEvent* event) { event->ignore(); }
 

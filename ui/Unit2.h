@@ -1,9 +1,13 @@
 // The progress window: shown while a run converts files, its "Stop process" button asks the run
-// to stop. Created once at start-up, hidden between runs and reused.
+// to stop. Created once at start-up, hidden between runs and reused. Beside the step text and the
+// bar of the current drawing, a line of its own tells which drawing of the batch is converted, so
+// that a batch of forty does not flash by without a sign of how far it has come.
 #pragma once
 
 #include <QDialog>
+#include <QString>
 #include <atomic>
+#include <cstddef>
 #include <memory>
 
 class QLabel;
@@ -29,6 +33,12 @@ class TForm2 : public QDialog {
   QLabel* StepLabel() const;
   QProgressBar* Bar() const;
   QToolButton* StopButton() const;
+  QLabel* FileCountLabel() const;
+
+  // "File <number> of <count>" (number counted from 1); an empty line for a count of 0, as
+  // before the first drawing of a run has started.
+  void ShowFileCount(std::size_t number, std::size_t count);
+  static QString FileCountText(std::size_t number, std::size_t count);
 
  public slots:
   // The user cannot close the window: it has no title-bar buttons, and Escape does nothing.

@@ -4,6 +4,8 @@
 #include <QToolTip>
 #include <QWidget>
 
+#include "ui/whole_names.h"
+
 namespace corvane {
 namespace {
 
@@ -68,6 +70,14 @@ bool HintFilter::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
   auto* widget = static_cast<QWidget*>(watched);
   auto* help = static_cast<QHelpEvent*>(event);
+  // A name the control cuts, or a folder row's path, is no help text: it shows whatever the
+  // switch says, without a header.
+  QRect area;
+  const QString whole = WholeNameTip(widget, help->pos(), &area);
+  if (!whole.isEmpty()) {
+    QToolTip::showText(help->globalPos(), WholeNameTipText(whole), widget, area);
+    return true;
+  }
   QString error;
   const std::optional<Hint> hint = enabled_ ? HintFor(widget, &error) : std::nullopt;
   if (!error.isEmpty()) lastError_ = error;

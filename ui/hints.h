@@ -1,7 +1,8 @@
 // The hint balloons: one event filter on the application draws every hint as a tooltip with a
 // bold header line above the text. The entity options c0 to c17 take both from the hint list
 // (header line 2n, text line 2n+1); every other control shows the header "Information" above
-// its own hint, or the hint of the nearest enclosing control that has one.
+// its own hint, or the hint of the nearest enclosing control that has one. Where a control shows
+// a name it cannot show whole, the whole name (ui/whole_names.h) takes the balloon's place.
 #pragma once
 
 #include <QObject>

@@ -2,14 +2,16 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileIconProvider>
 #include <QFileSystemModel>
 #include <QIcon>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMetaMethod>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QUrl>
@@ -17,7 +19,11 @@
 
 #include "config/program_paths.h"
 #include "engine/folder_listing.h"
+#include "ui/desktop_opener.h"
 #include "ui/folder_in_view.h"
+#include "ui/folder_tree.h"
+#include "ui/whole_names.h"
+#include "ui/window_scale.h"
 #include "ui/Unit2.h"
 #include "ui/startup.h"
 #include "ui/window_text.h"
@@ -82,12 +88,12 @@ TForm1::TForm1(SettingsStore& store, TExportConfig& working, QWidget* parent)
       store_(store),
       working_(working),
       iconProvider_(std::make_unique<QFileIconProvider>()),
-      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
       configFileDialog_(&RunConfigFileDialog),
       savedConfig_(ZeroConfig()) {
   InitMainGlyphs();
   ui_->setupUi(this);
-  setFixedSize(size());
+  // 608 by 572 as designed, at the scale of every window (main.ui is drawn at it).
+  setFixedSize(WindowPixels(QSize(608, 572)));
   // Group captions in navy, sitting on the frame's top edge as the classic group boxes do.
   setStyleSheet(QStringLiteral(
       "QGroupBox { border: 1px solid palette(mid); border-radius: 3px; margin-top: 0.6em; }"
@@ -100,6 +106,11 @@ TForm1::TForm1(SettingsStore& store, TExportConfig& working, QWidget* parent)
     palette.setColor(QPalette::Text, palette.color(QPalette::ToolTipText));
     box->setPalette(palette);
   }
+  // Long paths: the box shows where the path starts, and both tell the whole path on hovering.
+  connect(ui_->Edit1, &QLineEdit::textChanged, ui_->Edit1,
+          [box = ui_->Edit1] { box->setCursorPosition(0); });
+  ShowWholeTextWhenCut(ui_->Edit1);
+  ShowWholeTextWhenCut(ui_->Label30);
   ui_->Image1->setPixmap(QIcon(QStringLiteral(":/glyphs_main/help.svg")).pixmap(32, 32));
   ui_->Label35->setCursor(Qt::PointingHandCursor);
   ui_->Label35->installEventFilter(this);
@@ -120,6 +131,9 @@ TForm1::TForm1(SettingsStore& store, TExportConfig& working, QWidget* parent)
 }
 
 TForm1::~TForm1() {
+  // Taking the window apart moves the focus out of the custom-item editor, which would finish
+  // its edit on a window whose parts are gone.
+  disconnect(ui_->Edit7, nullptr, this, nullptr);
   // The model's background reader uses the icon provider: the model (which stops that reader)
   // must go before the provider does.
   ui_->sh1->setModel(nullptr);
@@ -128,17 +142,7 @@ TForm1::~TForm1() {
 }
 
 void TForm1::SetUpFolderTree() {
-  folderModel_ = new QFileSystemModel(this);
-  folderModel_->setIconProvider(iconProvider_.get());
-  folderModel_->setOption(QFileSystemModel::DontWatchForChanges);
-  folderModel_->setFilter(QDir::Dirs | QDir::Drives | QDir::NoDotAndDotDot);
-  // The whole file system, as the desktop-rooted tree shows it (the drives on Windows).
-  folderModel_->setRootPath(QString());
-  ui_->sh1->setModel(folderModel_);
-  for (int column = 1; column < folderModel_->columnCount(); ++column) {
-    ui_->sh1->hideColumn(column);
-  }
-  ui_->sh1->setSelectionMode(QAbstractItemView::SingleSelection);
+  folderModel_ = corvane::SetUpFolderTree(ui_->sh1, iconProvider_.get(), this);
   ui_->sh1->expand(folderModel_->index(QDir::rootPath()));
   folderInView_ = new FolderInViewKeeper(ui_->sh1);
   connect(ui_->sh1->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -190,9 +194,16 @@ void TForm1::SetUpPopupMenus() {
       menu->popup(list->viewport()->mapToGlobal(at));
     });
   };
+  // In the file list a right click works as in a file manager: on a selected file the selection
+  // stays (so five selected files stay five), on another file that file alone is selected.
   attach(ui_->fl1, popupMenu1_);
   attach(ui_->listechoix1, popupMenu2_);
   attach(ui_->listechoix2, popupMenu3_);
+  // The two field lists' menus act on every row, not on the clicked one: a right click only
+  // opens the menu. Making the clicked row current would switch the settings page, or move the
+  // custom-item editor to another item, under the user's hand.
+  ui_->listechoix1->viewport()->installEventFilter(this);
+  ui_->listechoix2->viewport()->installEventFilter(this);
 }
 
 void TForm1::ConnectHandlers() {
@@ -272,7 +283,8 @@ void TForm1::ConnectHandlers() {
   });
   connect(ui_->shelptips, &QCheckBox::toggled, this, [this](bool on) { HelpTipsClicked(on); });
   connect(ui_->BitBtn7, &QPushButton::clicked, this, [this] {
-    OpenUrl(QUrl::fromLocalFile(QDir(programFolder_).absoluteFilePath(kHelpPage)));
+    OpenUrl(QUrl::fromLocalFile(QDir(programFolder_).absoluteFilePath(kHelpPage)),
+            tr("The help page"));
   });
   connect(ui_->SpeedButton11, &QToolButton::clicked, this, [this] { OpenUrl(QUrl(kWebSite)); });
 }
@@ -306,9 +318,26 @@ void TForm1::SetUrlOpener(std::function<bool(const QUrl&)> opener) {
   openUrl_ = std::move(opener);
 }
 
-void TForm1::OpenUrl(const QUrl& url) {
-  // A desktop without a browser or mail program is no error of ours: nothing is reported.
-  if (openUrl_) openUrl_(url);
+void TForm1::OpenUrl(const QUrl& url, const QString& kind, bool quiet) {
+  // A desktop without a viewer, browser or mail program is no error of the program, but a click
+  // that does nothing leaves the user guessing: the box says what could not be opened and where
+  // the file is.
+  const QPointer<TForm1> self(this);
+  const auto notOpened = [self, url, kind, quiet] {
+    if (self && !quiet) self->ShowNotOpened(url, kind);
+  };
+  const bool handed = openUrl_ ? openUrl_(url) : OpenOnDesktop(url, this, notOpened);
+  if (!handed) notOpened();
+}
+
+void TForm1::ShowNotOpened(const QUrl& url, const QString& kind) {
+  const NotOpenedText message = NotOpenedMessage(url, kind);
+  QMessageBox box(QMessageBox::Information, tr("Information"), message.text, QMessageBox::Ok,
+                  this);
+  box.setInformativeText(message.detail);
+  // The folder or address can be copied from the box.
+  box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+  box.exec();
 }
 
 bool TForm1::WriteSetting(const char* name, bool value) {
@@ -613,6 +642,18 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ui_->listechoix1->viewport() || watched == ui_->listechoix2->viewport()) {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+        // The context menu event that follows a right press comes all the same.
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) return true;
+        break;
+      default: break;
+    }
+    return QWidget::eventFilter(watched, event);
+  }
   if (watched == ui_->Label35) {
     switch (event->type()) {
       case QEvent::Enter:

@@ -71,7 +71,9 @@ class TForm1 : public QWidget {
   // Where this copy's files are: the help page beside the program, and what the run and the
   // save must not replace. The program folder ends with a separator or not, either works.
   void SetProgramPlaces(const ProgramPlaces& places);
-  // How web, mail and file addresses are opened; QDesktopServices unless replaced.
+  // How web, mail and file addresses are opened: the desktop's programs unless replaced (an
+  // empty opener restores them). An opener that answers false has opened nothing, and the user
+  // is told so in an information box that names the file and its folder, or the address.
   void SetUrlOpener(std::function<bool(const QUrl&)> opener);
 
   // Selects `path` in the folder tree `sh1` (which runs the folder change) and expands it by
@@ -192,7 +194,10 @@ class TForm1 : public QWidget {
   void CheckAll(QListWidget* list, bool on);
   void ReportChoiceClicked(bool always);
   void HelpTipsClicked(bool on);
-  void OpenUrl(const QUrl& url);
+  // Hands `url` to the opener. When it is known, at once or a moment later, that nothing opened
+  // it, ShowNotOpened tells the user (`kind` names a file: "The report"), unless `quiet`.
+  void OpenUrl(const QUrl& url, const QString& kind = QString(), bool quiet = false);
+  void ShowNotOpened(const QUrl& url, const QString& kind);
   bool WriteSetting(const char* name, bool value);
 
   // main_config.cpp
@@ -200,10 +205,11 @@ class TForm1 : public QWidget {
   void StartNumberEdited();
   void ForcedZEdited();
   void CustomItemEdited();
+  void CustomItemEditFinished();
   void ShowFieldRows(QListWidget* list, const std::int32_t* order, const std::uint8_t* checked,
                      int count, const std::vector<std::string>& names);
   void ShowRefusal(const RunRefusal& refusal);
-  void ShowRunOutcome(const RunResult& result, const std::string& reportPath);
+  void ShowRunOutcome(const RunResult& result, const RunRequest& request);
 
   std::unique_ptr<Ui::TForm1> ui_;
   SettingsStore& store_;

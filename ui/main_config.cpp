@@ -18,6 +18,7 @@
 #include "config/file_io.h"
 #include "config/program_paths.h"
 #include "engine/save_guard.h"
+#include "ui/file_dialog_fit.h"
 #include "ui/input_filters.h"
 #include "ui/main.h"
 #include "ui/startup.h"
@@ -39,6 +40,11 @@ QString FromPath(const std::string& path) {
 }
 
 std::string ToPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+// A start value as it stands while the user begins to type one: nothing yet, or only its sign.
+bool IsNumberBegun(const QString& text) {
+  return text.isEmpty() || text == QLatin1String("-") || text == QLatin1String("+");
+}
 
 // The file name without its folder, as the setting "config" and Label19 keep it.
 std::string NameWithoutFolder(const std::string& path) {
@@ -82,6 +88,7 @@ QString RunConfigFileDialog(QWidget* parent, const ConfigFileDialogRequest& requ
   dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
   dialog.setSizeGripEnabled(true);
   if (!request.proposedName.isEmpty()) dialog.selectFile(request.proposedName);
+  FitFileDialog(dialog);
   if (dialog.exec() != QDialog::Accepted) return QString();
   const QStringList chosen = dialog.selectedFiles();
   return chosen.isEmpty() ? QString() : chosen.first();
@@ -130,6 +137,8 @@ void TForm1::ConnectRecordBindings() {
   connect(ui_->Edit5, &QLineEdit::textEdited, this, [this] { StartNumberEdited(); });
   connect(ui_->Edit11, &QLineEdit::textEdited, this, [this] { ForcedZEdited(); });
   connect(ui_->Edit7, &QLineEdit::textChanged, this, [this] { CustomItemEdited(); });
+  // Return, or the focus moving on (a click in the lists, on a button, another box).
+  connect(ui_->Edit7, &QLineEdit::editingFinished, this, [this] { CustomItemEditFinished(); });
 }
 
 void TForm1::StartNumberEdited() {
@@ -155,19 +164,37 @@ void TForm1::CustomItemEdited() {
   if (a == kCustomLabelItem) {
     StoreBoxText(ui_->Edit7, working_.CustomLabel, text, false);
   } else if (a == kSequenceItem || a == kEntityNumberItem) {
+    std::int32_t& start = a == kSequenceItem ? working_.SequenceStart : working_.EntityNumberStart;
+    // "-5" is typed through "-", and a value is retyped through an empty box: turned into "0"
+    // at once, neither could be typed. The box keeps them until the edit is finished; the record
+    // holds 0 meanwhile, which is what the finished edit will show.
+    if (IsNumberBegun(text)) {
+      start = 0;
+      return;
+    }
     const std::optional<std::int32_t> value = ParseInt32(text);
     const QString shown = value ? QString::number(*value) : QStringLiteral("0");
     if (shown != text) {
       ui_->Edit7->setText(shown);  // the change this raises stores the value
       return;
     }
-    (a == kSequenceItem ? working_.SequenceStart : working_.EntityNumberStart) = value.value_or(0);
+    start = value.value_or(0);
+  }
+}
+
+void TForm1::CustomItemEditFinished() {
+  const QListWidgetItem* item = ui_->listechoix2->currentItem();
+  const int a = item ? IndexOfName(lists_.customItems, item->text()) : -1;
+  if ((a == kSequenceItem || a == kEntityNumberItem) && IsNumberBegun(ui_->Edit7->text())) {
+    ui_->Edit7->setText(QStringLiteral("0"));
   }
 }
 
 // ---- window and record ----------------------------------------------------------------------
 
 void TForm1::ReadConfigFromWindow() {
+  // A start value still being typed ("-") shows what the record already holds.
+  CustomItemEditFinished();
   working_.Signature.assign(kConfigSignature);
   for (int k = 0; k < kFieldCount; ++k) {
     const QListWidgetItem* row = ui_->listechoix1->item(k);

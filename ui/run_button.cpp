@@ -72,7 +72,7 @@ void TForm1::RunButtonClicked() {
     ShowErrorBox("An unexpected error ended the run", this);
     return;
   }
-  ShowRunOutcome(result, request.reportPath);
+  ShowRunOutcome(result, request);
 }
 
 void TForm1::ShowRefusal(const RunRefusal& refusal) {
@@ -83,7 +83,7 @@ void TForm1::ShowRefusal(const RunRefusal& refusal) {
   }
 }
 
-void TForm1::ShowRunOutcome(const RunResult& result, const std::string& reportPath) {
+void TForm1::ShowRunOutcome(const RunResult& result, const RunRequest& request) {
   if (result.refusal) {
     ShowRefusal(*result.refusal);
     return;
@@ -93,9 +93,24 @@ void TForm1::ShowRunOutcome(const RunResult& result, const std::string& reportPa
     ShowErrorBox(result.reportWriteError, this);
     return;
   }
-  // A desktop without a text viewer is no error of the run.
-  if (showReport_ && !reportPath.empty()) {
-    OpenUrl(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(reportPath))));
+  // The run button stays live while files are listed, so a run can start with none of them
+  // selected: it writes a report that lists no file, and without a word the user could not tell
+  // it from a run that failed. The box says why instead, after the report was handed to the
+  // viewer as always; that report is not worth a second box when no viewer opens it.
+  const bool nothingSelected = request.files.empty();
+  // A desktop without a text viewer is no error of the run, but the user is told where the
+  // report is.
+  if (showReport_ && !request.reportPath.empty()) {
+    OpenUrl(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(request.reportPath))),
+            tr("The report"), nothingSelected);
+  }
+  if (nothingSelected) {
+    QMessageBox box(QMessageBox::Information, tr("Information"),
+                    tr("No DXF file was selected, so no file was converted."), QMessageBox::Ok,
+                    this);
+    box.setInformativeText(tr("Select the drawings in the file list (hold Ctrl to select "
+                              "several), then create the data files again."));
+    box.exec();
   }
 }
 

@@ -32,16 +32,19 @@ std::string ProgressObserver::ReportDateTime() {
   return text.toLocal8Bit().toStdString();
 }
 
-void ProgressObserver::RunStarted(std::size_t) {
+void ProgressObserver::RunStarted(std::size_t fileCount) {
   maximum_.store(0, std::memory_order_relaxed);
   position_.store(0, std::memory_order_relaxed);
+  fileCount_.store(fileCount, std::memory_order_relaxed);
   started_.store(true, std::memory_order_release);
 }
 
 void ProgressObserver::FileStarted(std::size_t index, std::string_view stepText) {
   current_.store(index, std::memory_order_relaxed);
   position_.store(0, std::memory_order_relaxed);
+  // Name and number under one lock: two jobs starting at once leave both of the same drawing.
   std::lock_guard<std::mutex> lock(textMutex_);
+  stepIndex_ = index;
   stepText_.assign(stepText);
   ++textGeneration_;
 }
@@ -58,10 +61,11 @@ void ProgressObserver::ProgressPosition(std::size_t index, std::uint64_t units) 
 
 void ProgressObserver::RunFinished() { finished_.store(true, std::memory_order_release); }
 
-bool ProgressObserver::StepTextSince(unsigned& seen, QString& text) {
+bool ProgressObserver::StepTextSince(unsigned& seen, QString& text, std::size_t* fileNumber) {
   std::lock_guard<std::mutex> lock(textMutex_);
   if (seen == textGeneration_) return false;
   seen = textGeneration_;
+  if (fileNumber) *fileNumber = stepIndex_ + 1;
   text = QString::fromLocal8Bit(stepText_.data(), static_cast<qsizetype>(stepText_.size()));
   return true;
 }
@@ -123,7 +127,11 @@ void ShowProgress(TForm2& progress, ProgressObserver& observer, unsigned& seenTe
     progress.raise();
   }
   QString text;
-  if (observer.StepTextSince(seenText, text)) progress.StepLabel()->setText(text);
+  std::size_t fileNumber = 0;
+  if (observer.StepTextSince(seenText, text, &fileNumber)) {
+    progress.StepLabel()->setText(text);
+    progress.ShowFileCount(fileNumber, observer.FileCount());
+  }
   BarRange bar = observer.Bar();
   // A maximum of 0 would turn the bar into a busy indicator.
   if (bar.maximum == 0) bar = BarRange{1, 0};
@@ -144,6 +152,7 @@ RunResult RunWithProgress(TForm2& progress, QWidget* mainWindow, const TExportCo
                           const RunRequest& request, ProgressObserver& observer) {
   progress.StopFlag().store(false);
   progress.StepLabel()->setText(QStringLiteral("Process"));
+  progress.ShowFileCount(0, 0);
   progress.Bar()->setRange(0, 1);
   progress.Bar()->setValue(0);
   WindowsDuringRun windows(progress, mainWindow);

@@ -47,20 +47,26 @@ class ProgressObserver : public RunObserver {
   // Window side: what to show now.
   bool Started() const { return started_.load(std::memory_order_acquire); }
   bool Finished() const { return finished_.load(std::memory_order_acquire); }
-  // The step text, when it changed since `seen` (which is then updated).
-  bool StepTextSince(unsigned& seen, QString& text);
+  // The step text, when it changed since `seen` (which is then updated), and the number of the
+  // drawing it names, counted from 1 (`fileNumber` may be null). With several jobs that is the
+  // drawing started last.
+  bool StepTextSince(unsigned& seen, QString& text, std::size_t* fileNumber = nullptr);
+  // How many drawings the run converts (0 before it starts).
+  std::size_t FileCount() const { return fileCount_.load(std::memory_order_relaxed); }
   BarRange Bar() const;
 
  private:
   std::atomic<bool>& stop_;
   std::atomic<bool> started_{false};
   std::atomic<bool> finished_{false};
-  // With several jobs the bar follows the file started last.
+  std::atomic<std::size_t> fileCount_{0};
+  // With several jobs the bar and the step follow the file started last.
   std::atomic<std::size_t> current_{0};
   std::atomic<std::uint64_t> maximum_{0};
   std::atomic<std::uint64_t> position_{0};
   std::mutex textMutex_;
   std::string stepText_;
+  std::size_t stepIndex_ = 0;  // the file stepText_ names
   unsigned textGeneration_ = 0;
 };
 

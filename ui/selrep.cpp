@@ -7,6 +7,9 @@
 #include <QItemSelectionModel>
 #include <QLineEdit>
 
+#include "ui/folder_tree.h"
+#include "ui/whole_names.h"
+#include "ui/window_scale.h"
 #include "ui_selrep.h"
 
 namespace corvane {
@@ -17,19 +20,12 @@ TForm3::TForm3(QWidget* parent)
       ui_(std::make_unique<Ui::TForm3>()),
       icons_(std::make_unique<QFileIconProvider>()) {
   ui_->setupUi(this);
-  setFixedSize(396, 403);
+  ScaleForm(this, QSize(396, 403));
   setWindowIcon(QIcon(QStringLiteral(":/glyphs_dialogs/folder_window.svg")));
+  ShowWholeTextWhenCut(ui_->Label1);
 
-  model_ = new QFileSystemModel(this);
-  // Without an icon theme the model would show no icons; the provider gives the style's own.
-  model_->setIconProvider(icons_.get());
-  model_->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot);
-  model_->setOption(QFileSystemModel::DontWatchForChanges, true);
-  model_->setRootPath(QString());  // the whole file system: "/" here, the drives on Windows
-
-  QTreeView* tree = ui_->ShellTreeView1;
-  tree->setModel(model_);
-  for (int column = 1; column < model_->columnCount(); ++column) tree->hideColumn(column);
+  FolderTreeView* tree = ui_->ShellTreeView1;
+  model_ = SetUpFolderTree(tree, icons_.get(), this);
   // A right click selects, as in the shell's own tree.
   tree->setContextMenuPolicy(Qt::PreventContextMenu);
 #if !defined(Q_OS_WIN)

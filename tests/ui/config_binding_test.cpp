@@ -100,6 +100,7 @@ class ConfigBindingTest : public QObject {
   void startNumberTooLargeShowsErrorAndKeepsValue();
   void forcedZKeepsDigitsAndPoints();
   void customItemEditorStartValues();
+  void customItemStartValueTakesASignWhileTyped();
   // ---- plain bindings ----
   void textBoxesStoreWhatTheyShow();
   void choicesAndTicksStoreAtOnce();
@@ -237,6 +238,59 @@ void ConfigBindingTest::customItemEditorStartValues() {
   SelectCustomItem(f, 1, true);
   box->setText(QStringLiteral("42"));
   QCOMPARE(RecordBytes(f.record), RecordBytes(before));
+}
+
+void ConfigBindingTest::customItemStartValueTakesASignWhileTyped() {
+  WindowFixture f;
+  QVERIFY(f.LoadShippedDefaults());
+  f.window.show();
+  QVERIFY(QTest::qWaitForWindowActive(&f.window));
+  QLineEdit* box = f.Edit("Edit7");
+
+  // Key by key, as users type: a sign or an emptied box is how a number begins.
+  SelectCustomItem(f, 6, true);  // the sequential number
+  Retype(box, "-5");
+  QCOMPARE(box->text(), QStringLiteral("-5"));
+  QCOMPARE(f.record.SequenceStart, -5);
+  Retype(box, "007");
+  QCOMPARE(box->text(), QStringLiteral("7"));
+  QCOMPARE(f.record.SequenceStart, 7);
+  Retype(box, "12x");
+  QCOMPARE(box->text(), QStringLiteral("0"));
+  QCOMPARE(f.record.SequenceStart, 0);
+
+  // Left unfinished, the box keeps the sign while the record already holds what the finished
+  // edit shows; Return, or the focus moving on, finishes it.
+  Retype(box, "-");
+  QCOMPARE(box->text(), QStringLiteral("-"));
+  QCOMPARE(f.record.SequenceStart, 0);
+  QTest::keyClick(box, Qt::Key_Return);
+  QCOMPARE(box->text(), QStringLiteral("0"));
+  Retype(box, "42");
+  Retype(box, "");
+  QCOMPARE(box->text(), QString());
+  QCOMPARE(f.record.SequenceStart, 0);
+  f.Edit("Edit2")->setFocus();
+  QCOMPARE(box->text(), QStringLiteral("0"));
+
+  // The entity number likewise, in its own field.
+  SelectCustomItem(f, 7, true);
+  Retype(box, "-12");
+  QCOMPARE(f.record.EntityNumberStart, -12);
+  QCOMPARE(f.record.SequenceStart, 0);
+
+  // A save in the middle of typing stores and shows the finished value.
+  Retype(box, "-");
+  const QString path = f.ConfigFolder() + QStringLiteral("/typed.crv");
+  f.dialogs.answers.push_back(path);
+  QVERIFY(f.window.SaveConfigAs());
+  QCOMPARE(box->text(), QStringLiteral("0"));
+  TExportConfig saved = ZeroConfig();
+  const QByteArray bytes = ReadBytes(path);
+  QCOMPARE(bytes.size(), qsizetype(sizeof saved));
+  std::memcpy(&saved, bytes.constData(), sizeof saved);
+  QCOMPARE(saved.EntityNumberStart, 0);
+  QCOMPARE(saved.SequenceStart, 0);
 }
 
 void ConfigBindingTest::textBoxesStoreWhatTheyShow() {

@@ -13,6 +13,8 @@
 
 #include "tests/ui/ui_test_support.h"
 #include "ui/selrep.h"
+#include "ui/whole_names.h"
+#include "ui/window_scale.h"
 
 using corvane::TForm3;
 
@@ -33,7 +35,7 @@ class FolderDialogTest : public QObject {
   void HasItsFrameAndButtons() {
     TForm3 dialog;
     QCOMPARE(dialog.windowTitle(), QStringLiteral(" Destination Directory for Data Files"));
-    QCOMPARE(dialog.size(), QSize(396, 403));
+    QCOMPARE(dialog.size(), corvane::WindowPixels(QSize(396, 403)));
     QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
     QVERIFY(!(dialog.windowFlags() & Qt::WindowMinimizeButtonHint));
     QVERIFY(!(dialog.windowFlags() & Qt::WindowMaximizeButtonHint));
@@ -140,6 +142,28 @@ class FolderDialogTest : public QObject {
     dialog.Tree()->setCurrentIndex(QModelIndex());
     QCOMPARE(dialog.PathLabel()->text(), QString());
     QVERIFY(!dialog.SelectButton()->isEnabled());
+  }
+
+  // A destination folder made in a file manager while the dialog is open can be chosen at once,
+  // and a long path can be read whole.
+  void TheTreeFollowsTheDiskAndALongPathCanBeReadWhole() {
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("jobs")));
+    TForm3 dialog;
+    dialog.show();
+    const QModelIndex top = dialog.Model()->index(dir.path());
+    for (QModelIndex up = top; up.isValid(); up = up.parent()) dialog.Tree()->expand(up);
+    QTRY_COMPARE(dialog.Model()->rowCount(top), 1);
+
+    const QString name = QStringLiteral("Data files for the northern bypass ") + QString(85, 'x');
+    QVERIFY(QDir(dir.path()).mkdir(name));
+    QTRY_COMPARE_WITH_TIMEOUT(dialog.Model()->rowCount(top), 2, 5000);
+    const QString path = QDir::toNativeSeparators(dir.filePath(name));
+    SelectFolder(dialog, dir.filePath(name));
+    QCOMPARE(dialog.PathLabel()->text(), path);
+    QCOMPARE(corvane::WholeNameTip(dialog.PathLabel(), QPoint(2, 2)), path);
+    QCOMPARE(dialog.Tree()->currentIndex().data(Qt::ToolTipRole).toString(), path);
+    QCOMPARE(dialog.Tree()->textElideMode(), Qt::ElideNone);
   }
 };
 

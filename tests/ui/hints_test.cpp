@@ -11,9 +11,17 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 
+#include <QDir>
+#include <QFileIconProvider>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <QTreeView>
+
 #include "config/lookup_lists.h"
 #include "tests/ui/ui_test_support.h"
+#include "ui/folder_tree.h"
 #include "ui/hints.h"
+#include "ui/whole_names.h"
 
 using corvane::Hint;
 using corvane::HintFilter;
@@ -66,11 +74,10 @@ QString Line(const std::vector<std::string>& lines, std::size_t i) {
 }
 
 // Hovers `widget` as the toolkit does and returns the tooltip that is then showing ("" if none).
-QString Hover(QWidget* widget) {
+QString Hover(QWidget* widget, QPoint pos = QPoint(2, 2)) {
   // A tooltip goes away a moment after it is hidden; wait, so an old one is not taken for new.
   QToolTip::hideText();
   if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); })) return QStringLiteral("stuck");
-  const QPoint pos(2, 2);
   QHelpEvent event(QEvent::ToolTip, pos, widget->mapToGlobal(pos));
   QApplication::sendEvent(widget, &event);
   return QToolTip::isVisible() ? QToolTip::text() : QString();
@@ -139,6 +146,83 @@ class HintsTest : public QObject {
     QCOMPARE(error, QStringLiteral("List index out of bounds (34)"));
     // The lines still there keep working.
     QVERIFY(!Hover(form.c16).isEmpty());
+  }
+
+  // Paths that a control cuts are shown whole, plain and on one line, in place of the balloon and
+  // whatever the "Show Help Tips" switch says; where the path fits, the balloon is as designed.
+  void AWholeNameTakesTheBalloonsPlaceWhereAPathIsCut() {
+    const QString longPath =
+        QStringLiteral("/home/surveyor/Jobs 2026/<Site> & Co/") + QString(80, 'x');
+    QWidget window;
+    auto* edit1 = new QLineEdit(&window);
+    edit1->setObjectName(QStringLiteral("Edit1"));
+    edit1->setToolTip(QStringLiteral("Data files will be created here."));
+    edit1->setGeometry(0, 0, 200, 26);
+    auto* label30 = new QLabel(&window);
+    label30->setObjectName(QStringLiteral("Label30"));
+    label30->setGeometry(0, 30, 200, 18);
+    auto* unmarked = new QLabel(longPath, &window);
+    unmarked->setObjectName(QStringLiteral("Label3"));
+    unmarked->setGeometry(0, 50, 200, 18);
+    corvane::ShowWholeTextWhenCut(edit1);
+    corvane::ShowWholeTextWhenCut(label30);
+    window.show();
+    // On one line, as it is.
+    const QString whole = longPath;
+    QCOMPARE(corvane::WholeNameTipText(longPath), longPath);
+
+    edit1->setText(QStringLiteral("/home/surveyor"));
+    label30->setText(QStringLiteral("/home/surveyor"));
+    QVERIFY(!corvane::TextIsCut(edit1));
+    QVERIFY(!corvane::TextIsCut(label30));
+    QCOMPARE(Hover(edit1),
+             HintFilter::BalloonText({QStringLiteral("Information"),
+                                      QStringLiteral("Data files will be created here.")}));
+    QCOMPARE(Hover(label30), QString());
+
+    edit1->setText(longPath);
+    label30->setText(longPath);
+    QVERIFY(corvane::TextIsCut(edit1));
+    QVERIFY(corvane::TextIsCut(label30));
+    QCOMPARE(Hover(edit1), whole);
+    QCOMPARE(Hover(label30), whole);
+    // Only the controls that show a path.
+    QCOMPARE(Hover(unmarked), QString());
+    filter_->SetEnabled(false);
+    QCOMPARE(Hover(edit1), whole);
+    QCOMPARE(Hover(label30), whole);
+    // A name Qt would draw as markup shows its characters.
+    const QString markup = QStringLiteral("<b>bold</b> & ") + QString(60, 'x');
+    label30->setText(markup);
+    QVERIFY(Qt::mightBeRichText(Hover(label30)));
+    QVERIFY(Hover(label30).contains(QStringLiteral("&lt;b&gt;bold&lt;/b&gt; &amp; ")));
+  }
+
+  void AFolderRowTellsItsFullPath() {
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Site survey")));
+    QFileIconProvider icons;
+    corvane::FolderTreeView tree;
+    tree.setObjectName(QStringLiteral("sh1"));
+    tree.setToolTip(QStringLiteral("Browse your disk ..."));
+    corvane::FolderTreeModel* model = corvane::SetUpFolderTree(&tree, &icons, &tree);
+    tree.resize(300, 200);
+    tree.show();
+    const QModelIndex row = model->index(dir.filePath(QStringLiteral("Site survey")));
+    for (QModelIndex up = row.parent(); up.isValid(); up = up.parent()) tree.expand(up);
+    tree.scrollTo(row);
+    QTRY_VERIFY(tree.viewport()->rect().contains(tree.visualRect(row).center()));
+
+    const QString path = QDir::toNativeSeparators(dir.filePath(QStringLiteral("Site survey")));
+    QCOMPARE(Hover(tree.viewport(), tree.visualRect(row).center()), path);
+    QCOMPARE(corvane::WholeNameTip(tree.viewport(), tree.visualRect(row).center()), path);
+    // Below the last row the tree's own hint is shown.
+    tree.collapseAll();
+    QCOMPARE(Hover(tree.viewport(), QPoint(5, tree.viewport()->height() - 5)),
+             HintFilter::BalloonText({QStringLiteral("Information"),
+                                      QStringLiteral("Browse your disk ...")}));
+    tree.setModel(nullptr);
+    delete model;
   }
 
   void OnlyALowerCaseCFollowedByDigitsNamesAnEntityOption() {

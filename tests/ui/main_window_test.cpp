@@ -30,6 +30,8 @@
 #include "config/lookup_lists.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/main.h"
+#include "ui/whole_names.h"
+#include "ui/window_scale.h"
 
 using corvane::TForm1;
 
@@ -161,6 +163,8 @@ class MainWindowTest : public QObject {
   void folderInsideHiddenFolderCanBeChosen();
   void restoredFolderIsInViewOnceTheTreeHasLoaded();
   void rightClickInTheTreeChoosesTheFolder();
+  void treeFollowsTheDiskAndAVanishedFolderGivesWayToItsParent();
+  void longPathsShowTheirStartAndCanBeReadWhole();
   void countTextFollowsEverySelectionChange();
   void autoSelectWritesItsSettingAndUntickingKeepsTheSelection();
   // ---- destination lock ----
@@ -348,6 +352,75 @@ void MainWindowTest::rightClickInTheTreeChoosesTheFolder() {
 
   QCOMPARE(f.window.SelectedFolderPath(), QDir::toNativeSeparators(parent.path() + "/east"));
   QCOMPARE(Rows(f.fl1()), QStringList({"e.dxf"}));
+}
+
+void MainWindowTest::treeFollowsTheDiskAndAVanishedFolderGivesWayToItsParent() {
+  QTemporaryDir parent;
+  QVERIFY(QDir(parent.path()).mkdir("east"));
+  QVERIFY(QDir(parent.path()).mkdir("north"));
+  MakeFiles(parent.path() + "/east", {"e.dxf"});
+  MakeFiles(parent.path() + "/north", {"n.dxf"});
+  MakeFiles(parent.path(), {"site.dxf"});
+  Fixture f;
+  QVERIFY(f.window.SelectFolder(parent.path() + "/north"));
+  QVERIFY(f.window.LockAction());
+  auto* tree = Child<QTreeView>(f.window, "sh1");
+  const QModelIndex top = qobject_cast<QFileSystemModel*>(tree->model())->index(parent.path());
+  const auto rows = [&] {
+    QStringList names;
+    for (int row = 0; row < tree->model()->rowCount(top); ++row)
+      names << tree->model()->index(row, 0, top).data().toString();
+    names.sort();
+    return names;
+  };
+  QTRY_COMPARE(rows(), QStringList({"east", "north"}));
+
+  // Made in a file manager while the program runs.
+  QVERIFY(QDir(parent.path()).mkdir("west"));
+  QTRY_COMPARE_WITH_TIMEOUT(rows(), QStringList({"east", "north", "west"}), 5000);
+  QCOMPARE(f.window.SelectedFolderPath(), QDir::toNativeSeparators(parent.path() + "/north"));
+
+  // The chosen folder removed: the list and the locked destination go to its parent, never to
+  // a neighbour's drawings.
+  QVERIFY(QDir(parent.path() + "/north").removeRecursively());
+  QTRY_COMPARE_WITH_TIMEOUT(rows(), QStringList({"east", "west"}), 5000);
+  QCOMPARE(f.window.SelectedFolderPath(), QDir::toNativeSeparators(parent.path()));
+  QCOMPARE(Rows(f.fl1()), QStringList({"site.dxf"}));
+  QCOMPARE(Child<QLineEdit>(f.window, "Edit1")->text(), QDir::toNativeSeparators(parent.path()));
+  QCOMPARE(f.Label("Label30"), QDir::toNativeSeparators(parent.path()));
+}
+
+void MainWindowTest::longPathsShowTheirStartAndCanBeReadWhole() {
+  QTemporaryDir parent;
+  const QString folder =
+      parent.path() + "/" + QStringLiteral("Survey of the northern bypass ") + QString(90, 'x');
+  QVERIFY(QDir().mkpath(folder));
+  Fixture f;
+  f.window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+  QVERIFY(f.window.LockAction());
+  QVERIFY(f.window.SelectFolder(folder));
+  const QString path = QDir::toNativeSeparators(folder);
+  auto* edit1 = Child<QLineEdit>(f.window, "Edit1");
+  auto* label30 = Child<QLabel>(f.window, "Label30");
+
+  // The box shows where the path starts, not its tail, and both tell the whole of it.
+  QCOMPARE(edit1->text(), path);
+  QCOMPARE(edit1->cursorPosition(), 0);
+  QCOMPARE(corvane::WholeNameTip(edit1, QPoint(2, 2)), path);
+  QCOMPARE(corvane::WholeNameTip(label30, QPoint(2, 2)), path);
+  f.window.SetDestinationFolder(path + "/data");
+  QCOMPARE(edit1->cursorPosition(), 0);
+  QCOMPARE(corvane::WholeNameTip(edit1, QPoint(2, 2)), path + "/data");
+
+  // A path that fits keeps the box's own hint.
+  f.window.SetDestinationFolder(QDir::toNativeSeparators(parent.path()));
+  QCOMPARE(corvane::WholeNameTip(edit1, QPoint(2, 2)), QString());
+
+  // The tree's row tells its full path, and is not cut.
+  auto* tree = Child<QTreeView>(f.window, "sh1");
+  QCOMPARE(tree->currentIndex().data(Qt::ToolTipRole).toString(), path);
+  QCOMPARE(tree->textElideMode(), Qt::ElideNone);
 }
 
 void MainWindowTest::countTextFollowsEverySelectionChange() {
@@ -750,7 +823,7 @@ void MainWindowTest::helpWebAndMailOpenTheirAddresses() {
   QList<QUrl> opened;
   f.window.SetUrlOpener([&opened](const QUrl& url) {
     opened << url;
-    return false;  // no viewer: nothing to report
+    return true;
   });
   f.window.SetProgramPlaces(
       corvane::PortablePlaces(QFile::encodeName(programFolder.path() + "/").toStdString()));
@@ -904,6 +977,7 @@ void MainWindowTest::everyCaptionFitsItsControl() {
   QVERIFY(f.window.SelectFolder(folder.path()));
   f.Trigger("SelectAll2");
   f.fields()->setCurrentRow(3);
+  QCOMPARE(f.window.size(), corvane::WindowPixels(QSize(608, 572)));
 
   // Texts cut at the edge of their control, and controls sticking out of their group, are
   // what a larger system font does to fixed positions.

@@ -1,12 +1,20 @@
-// The desktop program's windows and start-up, started as a user would on a machine where the
-// program never ran: they must reach the main window without any box and leave the settings
-// behind with their defaults. The screenshot tool starts them exactly as the program does
-// (app/program_windows.h) and says when the main window is up.
+// The desktop program's windows and start-up. Started as a user would on a machine where the
+// program never ran, they must reach the main window without any box and leave the settings
+// behind with their defaults; the screenshot tool starts them exactly as the program does
+// (app/program_windows.h) and says when the main window is up. Started in this process, every
+// box of the start-up must show over the main window, already on screen, in the fixed order.
+#include <QAbstractButton>
 #include <QDir>
+#include <QEventLoop>
+#include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
 
+#include "app/program_windows.h"
 #include "tests/ui/ui_test_support.h"
 
 #ifdef Q_OS_WIN
@@ -28,6 +36,72 @@ QPair<DWORD, QString> RegistryValue(const wchar_t* name) {
 }
 }  // namespace
 #endif
+
+namespace {
+
+using corvane::ProgramWindows;
+using corvane::uitest::ReadBytes;
+using corvane::uitest::WriteBytes;
+
+// A program folder of its own with the build's lists and configurations, and a settings file.
+struct ProgramCopy {
+  QTemporaryDir root;
+  ProgramCopy() {
+    QDir(root.path()).mkpath(QStringLiteral("program/configurations"));
+    QDir(root.path()).mkpath(QStringLiteral("drawings"));
+    const QString source = QString::fromStdString(corvane::uitest::ProgramFolder());
+    for (const char* name : {"corvane2.dat", "corvane.dat", "hints.dat", "default.crv",
+                             "configurations/survey.crv"}) {
+      QFile::copy(source + QLatin1String(name), Program(name));
+    }
+  }
+  QString Path(const QString& relative) const { return root.filePath(relative); }
+  QString Program(const char* name) const {
+    return Path(QStringLiteral("program/") + QLatin1String(name));
+  }
+  std::string ProgramFolder() const { return Path(QStringLiteral("program/")).toStdString(); }
+  QString Settings() const { return Path(QStringLiteral("corvane2.conf")); }
+  void WriteSettings(const QByteArray& lines) {
+    QVERIFY(WriteBytes(Settings(), "[General]\nshowtips=1\nshowlog=1\nlocked=0\nautosel=0\n"
+                                   "destpath=" + Path("drawings").toLocal8Bit() + "\n" + lines));
+  }
+};
+
+// Each message box as it came up: what it said, whose child it was, and where the main window
+// was at that moment. Answered with OK.
+class BoxWatch {
+ public:
+  struct Seen {
+    QString text;
+    bool parentIsMainWindow = false;
+    bool mainWindowOnScreen = false;
+    QPoint offCentre;  // the box's centre minus the main window's
+  };
+
+  explicit BoxWatch(QWidget& mainWindow) : main_(mainWindow) {
+    timer_.setInterval(5);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Look(); });
+    timer_.start();
+  }
+  std::vector<Seen> seen;
+
+ private:
+  void Look() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || !box->isVisible() || box == last_) return;
+    last_ = box;
+    const QWindow* window = main_.windowHandle();
+    seen.push_back({box->text(), box->parentWidget() == &main_,
+                    main_.isVisible() && window && window->isExposed(),
+                    box->frameGeometry().center() - main_.frameGeometry().center()});
+    box->button(QMessageBox::Ok)->click();
+  }
+  QWidget& main_;
+  QTimer timer_;
+  QPointer<QMessageBox> last_;
+};
+
+}  // namespace
 
 class ProgramStartTest : public QObject {
   Q_OBJECT
@@ -86,6 +160,60 @@ class ProgramStartTest : public QObject {
     QVERIFY(settings.contains("autosel=0"));
     QVERIFY(settings.contains("config=survey.crv"));
     QVERIFY(settings.contains("dxfpath=" + QDir::toNativeSeparators(home.path()).toLocal8Bit()));
+  }
+
+  void StartUpBoxesShowOverTheMainWindowInTheirOrder() {
+    ProgramCopy copy;
+    const QString gone = QDir::toNativeSeparators(copy.Path(QStringLiteral("removed")));
+    copy.WriteSettings("showlog=maybe\ndxfpath=" + gone.toLocal8Bit() + "\nconfig=gone.crv\n");
+    ProgramWindows windows(corvane::PortablePlaces(copy.ProgramFolder()), copy.Settings());
+    BoxWatch boxes(windows.MainWindow());
+    windows.Show();
+    QTRY_VERIFY_WITH_TIMEOUT(windows.StartupDone(), 20000);
+
+    QCOMPARE(boxes.seen.size(), std::size_t{3});
+    QCOMPARE(boxes.seen[0].text, QStringLiteral("Invalid data type for 'showlog'."));
+    QCOMPARE(boxes.seen[1].text, QStringLiteral("Error setting path: \"%1\".").arg(gone));
+    QVERIFY2(boxes.seen[2].text.startsWith(QStringLiteral("Configuration file \"")) &&
+                 boxes.seen[2].text.contains(QLatin1String("gone.crv")),
+             qPrintable(boxes.seen[2].text));
+    for (const BoxWatch::Seen& box : boxes.seen) {
+      QVERIFY2(box.parentIsMainWindow, qPrintable(box.text));
+      QVERIFY2(box.mainWindowOnScreen, qPrintable(box.text));
+      QVERIFY2(box.offCentre.manhattanLength() <= 2, qPrintable(box.text));
+    }
+    // The start-up went on to the end: the defaults are in use.
+    QCOMPARE(windows.MainWindow().ConfigName(), QStringLiteral("None"));
+  }
+
+  void AProgramThatCannotRunSaysWhyOverItsWindowAndEndsWithStatus1() {
+    ProgramCopy copy;
+    QVERIFY(QFile::remove(copy.Program("hints.dat")));
+    copy.WriteSettings("config=survey.crv\ndxfpath=" + copy.Path("drawings").toLocal8Bit() + "\n");
+    ProgramWindows windows(corvane::PortablePlaces(copy.ProgramFolder()), copy.Settings());
+    BoxWatch boxes(windows.MainWindow());
+    windows.Show();
+    QEventLoop loop;
+    QTimer::singleShot(20000, &loop, [&loop] { loop.exit(99); });
+    QCOMPARE(loop.exec(), 1);
+    QVERIFY(!windows.StartupDone());
+    QCOMPARE(boxes.seen.size(), std::size_t{1});
+    QVERIFY2(boxes.seen[0].text.contains(QLatin1String("hints.dat")),
+             qPrintable(boxes.seen[0].text));
+    QVERIFY(boxes.seen[0].parentIsMainWindow);
+    QVERIFY(boxes.seen[0].mainWindowOnScreen);
+  }
+
+  void AWindowClosedBeforeItReachedTheScreenRemembersNothing() {
+    ProgramCopy copy;
+    copy.WriteSettings("config=survey.crv\ndxfpath=" + copy.Path("drawings").toLocal8Bit() + "\n");
+    const QByteArray before = ReadBytes(copy.Settings());
+    ProgramWindows windows(corvane::PortablePlaces(copy.ProgramFolder()), copy.Settings());
+    windows.Show();
+    QVERIFY(windows.MainWindow().close());
+    QTest::qWait(200);
+    QVERIFY(!windows.StartupDone());
+    QCOMPARE(ReadBytes(copy.Settings()), before);
   }
 };
 

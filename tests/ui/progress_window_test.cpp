@@ -5,6 +5,7 @@
 #include <QToolButton>
 
 #include "ui/Unit2.h"
+#include "ui/window_scale.h"
 
 using corvane::TForm2;
 
@@ -15,7 +16,7 @@ class ProgressWindowTest : public QObject {
   void StartsWithItsFrameAndTexts() {
     TForm2 form;
     QCOMPARE(form.windowTitle(), QStringLiteral(" Processing"));
-    QCOMPARE(form.size(), QSize(359, 92));
+    QCOMPARE(form.size(), corvane::WindowPixels(QSize(359, 92)));
     QCOMPARE(form.minimumSize(), form.maximumSize());
     QVERIFY(form.windowFlags() & Qt::WindowStaysOnTopHint);
     QVERIFY(!(form.windowFlags() & Qt::WindowCloseButtonHint));
@@ -25,6 +26,18 @@ class ProgressWindowTest : public QObject {
     QVERIFY(!form.StopButton()->icon().isNull());
     QVERIFY(form.findChild<QLabel*>("Image1")->pixmap().size() == QSize(32, 32));
     QVERIFY(!form.isVisible());
+  }
+
+  void TellsWhichFileOfHowManyBesideTheDesignedControls() {
+    TForm2 form;
+    QCOMPARE(form.FileCountLabel()->text(), QString());
+    // A line of its own: under the step and the bar, left of "Stop process", and whole.
+    const QRect count = form.FileCountLabel()->geometry();
+    QVERIFY(form.rect().contains(count));
+    QVERIFY(!count.intersects(form.StopButton()->geometry()));
+    QVERIFY(!count.intersects(form.findChild<QWidget*>("GroupBox1")->geometry()));
+    form.ShowFileCount(9999, 9999);
+    QVERIFY(form.FileCountLabel()->sizeHint().width() <= count.width());
   }
 
   void StopProcessOnlyRaisesTheFlag() {

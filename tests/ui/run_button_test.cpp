@@ -114,6 +114,8 @@ class RunButtonTest : public QObject {
   void rowsWithoutFieldCodesAreRefusedWithInformation();
   void destinationNotChosenOrMissingWritesNothing();
   void configurationLoadedFromElsewhereIsNeverReplaced();
+  void reportThatNoProgramOpensIsNamedInABox();
+  void runWithNoFileSelectedSaysSo();
 };
 
 void RunButtonTest::checksInTheirOrder_data() {
@@ -418,6 +420,67 @@ void RunButtonTest::configurationLoadedFromElsewhereIsNeverReplaced() {
   QVERIFY(QFile::exists(f.drawings + QStringLiteral("/survey_points.crv")));
   const QStringList report = ReportLines(f.ReportPath());
   QCOMPARE(report.filter(QStringLiteral("would replace the configuration file in use")).size(), 1);
+}
+
+void RunButtonTest::reportThatNoProgramOpensIsNamedInABox() {
+  RunFixture f;
+  QVERIFY(f.LoadShippedDefaults());
+  f.AddDrawing(QStringLiteral("site_plan.dxf"), ExampleDrawing("site_plan.dxf"));
+  f.SelectAll();
+  f.Child<QRadioButton>("rep1")->click();
+  // A desktop with no program for text files.
+  f.window.SetUrlOpener([&f](const QUrl& url) {
+    f.opened.push_back(url);
+    return false;
+  });
+
+  f.boxes.Answer({QMessageBox::Ok});
+  f.Run();
+  QCOMPARE(f.opened.size(), std::size_t{1});
+  QCOMPARE(f.boxes.seen.size(), std::size_t{1});
+  const SeenBox& box = f.boxes.seen[0];
+  QCOMPARE(box.icon, QMessageBox::Information);
+  QCOMPARE(box.title, QStringLiteral("Information"));
+  QVERIFY2(box.text.contains(QLatin1String("\"CorvaneLog.txt\"")), qPrintable(box.text));
+  QVERIFY2(box.detail.contains(QDir::toNativeSeparators(f.dir.path())), qPrintable(box.detail));
+  QVERIFY(QFile::exists(f.ReportPath()));
+  QVERIFY(QFile::exists(f.out + QStringLiteral("/site_plan.txt")));
+}
+
+void RunButtonTest::runWithNoFileSelectedSaysSo() {
+  RunFixture f;
+  QVERIFY(f.LoadShippedDefaults());
+  f.AddDrawing(QStringLiteral("site_plan.dxf"), ExampleDrawing("site_plan.dxf"));
+  f.SelectAll();
+  f.Child<QListWidget>("fl1")->clearSelection();
+  QVERIFY(f.Child<QPushButton>("BitBtn3")->isEnabled());
+  f.Child<QRadioButton>("rep1")->click();
+  f.window.SetUrlOpener([&f](const QUrl& url) {
+    f.opened.push_back(url);
+    return false;
+  });
+
+  // The run still writes and hands over its report; one box says why nothing was converted,
+  // not a second one about the viewer.
+  f.boxes.Answer({QMessageBox::Ok, QMessageBox::Ok});
+  f.Run();
+  QCOMPARE(f.boxes.seen.size(), std::size_t{1});
+  QCOMPARE(f.boxes.seen[0].text,
+           QStringLiteral("No DXF file was selected, so no file was converted."));
+  QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Information);
+  QCOMPARE(f.opened.size(), std::size_t{1});
+  const QStringList report = ReportLines(f.ReportPath());
+  QVERIFY2(report.size() >= 4 && report[2] == QStringLiteral("Number of processed files : 0"),
+           qPrintable(report.join('|')));
+  QVERIFY(QDir(f.out).isEmpty());
+
+  // Without the report shown, the box is all the user gets.
+  f.Child<QRadioButton>("rep3")->click();
+  f.boxes.seen.clear();
+  f.boxes.Answer({QMessageBox::Ok});
+  f.Run();
+  QCOMPARE(f.boxes.seen.size(), std::size_t{1});
+  QCOMPARE(f.opened.size(), std::size_t{1});
 }
 
 QTEST_MAIN(RunButtonTest)

@@ -94,6 +94,7 @@ class RunObserverTest : public QObject {
     QCOMPARE(test::SplitCrLf(test::ReadFile(batch.dir.path() / "c.txt")).size(), std::size_t{400});
     // The window keeps the last file's step and a full bar while hidden.
     QCOMPARE(progress.StepLabel()->text(), QStringLiteral("Processing c.dxf"));
+    QCOMPARE(progress.FileCountLabel()->text(), QStringLiteral("File 3 of 3"));
     QVERIFY(progress.Bar()->maximum() > 1);
     QCOMPARE(progress.Bar()->value(), progress.Bar()->maximum());
     QVERIFY(!progress.isVisible());
@@ -112,7 +113,7 @@ class RunObserverTest : public QObject {
 
     bool clicked = false, shown = false, mainDisabled = false, stopLive = false;
     bool closeRefused = false;
-    QString stepAtClick;
+    QString stepAtClick, countAtClick;
     QTimer user;
     QObject::connect(&user, &QTimer::timeout, [&] {
       if (clicked || progress.StepLabel()->text() != QStringLiteral("Processing b.dxf")) return;
@@ -121,6 +122,7 @@ class RunObserverTest : public QObject {
       stopLive = progress.StopButton()->isEnabled();
       closeRefused = !mainWindow.close() && mainWindow.isVisible();
       stepAtClick = progress.StepLabel()->text();
+      countAtClick = progress.FileCountLabel()->text();
       QTest::mouseClick(progress.StopButton(), Qt::LeftButton);
       clicked = true;
     });
@@ -133,6 +135,7 @@ class RunObserverTest : public QObject {
     QVERIFY(mainDisabled);
     QVERIFY(stopLive);
     QVERIFY(closeRefused);
+    QCOMPARE(countAtClick, QStringLiteral("File 2 of 3"));
     QVERIFY(result.stopped);
     QVERIFY(!result.report.empty());
     QCOMPARE(result.report.back(), std::string("*** Process canceled by user ***"));
@@ -150,9 +153,57 @@ class RunObserverTest : public QObject {
     // The flag stays raised until the next run clears it.
     QVERIFY(progress.StopFlag().load());
 
+    // The next run starts without the last run's count.
+    QString countAtStart = QStringLiteral("not seen");
+    QTimer::singleShot(0, &progress, [&] { countAtStart = progress.FileCountLabel()->text(); });
     const RunResult again = RunWithProgress(progress, &mainWindow, config, request);
     QVERIFY(!again.stopped);
     QVERIFY(batch.DataFileExists("c.txt"));
+    QCOMPARE(countAtStart, QString());
+    QCOMPARE(progress.FileCountLabel()->text(), QStringLiteral("File 3 of 3"));
+  }
+
+  // Several jobs start files at once: the window names the drawing started last, and its number
+  // is always that drawing's, never a neighbour's.
+  void TheFileNumberIsThatOfTheStepShown() {
+    std::atomic<bool> stop{false};
+    ProgressObserver observer(stop);
+    observer.RunStarted(40);
+    QCOMPARE(observer.FileCount(), std::size_t{40});
+    unsigned seen = 0;
+    QString text;
+    std::size_t number = 0;
+    QVERIFY(!observer.StepTextSince(seen, text, &number));
+    observer.FileStarted(2, "Processing c.dxf");
+    observer.FileStarted(5, "Processing f.dxf");
+    QVERIFY(observer.StepTextSince(seen, text, &number));
+    QCOMPARE(text, QStringLiteral("Processing f.dxf"));
+    QCOMPARE(number, std::size_t{6});
+
+    std::atomic<bool> done{false};
+    std::vector<std::thread> jobs;
+    for (int job = 0; job < 4; ++job) {
+      jobs.emplace_back([&observer, &done, job] {
+        for (std::size_t i = 0; !done.load(); ++i) {
+          const std::size_t index = (i * 4 + job) % 40;
+          observer.FileStarted(index, "Processing " + std::to_string(index + 1));
+        }
+      });
+    }
+    int checked = 0;
+    for (const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+         std::chrono::steady_clock::now() < until;) {
+      if (!observer.StepTextSince(seen, text, &number)) continue;
+      ++checked;
+      if (text != QStringLiteral("Processing %1").arg(number)) {
+        done = true;
+        for (std::thread& job : jobs) job.join();
+        QFAIL(qPrintable(text + QStringLiteral(" shown as file %1").arg(number)));
+      }
+    }
+    done = true;
+    for (std::thread& job : jobs) job.join();
+    QVERIFY(checked > 0);
   }
 
   void ARunEndedByAnErrorStillGivesTheWindowsBack() {

@@ -1,0 +1,212 @@
+#include "ui/folder_tree.h"
+
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QScrollBar>
+#include <QTimer>
+#include <QTreeView>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/output_files.h"
+
+namespace corvane {
+namespace {
+
+std::string Local(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+std::optional<FileIdentity> IdentityOf(const std::string& path,
+                                       TargetResolver* resolver = nullptr) {
+  const FileTarget target = resolver ? resolver->Resolve(path) : ResolveTarget(path);
+  if (!target.exists) return std::nullopt;
+  return target.identity;
+}
+
+// Keeps the tree's current folder when the disk changes under it. The model reports a renamed
+// folder as one row removed and another added, and a removed folder as a row removed; the view
+// would then make a neighbouring row current, which in the main window lists that folder's
+// drawings and, in locked mode, makes it the destination. Instead the parent of the vanished row
+// becomes current at once, and a moment later the folder itself again if it was renamed (found
+// by its identity among the parent's folders) or put back under its old name.
+class CurrentFolderFollower : public QObject {
+ public:
+  // Connects to the model before the view does, so that the view finds the current row already
+  // moved out of the rows being removed.
+  CurrentFolderFollower(QTreeView* tree, QFileSystemModel* model)
+      : QObject(tree), tree_(tree), model_(model) {
+    connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            &CurrentFolderFollower::RowsAboutToBeRemoved);
+  }
+
+  // Once the tree shows the model.
+  void Attach() {
+    connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { NoteCurrent(current); });
+  }
+
+ private:
+  struct Known {
+    QString path;
+    std::optional<FileIdentity> identity;
+  };
+  struct Lost {
+    QString parent;   // the folder made current in the meantime
+    QString removed;  // the row that vanished: the current folder or a folder above it
+    std::optional<FileIdentity> identity;  // of `removed`, as it was
+    QString current;                       // the current folder's old path, at or under `removed`
+    bool expanded = false;
+  };
+
+  // Identities must be taken while the folders exist: when a row vanishes it is too late.
+  void NoteCurrent(const QModelIndex& current) {
+    known_.clear();
+    for (QModelIndex row = current; row.isValid(); row = row.parent()) {
+      const QString path = model_->filePath(row);
+      known_.push_back(Known{path, IdentityOf(Local(path))});
+    }
+  }
+
+  void RowsAboutToBeRemoved(const QModelIndex& parent, int first, int last) {
+    const QModelIndex current = tree_->currentIndex();
+    if (!current.isValid() || !parent.isValid()) return;
+    QModelIndex top = current;
+    while (top.isValid() && top.parent() != parent) top = top.parent();
+    if (!top.isValid() || top.row() < first || top.row() > last) return;
+
+    Lost lost;
+    lost.parent = model_->filePath(parent);
+    lost.removed = model_->filePath(top);
+    lost.current = model_->filePath(current);
+    lost.expanded = tree_->isExpanded(current);
+    // The folder made current for an earlier loss goes too (a whole branch removed row by row):
+    // it is the folder lost first that is looked for.
+    if (lost_ && lost_->parent == lost.current) {
+      lost.current = lost_->current;
+      lost.expanded = lost_->expanded;
+    }
+    for (const Known& known : known_) {
+      if (known.path == lost.removed) lost.identity = known.identity;
+    }
+    lost_ = lost;
+    tree_->setCurrentIndex(parent);
+    // The model must not be asked for new rows while it removes some.
+    QTimer::singleShot(0, this, [this] { FindAgain(); });
+  }
+
+  void FindAgain() {
+    if (!lost_) return;
+    const Lost lost = *lost_;
+    lost_.reset();
+    // The user or the program chose another folder meanwhile: that choice stands.
+    if (model_->filePath(tree_->currentIndex()) != lost.parent) return;
+    const QString below = lost.current.mid(lost.removed.size());
+    if (lost.identity) {
+      TargetResolver resolver;
+      const QDir folder(lost.parent);
+      // Not among hidden folders: a folder renamed out of the tree's sight is as good as gone.
+      const QStringList names = folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+      for (const QString& name : names) {
+        const QString path = folder.filePath(name);
+        if (IdentityOf(Local(path), &resolver) != lost.identity) continue;
+        if (Select(path + below, lost.expanded)) return;
+        break;
+      }
+    }
+    // Removed and made again under the same name (a tool that replaces its output folder).
+    Select(lost.current, lost.expanded);
+  }
+
+  bool Select(const QString& path, bool expand) {
+    if (!QFileInfo(path).isDir()) return false;
+    const QModelIndex row = model_->index(path);
+    if (!row.isValid()) return false;
+    for (QModelIndex up = row.parent(); up.isValid(); up = up.parent()) tree_->expand(up);
+    tree_->setCurrentIndex(row);
+    if (expand) tree_->expand(row);
+    tree_->scrollTo(row);
+    return true;
+  }
+
+  QTreeView* tree_;
+  QFileSystemModel* model_;
+  std::vector<Known> known_;  // the current folder first, then each folder above it
+  std::optional<Lost> lost_;
+};
+
+// The column is at least as wide as the tree, so that a row's highlight spans the tree as it
+// did before the column took the width of its names. Only the viewport's width counts: a
+// vertical scroll bar appearing narrows it, and the column follows, so that no sideways scroll
+// bar appears for nothing.
+class ColumnFillsTheTree : public QObject {
+ public:
+  explicit ColumnFillsTheTree(QTreeView* tree) : QObject(tree), tree_(tree) {
+    tree->viewport()->installEventFilter(this);
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Resize)
+      tree_->header()->setMinimumSectionSize(tree_->viewport()->width());
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  QTreeView* tree_;
+};
+
+}  // namespace
+
+void FolderTreeView::scrollTo(const QModelIndex& index, ScrollHint hint) {
+  QScrollBar* sideways = horizontalScrollBar();
+  const int before = sideways->value();
+  QTreeView::scrollTo(index, hint);
+  if (!index.isValid() || isRightToLeft()) return;
+  // Where the row's icon starts, in the coordinates of the whole column, and what must be seen of
+  // it: the icon and the first characters of the name.
+  const int start = visualRect(index).left() + sideways->value();
+  const int seen = 3 * indentation();
+  const int room = viewport()->width();
+  int value = before;
+  if (start < before || start + seen > before + room) {
+    // Out of sight where the user had the tree: from the left edge if that shows it, else from
+    // the row's branch mark.
+    value = start + seen <= room ? 0 : start - indentation();
+  }
+  sideways->setValue(qBound(sideways->minimum(), value, sideways->maximum()));
+}
+
+QVariant FolderTreeModel::data(const QModelIndex& index, int role) const {
+  if (role == Qt::ToolTipRole && index.isValid()) return QDir::toNativeSeparators(filePath(index));
+  return QFileSystemModel::data(index, role);
+}
+
+FolderTreeModel* SetUpFolderTree(FolderTreeView* tree, QFileIconProvider* icons, QObject* owner) {
+  auto* model = new FolderTreeModel(owner);
+  // Without an icon theme the model would show no icons; the provider gives the style's own.
+  model->setIconProvider(icons);
+  // Hidden folders stay out, as in the shell's tree with its default settings.
+  model->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot);
+  // The whole file system: "/" here, the drives on Windows.
+  model->setRootPath(QString());
+
+  auto* follower = new CurrentFolderFollower(tree, model);
+  tree->setModel(model);
+  follower->Attach();
+  for (int column = 1; column < model->columnCount(); ++column) tree->hideColumn(column);
+  tree->setSelectionMode(QAbstractItemView::SingleSelection);
+
+  // Whole names: the one column takes the width of the names in view (Qt measures at most a
+  // thousand rows around them, so a folder of thousands stays quick) and the tree scrolls sideways.
+  tree->setTextElideMode(Qt::ElideNone);
+  tree->header()->setStretchLastSection(false);
+  tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  tree->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  new ColumnFillsTheTree(tree);
+  return model;
+}
+
+}  // namespace corvane
