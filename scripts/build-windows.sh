@@ -94,8 +94,10 @@ if [ "$gui" = ON ]; then
   mkdir -p "$stage/help"
   cp build-windows/help/*.png "$stage/help/"
   deploy "$stage"
-  # The build folder is a program folder too, and the Qt tests start from theirs.
+  # The build folder is a program folder too, and the Qt tests and the screenshot tool start
+  # from theirs.
   deploy build-windows
+  deploy build-windows/tools
   if [ "$tests" = ON ]; then deploy build-windows/tests/ui; fi
 fi
 

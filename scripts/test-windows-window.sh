@@ -32,6 +32,10 @@ winpath() { echo "Z:${1//\//\\}"; }
 
 unzip -q "$zip" -d "$work"
 app=$(echo "$work"/corvane-*-windows-x64)
+# The screenshot tool stages the states that clicks cannot reach without a window manager. It is
+# not part of the zip: it goes beside the unpacked program for this test only, and starts the
+# program's own windows over that folder.
+cp build-windows/tools/corvane_screenshots.exe "$app/"
 mkdir -p "$work/in" "$work/out" "$work/linux"
 cp examples/*.dxf "$work/in/"
 
@@ -67,24 +71,25 @@ check() {  # check DESCRIPTION COMMAND...: the command must succeed
   if "${@:2}"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi
 }
 
-# start MODE: the program, staged in MODE as tools/screenshots.sh stages it; waits for "staged".
+# start MODE: the program's windows in the screenshot tool, staged in MODE as tools/screenshots.sh
+# stages them; waits for "staged".
 start() {
-  CORVANE_SCREENSHOT="$1" CORVANE_SCREENSHOT_FOLDER="$(winpath "$work/out")" \
-    "$wine" "$app/corvane.exe" -platform windows:fontengine=freetype >"$work/$1.log" 2>&1 &
+  CORVANE_SCREENSHOT_FOLDER="$(winpath "$work/out")" \
+    "$wine" "$app/corvane_screenshots.exe" "$1" -platform windows:fontengine=freetype >"$work/$1.log" 2>&1 &
   pid=$!
   for _ in $(seq 150); do
     grep -qs 'staged' "$work/$1.log" && return 0
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.2
   done
-  echo "corvane.exe did not reach the '$1' state:" >&2
+  echo "The screenshot tool did not reach the '$1' state:" >&2
   cat "$work/$1.log" >&2
   return 1
 }
 stop() {
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
-  "$wine" taskkill /f /im corvane.exe >/dev/null 2>&1 || true
+  "$wine" taskkill /f /im corvane_screenshots.exe >/dev/null 2>&1 || true
   sleep 1
 }
 shoot() {

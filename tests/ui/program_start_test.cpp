@@ -61,9 +61,12 @@ struct ProgramCopy {
   }
   std::string ProgramFolder() const { return Path(QStringLiteral("program/")).toStdString(); }
   QString Settings() const { return Path(QStringLiteral("corvane2.conf")); }
+  // The INI format reads a backslash as the start of an escape: Windows paths keep theirs
+  // only doubled.
   void WriteSettings(const QByteArray& lines) {
-    QVERIFY(WriteBytes(Settings(), "[General]\nshowtips=1\nshowlog=1\nlocked=0\nautosel=0\n"
-                                   "destpath=" + Path("drawings").toLocal8Bit() + "\n" + lines));
+    QByteArray text = "[General]\nshowtips=1\nshowlog=1\nlocked=0\nautosel=0\ndestpath=" +
+                      Path("drawings").toLocal8Bit() + "\n" + lines;
+    QVERIFY(WriteBytes(Settings(), text.replace('\\', "\\\\")));
   }
 };
 
