@@ -13,6 +13,7 @@
 #include <QTreeView>
 #include <QtGlobal>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -168,8 +169,11 @@ class DiskLook : public QObject {
   DiskLook(QTreeView* tree, QFileSystemModel* model) : QObject(tree), tree_(tree), model_(model) {
     tree->installEventFilter(this);
     connect(tree, &QTreeView::expanded, this, [this](const QModelIndex& row) {
-      // Not while the model itself reports the folder: it has just listed it.
+      // A folder opened for the first time is being listed by the model right now: only one
+      // opened again may show what it held when it was last open.
       const QString path = model_->filePath(row);
+      if (listed_.insert(path).second) return;
+      // Not while the view reacts to the expansion.
       QTimer::singleShot(0, this, [this, path] { LookAgain(path); });
     });
   }
@@ -213,6 +217,7 @@ class DiskLook : public QObject {
 
   QTreeView* tree_;
   QFileSystemModel* model_;
+  std::set<QString> listed_;  // the folders opened before
 };
 #endif
 
