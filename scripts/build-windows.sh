@@ -1,24 +1,50 @@
 #!/usr/bin/env bash
-# Cross-builds Corvane's engine and corvane-cli for 64-bit Windows with MinGW-w64 into
-# build-windows/, and packs the Windows program folder (corvane-cli.exe, the lookup lists,
-# default.crv, configurations\, README) as build-windows/corvane-<version>-windows-x64.zip.
-# Installs the cross compiler, Wine (to run the build's own default.crv writer) and zip when
-# missing. The desktop program needs Qt for Windows, which Debian does not ship: see the README.
+# Cross-builds Corvane for 64-bit Windows with MinGW-w64 into build-windows/: the engine,
+# corvane-cli.exe, and the desktop program corvane.exe against Qt for Windows (built from Debian's
+# source by scripts/build-qt-windows.sh into a cache folder, once). Packs the Windows program folder
+# as build-windows/corvane-<version>-windows-x64.zip: corvane.exe and corvane-cli.exe, the Qt and
+# MinGW runtime DLLs corvane.exe needs with its Qt plugins, the lookup lists, default.crv,
+# configurations\, the help page and its pictures, and the README.
+# Installs the cross compiler, Wine (to run the build's own default.crv writer), rsvg-convert (the
+# glyphs) and zip when missing.
 #
-#   scripts/build-windows.sh [--tests]     --tests also builds the test suite (corvane_tests.exe)
+#   scripts/build-windows.sh [--tests] [--cli-only]
+#     --tests      also builds the test suites (corvane_tests.exe and the Qt Test programs)
+#     --cli-only   leaves out the desktop program (no Qt needed)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$PWD
 tests=OFF
-[ "${1:-}" = "--tests" ] && tests=ON
+gui=ON
+for arg in "$@"; do
+  case $arg in
+    --tests) tests=ON ;;
+    --cli-only) gui=OFF ;;
+    *) echo "unknown option $arg" >&2; exit 2 ;;
+  esac
+done
 
-bash scripts/setup.sh g++-mingw-w64-x86-64-posix wine64 zip
+bash scripts/setup.sh g++-mingw-w64-x86-64-posix wine64 zip librsvg2-bin
 export WINEDEBUG=-all
 export WINEPREFIX=${WINEPREFIX:-$PWD/build-windows/wineprefix}
 mkdir -p "$WINEPREFIX"
 
-cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCORVANE_BUILD_GUI=OFF -DCORVANE_BUILD_BENCH=OFF -DCORVANE_BUILD_TESTS=$tests --no-warn-unused-cli >/dev/null
+toolchain=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake")
+if [ "$gui" = ON ]; then
+  qt=$(bash scripts/build-qt-windows.sh | tail -n 1)
+  # Qt's toolchain file finds Qt for Windows and the host's moc, uic and rcc, then hands over to ours.
+  toolchain=(-DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake"
+             -DQT_CHAINLOAD_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake")
+  # A build folder configured for the other kind keeps its old toolchain: start it afresh.
+  if [ -f build-windows/CMakeCache.txt ] && ! grep -q "^CMAKE_TOOLCHAIN_FILE.*=$qt/" build-windows/CMakeCache.txt; then
+    rm -f build-windows/CMakeCache.txt
+  fi
+elif [ -f build-windows/CMakeCache.txt ] && grep -q '^CMAKE_TOOLCHAIN_FILE.*qt.toolchain' build-windows/CMakeCache.txt; then
+  rm -f build-windows/CMakeCache.txt
+fi
+
+cmake -S . -B build-windows -G Ninja -DCMAKE_BUILD_TYPE=Release "${toolchain[@]}" \
+  -DCORVANE_BUILD_GUI=$gui -DCORVANE_BUILD_BENCH=OFF -DCORVANE_BUILD_TESTS=$tests --no-warn-unused-cli >/dev/null
 cmake --build build-windows -j "$(nproc)"
 
 version=$(sed -n 's/^project(corvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
@@ -31,6 +57,50 @@ cp build-windows/corvane-cli.exe build-windows/corvane2.dat build-windows/corvan
 cp build-windows/configurations/*.crv "$stage/configurations/" 2>/dev/null || true
 # Windows users open text files in Notepad: CR LF line ends.
 sed 's/$/\r/' README.md >"$stage/README.txt"
+
+# deploy FOLDER: puts beside the programs in FOLDER what they need to start: the Qt plugins in
+# folders of their own, where Qt looks beside a program (the Windows platform; offscreen for the
+# tests; the Windows style that draws the controls as Windows does, as Fusion and classic Windows
+# are in Qt6Widgets), and every DLL these need that is not part of Windows, found by following
+# their imports through Qt's and MinGW's folders: the Qt libraries and the MinGW C++ runtime.
+deploy() {
+  local folder=$1 file dll dir seen=" "
+  mkdir -p "$folder/platforms" "$folder/styles"
+  cp "$qt/plugins/platforms/qwindows.dll" "$folder/platforms/"
+  [ "$folder" = "$stage" ] || cp "$qt/plugins/platforms/qoffscreen.dll" "$folder/platforms/"
+  cp "$qt/plugins/styles/"*.dll "$folder/styles/"
+  local dll_dirs=("$qt/bin" /usr/lib/gcc/x86_64-w64-mingw32/*-posix /usr/x86_64-w64-mingw32/lib)
+  local pending=("$folder"/*.exe "$folder"/platforms/*.dll "$folder"/styles/*.dll)
+  while [ ${#pending[@]} -gt 0 ]; do
+    file=${pending[0]}
+    pending=("${pending[@]:1}")
+    for dll in $(x86_64-w64-mingw32-objdump -p "$file" | sed -n 's/^\s*DLL Name: //p'); do
+      case $seen in *" $dll "*) continue ;; esac
+      seen+="$dll "
+      for dir in "${dll_dirs[@]}"; do
+        if [ -f "$dir/$dll" ]; then
+          # Debian's MinGW runtime DLLs carry their debugging symbols: 24 MB for libstdc++ alone.
+          x86_64-w64-mingw32-strip --strip-unneeded -o "$folder/$dll" "$dir/$dll"
+          pending+=("$folder/$dll")
+          break
+        fi
+      done
+    done
+  done
+}
+
+if [ "$gui" = ON ]; then
+  cp build-windows/corvane.exe build-windows/help_corvane2.html "$stage/"
+  mkdir -p "$stage/help"
+  cp build-windows/help/*.png "$stage/help/"
+  deploy "$stage"
+  # The build folder is a program folder too, and the Qt tests and the screenshot tool start
+  # from theirs.
+  deploy build-windows
+  deploy build-windows/tools
+  if [ "$tests" = ON ]; then deploy build-windows/tests/ui; fi
+fi
+
 rm -f "build-windows/$name.zip"
 (cd build-windows/package && zip -qr "../$name.zip" "$name")
-echo "Windows program folder: build-windows/$name.zip"
+echo "Windows program folder: build-windows/$name.zip ($(du -h "build-windows/$name.zip" | cut -f1))"

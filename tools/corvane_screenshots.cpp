@@ -1,6 +1,8 @@
 // The desktop program put into states that clicks under a bare X server cannot reach, for
 // tools/screenshots.sh. It starts the same windows as the program does (app/program_windows.h),
-// over the program folder of the build, then stages MODE:
+// over the program folder it sits in when that folder holds the program's files (a copy beside
+// an unpacked program, as the Windows window test puts it), else the program folder of the
+// build, then stages MODE:
 //
 //   corvane_screenshots [MODE]
 //
@@ -14,6 +16,7 @@
 // It prints "staged" on standard output when the state is on screen, and runs until it is ended.
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHelpEvent>
 #include <QLabel>
@@ -26,6 +29,7 @@
 #include <cstdio>
 
 #include "app/program_windows.h"
+#include "config/program_folder.h"
 #include "ui/Unit2.h"
 #include "ui/folder_in_view.h"
 #include "ui/selrep.h"
@@ -98,7 +102,11 @@ void StageForScreenshot(const QString& mode, QWidget& mainWindow, TForm2& progre
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("main");
-  corvane::ProgramWindows windows(corvane::FindProgramPlaces(CORVANE_PROGRAM_DIR "/"));
+  const std::string besideTool = corvane::ProgramFolder();
+  const bool programBeside =
+      QFileInfo::exists(QString::fromStdString(besideTool) + QStringLiteral("default.crv"));
+  corvane::ProgramWindows windows(
+      corvane::FindProgramPlaces(programBeside ? besideTool : std::string(CORVANE_PROGRAM_DIR "/")));
   windows.Show();
   windows.AfterStartup([&] {
     corvane::StageForScreenshot(mode, windows.MainWindow(), windows.ProgressWindow(),

@@ -7,10 +7,13 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QMetaObject>
 #include <QScrollBar>
 #include <QTimer>
 #include <QTreeView>
+#include <QtGlobal>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -158,6 +161,66 @@ class ColumnFillsTheTree : public QObject {
   QTreeView* tree_;
 };
 
+#ifdef Q_OS_WIN
+// Windows: the model does not watch (see the header); the tree looks at the disk again for the
+// folders it shows open whenever its window becomes active, and for a folder when it is opened.
+class DiskLook : public QObject {
+ public:
+  DiskLook(QTreeView* tree, QFileSystemModel* model) : QObject(tree), tree_(tree), model_(model) {
+    tree->installEventFilter(this);
+    connect(tree, &QTreeView::expanded, this, [this](const QModelIndex& row) {
+      // A folder opened for the first time is being listed by the model right now: only one
+      // opened again may show what it held when it was last open.
+      const QString path = model_->filePath(row);
+      if (listed_.insert(path).second) return;
+      // Not while the view reacts to the expansion.
+      QTimer::singleShot(0, this, [this, path] { LookAgain(path); });
+    });
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == tree_ && event->type() == QEvent::WindowActivate) {
+      // The folders shown open, each before the folders inside it.
+      QStringList open;
+      std::vector<QModelIndex> pending{QModelIndex()};
+      while (!pending.empty()) {
+        const QModelIndex parent = pending.back();
+        pending.pop_back();
+        for (int row = model_->rowCount(parent) - 1; row >= 0; --row) {
+          const QModelIndex child = model_->index(row, 0, parent);
+          if (!tree_->isExpanded(child)) continue;
+          open << model_->filePath(child);
+          pending.push_back(child);
+        }
+      }
+      for (const QString& path : open) LookAgain(path);
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  // The rows under `path` made to match the disk: those of folders gone are removed (by the
+  // model's own handler of a changed listing, as its watcher would), those of folders new are
+  // added (asking the model for a path that exists adds its row).
+  void LookAgain(const QString& path) {
+    if (path.isEmpty() || !QFileInfo(path).isDir()) return;  // the drives; gone with its parent
+    const QDir folder(path);
+    const QStringList all = folder.entryList(QDir::AllEntries | QDir::System | QDir::Hidden |
+                                             QDir::NoDotAndDotDot);
+    if (!QMetaObject::invokeMethod(model_, "_q_directoryChanged", Qt::DirectConnection,
+                                   Q_ARG(QString, path), Q_ARG(QStringList, all))) {
+      qWarning("The folder tree cannot drop the folders removed from %s", qPrintable(path));
+    }
+    for (const QString& name : folder.entryList(QDir::AllDirs | QDir::NoDotAndDotDot))
+      model_->index(folder.filePath(name));
+  }
+
+  QTreeView* tree_;
+  QFileSystemModel* model_;
+  std::set<QString> listed_;  // the folders opened before
+};
+#endif
+
 }  // namespace
 
 void FolderTreeView::scrollTo(const QModelIndex& index, ScrollHint hint) {
@@ -190,12 +253,20 @@ FolderTreeModel* SetUpFolderTree(FolderTreeView* tree, QFileIconProvider* icons,
   model->setIconProvider(icons);
   // Hidden folders stay out, as in the shell's tree with its default settings.
   model->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot);
+#ifdef Q_OS_WIN
+  // Qt's watcher on Windows keeps every folder it watches open: a folder shown in the tree could
+  // then not be removed or renamed in Explorer while the program runs.
+  model->setOption(QFileSystemModel::DontWatchForChanges);
+#endif
   // The whole file system: "/" here, the drives on Windows.
   model->setRootPath(QString());
 
   auto* follower = new CurrentFolderFollower(tree, model);
   tree->setModel(model);
   follower->Attach();
+#ifdef Q_OS_WIN
+  new DiskLook(tree, model);
+#endif
   for (int column = 1; column < model->columnCount(); ++column) tree->hideColumn(column);
   tree->setSelectionMode(QAbstractItemView::SingleSelection);
 

@@ -1,10 +1,14 @@
 // The folder trees of the main window (`sh1`) and of the destination-folder dialog: the whole
 // file system, folders only, with the style's icons.
 //
-// They follow the disk while the program runs. Qt's file-system model watches every folder it
-// has listed (one inotify watch per folder opened in the tree here, one change handle on
-// Windows) and lists it again when it changes, so a folder made, renamed or removed outside the
-// program shows within a moment, and the other rows keep their expansion and selection. On a
+// They follow the disk while the program runs. On Linux Qt's file-system model watches every
+// folder it has listed (one inotify watch per folder opened in the tree) and lists it again when
+// it changes, so a folder made, renamed or removed outside the program shows within a moment, and
+// the other rows keep their expansion and selection. On Windows the model does not watch: Qt's
+// watcher there holds each watched folder open, and Explorer could not remove or rename a folder
+// while the tree showed it. Instead the tree looks at the disk again for every folder it shows
+// open when its window becomes active (the user comes back from Explorer) and for a folder when
+// it is opened, with the same result: new folders show, vanished ones go, the rest stays. On a
 // folder of 10,000 sub-folders a change is shown about 0.3 s later: the model lists the whole
 // folder again, in its own thread. When the current folder itself is renamed, the selection goes
 // with it (the folder is found again by its identity); when it is removed, its parent becomes

@@ -25,8 +25,9 @@ std::string InvalidType(std::string_view name) { return WithName("Invalid data t
 std::string FailedToSet(std::string_view name) { return WithName("Failed to set data for ", name); }
 
 // An integer a DWORD can hold, read as the registry reads it; false when the value is no such
-// integer. QVariant::toInt would wrap "4294967296" to 0 and call "abc" true.
-bool DwordValue(const QVariant& value, bool& result) {
+// integer. QVariant::toInt would wrap "4294967296" to 0 and call "abc" true. `registry` tells a
+// store in the Windows registry, where values have types, from an INI file, where all are text.
+bool DwordValue(const QVariant& value, bool registry, bool& result) {
   switch (value.typeId()) {
     case QMetaType::Int:
     case QMetaType::UInt:
@@ -37,21 +38,27 @@ bool DwordValue(const QVariant& value, bool& result) {
       return true;
     case QMetaType::QString:
     case QMetaType::QByteArray: {
-#if defined(Q_OS_WIN)
       // In the registry a text (REG_SZ) is of the wrong type for a Boolean.
-      (void)result;
-      return false;
-#else
+      if (registry) return false;
       bool ok = false;
       const qlonglong number = value.toString().trimmed().toLongLong(&ok);
       if (!ok || number < INT32_MIN || number > static_cast<qlonglong>(UINT32_MAX)) return false;
       result = number != 0;
       return true;
-#endif
     }
     default:
       return false;
   }
+}
+
+// Whether the settings live in the Windows registry (the user's own store on Windows).
+bool InRegistry(const QSettings& settings) {
+#if defined(Q_OS_WIN)
+  return settings.format() == QSettings::NativeFormat;
+#else
+  (void)settings;
+  return false;
+#endif
 }
 
 }  // namespace
@@ -64,6 +71,9 @@ QSettingsStore::QSettingsStore()
 QSettingsStore::QSettingsStore(const QString& iniPath)
     : settings_(std::make_unique<QSettings>(iniPath, QSettings::IniFormat)) {}
 
+QSettingsStore::QSettingsStore(const QString& path, QSettings::Format format)
+    : settings_(std::make_unique<QSettings>(path, format)) {}
+
 QSettingsStore::~QSettingsStore() = default;
 
 bool QSettingsStore::ReadBool(std::string_view name, bool& value, std::string& error) {
@@ -72,7 +82,7 @@ bool QSettingsStore::ReadBool(std::string_view name, bool& value, std::string& e
     error = FailedToGet(name);
     return false;
   }
-  if (!DwordValue(stored, value)) {
+  if (!DwordValue(stored, InRegistry(*settings_), value)) {
     error = InvalidType(name);
     return false;
   }
@@ -94,13 +104,12 @@ bool QSettingsStore::ReadText(std::string_view name, std::string& value, std::st
       text = stored.toString();
       break;
     default:
-#if defined(Q_OS_WIN)
-      // A DWORD where a text (REG_SZ) belongs.
-      error = InvalidType(name);
-      return false;
-#else
+      if (InRegistry(*settings_)) {
+        // A DWORD where a text (REG_SZ) belongs.
+        error = InvalidType(name);
+        return false;
+      }
       text = stored.toString();
-#endif
   }
   const QByteArray bytes = text.toLocal8Bit();
   value.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
@@ -128,14 +137,12 @@ bool QSettingsStore::Sync(std::string_view name, std::string& error) {
 }
 
 bool QSettingsStore::Exists() const {
-  if (settings_->format() == QSettings::NativeFormat) {
-#if defined(Q_OS_WIN)
-    QSettings parent(QStringLiteral("HKEY_CURRENT_USER\\Software\\") +
-                         QString::fromLatin1(kSettingsOrganisation),
-                     QSettings::NativeFormat);
-    return parent.childGroups().contains(QString::fromLatin1(kSettingsApplication),
-                                         Qt::CaseInsensitive);
-#endif
+  if (InRegistry(*settings_)) {
+    // The key exists when its parent lists it; fileName() is "\HKEY_CURRENT_USER\Software\...".
+    const QString key = settings_->fileName().mid(1);
+    const qsizetype cut = key.lastIndexOf(QLatin1Char('\\'));
+    const QSettings parent(key.left(cut), QSettings::NativeFormat);
+    return parent.childGroups().contains(key.mid(cut + 1), Qt::CaseInsensitive);
   }
   return QFileInfo(settings_->fileName()).isFile();
 }

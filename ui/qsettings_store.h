@@ -24,6 +24,9 @@ class QSettingsStore : public SettingsStore {
   QSettingsStore();
   // An INI file at `iniPath`, whatever the system: for tests and for a store kept elsewhere.
   explicit QSettingsStore(const QString& iniPath);
+  // A store at `path` in `format`: on Windows, with the native format, a registry key such as
+  // "HKEY_CURRENT_USER\\Software\\Tessoran\\test" (for tests of the registry's types).
+  QSettingsStore(const QString& path, QSettings::Format format);
   ~QSettingsStore() override;
 
   // Booleans are integers (REG_DWORD on Windows), true when not 0. In an INI file, where every

@@ -301,17 +301,20 @@ void ConfigBindingTest::textBoxesStoreWhatTheyShow() {
   QCOMPARE(separator->text(), QStringLiteral("abcdefghij"));
   QCOMPARE(f.record.FieldSeparator.str(), std::string("abcdefghij"));
 
-  // The record holds bytes: a text of two-byte characters is cut at a whole character, and the
-  // box shows the same cut.
-  const QString accents = QString(6, QChar(0x00E9));
-  separator->setText(accents);
-  QCOMPARE(separator->text(), QString(5, QChar(0x00E9)));
+  // The record holds bytes in the system's 8-bit encoding: a text is cut at a whole character,
+  // and the box shows the same cut. "é" is two bytes in UTF-8, one in the ANSI code page of
+  // Western Windows, where the box holds ten of them.
+  const QChar e(0x00E9);
+  const int width = static_cast<int>(QString(e).toLocal8Bit().size());
+  QVERIFY(width == 1 || width == 2);
+  separator->setText(QString(11, e));
+  QCOMPARE(separator->text(), QString(10 / width, e));
   QCOMPARE(QByteArray::fromStdString(f.record.FieldSeparator.str()),
-           QString(5, QChar(0x00E9)).toLocal8Bit());
+           QString(10 / width, e).toLocal8Bit());
   QCOMPARE(f.record.FieldSeparator.length, 10);
-  separator->setText(QStringLiteral("ab") + QString(5, QChar(0x00E9)));  // 12 bytes
-  QCOMPARE(f.record.FieldSeparator.length, 10);
-  QCOMPARE(separator->text(), QStringLiteral("ab") + QString(4, QChar(0x00E9)));
+  separator->setText(QStringLiteral("a") + QString(10, e));  // 11 or 21 bytes
+  QCOMPARE(f.record.FieldSeparator.length, width == 2 ? 9 : 10);
+  QCOMPARE(separator->text(), QStringLiteral("a") + QString(9 / width, e));
 
   f.Child<QCheckBox>("c4")->click();  // the block names box is live only with Blocks ticked
   Retype(f.Edit("c17"), "  DOOR*, W?N  ");
@@ -588,25 +591,29 @@ void ConfigBindingTest::saveOverDrawingIsRefused() {
   const QString drawing = f.Path(QStringLiteral("plan.DXF"));
   const QByteArray dxf("  0\r\nSECTION\r\n  2\r\nENTITIES\r\n  0\r\nENDSEC\r\n  0\r\nEOF\r\n");
   QVERIFY(WriteBytes(drawing, dxf));
-  // Also through a link whose own name looks harmless.
-  const QString link = f.Path(QStringLiteral("link.crv"));
-  QVERIFY(QFile::link(drawing, link));
   // The files the program needs to start, and its report: the overwrite prompt's Yes is no
   // reason to lose them. A saved configuration of the configurations folder may be replaced.
   f.window.SetProgramPlaces(PortablePlaces(Local(f.dir.path())));
   const QByteArray hints("the hint list\r\n");
   QVERIFY(WriteBytes(f.Path(QStringLiteral("hints.dat")), hints));
   QVERIFY(WriteBytes(f.Path(QStringLiteral("CorvaneLog.txt")), hints));
-  const struct {
+  struct Refused {
     QString target;
     QString reason;
-  } refused[] = {
+  };
+  std::vector<Refused> refused = {
       {drawing, QStringLiteral("would replace a DXF file")},
-      {link, QStringLiteral("would replace a DXF file")},
       {f.Path(QStringLiteral("hints.dat")), QStringLiteral("is a file of the program")},
       {f.Path(QStringLiteral("CorvaneLog.txt")), QStringLiteral("is the report file")},
   };
-  for (const auto& k : refused) {
+#ifndef Q_OS_WIN
+  // Also through a link whose own name looks harmless. (On Windows QFile::link makes a shortcut,
+  // a file of its own that no file operation follows: saving over it leaves the drawing alone.)
+  const QString link = f.Path(QStringLiteral("link.crv"));
+  QVERIFY(QFile::link(drawing, link));
+  refused.push_back({link, QStringLiteral("would replace a DXF file")});
+#endif
+  for (const Refused& k : refused) {
     f.dialogs.answers.push_back(k.target);
     f.boxes.Answer({QMessageBox::Ok});
     QVERIFY(!f.window.SaveConfigAs());
@@ -617,7 +624,7 @@ void ConfigBindingTest::saveOverDrawingIsRefused() {
   QCOMPARE(ReadBytes(drawing), dxf);
   QCOMPARE(ReadBytes(f.Path(QStringLiteral("hints.dat"))), hints);
   QCOMPARE(ReadBytes(f.Path(QStringLiteral("CorvaneLog.txt"))), hints);
-  QCOMPARE(f.boxes.seen.size(), std::size_t{4});
+  QCOMPARE(f.boxes.seen.size(), refused.size());
   QCOMPARE(f.Label19(), QStringLiteral("default.crv"));
 
   const QString kept = f.ConfigFolder() + QStringLiteral("/survey.crv");

@@ -79,6 +79,11 @@ class DesktopOpenerTest : public QObject {
   }
 
   void aLauncherThatGivesUpAMomentLaterIsHeard() {
+#ifdef Q_OS_WIN
+    QSKIP("Only Linux desktops start and watch a launcher (xdg-open); on Windows the program "
+          "hands addresses to the shell through QDesktopServices, and there is no sh here to "
+          "stand in for a launcher");
+#endif
     QObject asker;
     int failed = 0;
     const auto count = [&failed] { ++failed; };

@@ -1,7 +1,9 @@
 // The destination-folder dialog over the real file system: what "Select " and "Cancel " do to the
 // main window's destination box, and what the tree offers.
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
+#include <QEvent>
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -157,6 +159,13 @@ class FolderDialogTest : public QObject {
 
     const QString name = QStringLiteral("Data files for the northern bypass ") + QString(85, 'x');
     QVERIFY(QDir(dir.path()).mkdir(name));
+#ifdef Q_OS_WIN
+    // The user comes back to the dialog from Explorer: on Windows the tree watches nothing (Qt's
+    // watcher there would keep the folders from being removed) and looks at the disk again when
+    // its window becomes active. On Linux its watcher reports the new folder by itself.
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(dialog.Tree(), &activate);
+#endif
     QTRY_COMPARE_WITH_TIMEOUT(dialog.Model()->rowCount(top), 2, 5000);
     const QString path = QDir::toNativeSeparators(dir.filePath(name));
     SelectFolder(dialog, dir.filePath(name));

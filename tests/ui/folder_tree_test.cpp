@@ -2,7 +2,9 @@
 // removes behind its back, as a file manager or a terminal would while the program runs.
 #include "ui/folder_tree.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QEvent>
 #include <QFileIconProvider>
 #include <QHeaderView>
 #include <QScrollBar>
@@ -44,9 +46,21 @@ struct Tree {
   // The names of the rows under `path`. Only rows the model already has: asking the model for a
   // path (model->index) would make it look at the disk there and then.
   QStringList Rows(const QString& path) const {
+    // The top row holding `path`: "/" here, its drive ("C:") on Windows.
     QModelIndex parent;
-    for (int row = 0; row < model->rowCount(); ++row) parent = model->index(row, 0);  // "/"
-    for (const QString& part : QDir::cleanPath(path).split('/', Qt::SkipEmptyParts)) {
+    QString rest = QDir::cleanPath(path);
+    for (int row = 0; row < model->rowCount(); ++row) {
+      const QModelIndex top = model->index(row, 0);
+      QString start = model->filePath(top);
+      if (!start.endsWith('/')) start += '/';
+      if (rest.startsWith(start, Qt::CaseInsensitive)) {
+        parent = top;
+        rest = rest.mid(start.size());
+        break;
+      }
+    }
+    if (!parent.isValid()) return {QStringLiteral("<no top row for %1>").arg(path)};
+    for (const QString& part : rest.split('/', Qt::SkipEmptyParts)) {
       QModelIndex next;
       for (int row = 0; row < model->rowCount(parent); ++row) {
         if (model->fileName(model->index(row, 0, parent)) == part)
@@ -60,6 +74,17 @@ struct Tree {
       names << model->fileName(model->index(row, 0, parent));
     names.sort();
     return names;
+  }
+
+  // The user comes back to the window after changing folders elsewhere (Explorer, a terminal).
+  // On Linux the tree does not need it: the model's watcher reports the change by itself. On
+  // Windows the tree watches nothing (Qt's watcher there would hold the folders open) and looks
+  // at the disk again when its window becomes active.
+  void ComeBack() {
+#ifdef Q_OS_WIN
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(&view, &activate);
+#endif
   }
 
   QString Current() const { return model->filePath(view.currentIndex()); }
@@ -84,17 +109,22 @@ class FolderTreeTest : public QObject {
     QCOMPARE(tree.Rows(root), QStringList({"jobs", "output"}));
 
     QVERIFY(QDir(root).mkdir("new job"));
+    tree.ComeBack();
     QTRY_COMPARE_WITH_TIMEOUT(tree.Rows(root), QStringList({"jobs", "new job", "output"}), 5000);
     QVERIFY(QDir(root).rename("new job", "site survey"));
+    tree.ComeBack();
     QTRY_COMPARE_WITH_TIMEOUT(tree.Rows(root), QStringList({"jobs", "output", "site survey"}),
                               5000);
     QVERIFY(QDir(root).rmdir("site survey"));
+    tree.ComeBack();
     QTRY_COMPARE_WITH_TIMEOUT(tree.Rows(root), QStringList({"jobs", "output"}), 5000);
     // Inside an open folder too, down to its last folder.
     QVERIFY(QDir(root).mkdir("jobs/2026"));
+    tree.ComeBack();
     QTRY_COMPARE_WITH_TIMEOUT(tree.Rows(root + "/jobs"), QStringList({"2025", "2026"}), 5000);
     QVERIFY(QDir(root).rmdir("jobs/2025"));
     QVERIFY(QDir(root).rmdir("jobs/2026"));
+    tree.ComeBack();
     QTRY_COMPARE_WITH_TIMEOUT(tree.Rows(root + "/jobs"), QStringList(), 5000);
 
     // Nothing else moved: the open folder is open, the chosen one still chosen, and it was never
@@ -130,6 +160,7 @@ class FolderTreeTest : public QObject {
     // Renamed: still chosen, under its new name.
     tree.currents.clear();
     QVERIFY(QDir(root).rename("b site", "b site 2026"));
+    tree.ComeBack();
     QTRY_COMPARE_WITH_TIMEOUT(tree.Current(), root + "/b site 2026", 5000);
     // Never a neighbour on the way, which the main window would have listed and, locked, made
     // the destination.
@@ -140,6 +171,7 @@ class FolderTreeTest : public QObject {
     // A folder above the chosen one renamed: the same folder, open as it was.
     tree.Choose(root + "/a site/plans");
     QVERIFY(QDir(root).rename("a site", "a site (done)"));
+    tree.ComeBack();
     QTRY_COMPARE_WITH_TIMEOUT(tree.Current(), root + "/a site (done)/plans", 5000);
     QVERIFY(tree.view.isExpanded(tree.view.currentIndex()));
 
@@ -147,6 +179,7 @@ class FolderTreeTest : public QObject {
     tree.Choose(root + "/c site");
     tree.currents.clear();
     QVERIFY(QDir(root).rmdir("c site"));
+    tree.ComeBack();
     QTRY_COMPARE_WITH_TIMEOUT(tree.Rows(root), QStringList({"a site (done)", "b site 2026"}), 5000);
     QTest::qWait(100);
     QCOMPARE(tree.Current(), root);
@@ -156,6 +189,7 @@ class FolderTreeTest : public QObject {
     tree.Open(root + "/a site (done)/plans/old");
     tree.Choose(root + "/a site (done)/plans/old");
     QVERIFY(QDir(root + "/a site (done)").removeRecursively());
+    tree.ComeBack();
     QTRY_COMPARE_WITH_TIMEOUT(tree.Rows(root), QStringList({"b site 2026"}), 5000);
     QTest::qWait(100);
     QCOMPARE(tree.Current(), root);
@@ -164,6 +198,8 @@ class FolderTreeTest : public QObject {
     tree.Choose(root + "/b site 2026");
     QVERIFY(QDir(root).rmdir("b site 2026"));
     QVERIFY(QDir(root).mkdir("b site 2026"));
+    tree.ComeBack();
+    tree.ComeBack();
     QTest::qWait(500);
     QCOMPARE(tree.Current(), root + "/b site 2026");
   }

@@ -119,7 +119,7 @@ class LoadStartupStateTest : public QObject {
   void AFolderThatIsGoneIsReportedAndTheHomeFolderTakesItsPlace() {
     StartedProgram p;
     const QString gone = Native(p.Path("drawings/removed"));
-    p.WriteSettingsWith({"dxfpath=" + gone.toLocal8Bit(), "locked=1"});
+    p.WriteSettingsWith({"dxfpath=" + p.IniPath("drawings/removed"), "locked=1"});
     QCOMPARE(p.Start(), StartupOutcome::kReady);
     QCOMPARE(p.boxes.seen.size(), std::size_t{1});
     QCOMPARE(p.boxes.seen[0].text, QStringLiteral("Error setting path: \"%1\".").arg(gone));

@@ -375,14 +375,26 @@ void MainWindowTest::treeFollowsTheDiskAndAVanishedFolderGivesWayToItsParent() {
   };
   QTRY_COMPARE(rows(), QStringList({"east", "north"}));
 
+  // Coming back to the window from a file manager. On Linux the tree's watcher reports changes
+  // by itself; on Windows the tree watches nothing (Qt's watcher there would keep the folders
+  // from being removed) and looks at the disk again when its window becomes active.
+  const auto comeBack = [&] {
+#ifdef Q_OS_WIN
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(tree, &activate);
+#endif
+  };
+
   // Made in a file manager while the program runs.
   QVERIFY(QDir(parent.path()).mkdir("west"));
+  comeBack();
   QTRY_COMPARE_WITH_TIMEOUT(rows(), QStringList({"east", "north", "west"}), 5000);
   QCOMPARE(f.window.SelectedFolderPath(), QDir::toNativeSeparators(parent.path() + "/north"));
 
   // The chosen folder removed: the list and the locked destination go to its parent, never to
   // a neighbour's drawings.
   QVERIFY(QDir(parent.path() + "/north").removeRecursively());
+  comeBack();
   QTRY_COMPARE_WITH_TIMEOUT(rows(), QStringList({"east", "west"}), 5000);
   QCOMPARE(f.window.SelectedFolderPath(), QDir::toNativeSeparators(parent.path()));
   QCOMPARE(Rows(f.fl1()), QStringList({"site.dxf"}));
@@ -747,7 +759,10 @@ void MainWindowTest::customItemClickShowsLabelAndStartValues() {
 }
 
 void MainWindowTest::rowsAreFoundByNameWithLetterCaseOfAToZIgnored() {
-  const std::vector<std::string> names = {"Number", "X Coordinate", "Caf\xc3\xa9", "number"};
+  // The lists hold names in the system's 8-bit encoding (UTF-8 here, the ANSI code page on
+  // Windows), as the program's files do.
+  const std::string cafe = QString::fromUtf8("Caf\xc3\xa9").toLocal8Bit().toStdString();
+  const std::vector<std::string> names = {"Number", "X Coordinate", cafe, "number"};
   QCOMPARE(corvane::IndexOfName(names, "NUMBER"), 0);
   QCOMPARE(corvane::IndexOfName(names, "x coordinate"), 1);
   QCOMPARE(corvane::IndexOfName(names, "X Coordinate "), -1);
@@ -962,6 +977,11 @@ void MainWindowTest::textBoxesAcceptNoMoreThanTheirFieldHolds() {
 }
 
 void MainWindowTest::everyCaptionFitsItsControl() {
+#ifdef Q_OS_WIN
+  if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+    QSKIP("The offscreen platform on Windows draws with the fonts of QT_QPA_FONTDIR, not with "
+          "Windows' own: the fit is only measured with the font the window really gets");
+#endif
   QTemporaryDir folder;
   MakeFiles(folder.path(), {"boundary.dxf", "contours.dxf", "levels.DXF", "manholes.dxf"});
   Fixture f;

@@ -1,5 +1,6 @@
 // The QSettings store on real INI files in temporary folders: first start, the three store
-// errors, and values that a plain QVariant conversion would misread.
+// errors, and values that a plain QVariant conversion would misread. On Windows also the store in
+// the registry, on a key of the tests' own: the value types, and texts in the ANSI code page.
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -8,9 +9,57 @@
 #include "tests/ui/ui_test_support.h"
 #include "ui/qsettings_store.h"
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 using corvane::QSettingsStore;
 
 namespace {
+
+#ifdef Q_OS_WIN
+// A registry key of the tests' own, beside the program's, removed before and after each use.
+const wchar_t* const kTestKey = L"Software\\Tessoran\\corvane2-test";
+const QString kTestKeyPath = QStringLiteral("HKEY_CURRENT_USER\\Software\\Tessoran\\corvane2-test");
+
+struct TestKey {
+  TestKey() { RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey); }
+  ~TestKey() { RegDeleteTreeW(HKEY_CURRENT_USER, kTestKey); }
+};
+
+// The registry type of a value of the test key, 0 when it is missing.
+DWORD TypeOf(const wchar_t* name) {
+  DWORD type = 0;
+  if (RegGetValueW(HKEY_CURRENT_USER, kTestKey, name, RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr,
+                   nullptr) != ERROR_SUCCESS)
+    return 0;
+  return type;
+}
+
+// Writes a value of the given type into the test key as another program (regedit) could.
+void SetRaw(const wchar_t* name, DWORD type, const void* data, DWORD size) {
+  HKEY key = nullptr;
+  QCOMPARE(RegCreateKeyExW(HKEY_CURRENT_USER, kTestKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                           nullptr),
+           LONG(ERROR_SUCCESS));
+  QCOMPARE(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size),
+           LONG(ERROR_SUCCESS));
+  RegCloseKey(key);
+}
+
+void SetText(const wchar_t* name, DWORD type, const std::wstring& text) {
+  SetRaw(name, type, text.c_str(), DWORD((text.size() + 1) * sizeof(wchar_t)));
+}
+
+std::wstring TextOf(const wchar_t* name) {
+  wchar_t buffer[512] = {};
+  DWORD size = sizeof buffer;
+  if (RegGetValueW(HKEY_CURRENT_USER, kTestKey, name, RRF_RT_REG_SZ, nullptr, buffer, &size) !=
+      ERROR_SUCCESS)
+    return L"<missing>";
+  return buffer;
+}
+#endif
 
 QString IniIn(const QTemporaryDir& dir) { return dir.filePath(QStringLiteral("corvane2.conf")); }
 
@@ -177,9 +226,103 @@ class SettingsStoreTest : public QObject {
 
   void TheUsersStoreLivesUnderTheConfigurationFolder() {
     QSettingsStore store;
+#ifdef Q_OS_WIN
+    QCOMPARE(store.Location(), QStringLiteral("\\HKEY_CURRENT_USER\\Software\\Tessoran\\corvane2"));
+    return;
+#endif
     const QString expected = QDir(qEnvironmentVariable("XDG_CONFIG_HOME"))
                                  .filePath(QStringLiteral("Tessoran/corvane2.conf"));
     QCOMPARE(QDir::cleanPath(store.Location()), QDir::cleanPath(expected));
+  }
+
+  void TheRegistryHoldsBooleansAsDwordsAndTextsAsStrings() {
+#ifndef Q_OS_WIN
+    QSKIP("The registry is Windows' store; elsewhere the settings are an INI file");
+#else
+    TestKey cleanup;
+    QSettingsStore store(kTestKeyPath, QSettings::NativeFormat);
+    QVERIFY(!store.Exists());
+    std::string error;
+    QVERIFY(store.CreateDefaults("C:\\Users\\surveyor", "survey.crv", error));
+    QVERIFY(store.Exists());
+    for (const wchar_t* name : {L"showtips", L"showlog", L"locked", L"autosel"})
+      QCOMPARE(TypeOf(name), DWORD(REG_DWORD));
+    for (const wchar_t* name : {L"dxfpath", L"destpath", L"config"})
+      QCOMPARE(TypeOf(name), DWORD(REG_SZ));
+    QCOMPARE(TextOf(L"dxfpath"), std::wstring(L"C:\\Users\\surveyor"));
+    DWORD autosel = 7, size = sizeof autosel;
+    QCOMPARE(RegGetValueW(HKEY_CURRENT_USER, kTestKey, L"autosel", RRF_RT_REG_DWORD, nullptr,
+                          &autosel, &size),
+             LONG(ERROR_SUCCESS));
+    QCOMPARE(autosel, DWORD(0));
+#endif
+  }
+
+  void ValuesOfTheWrongRegistryTypeAreRefused() {
+#ifndef Q_OS_WIN
+    QSKIP("Registry types exist only on Windows; the INI cases above stand for them here");
+#else
+    TestKey cleanup;
+    const DWORD one = 1;
+    SetText(L"showtips", REG_SZ, L"1");  // a text "1" where a DWORD belongs
+    SetRaw(L"showlog", REG_BINARY, &one, sizeof one);
+    SetRaw(L"dxfpath", REG_DWORD, &one, sizeof one);  // a number where a text belongs
+    SetRaw(L"locked", REG_DWORD, &one, sizeof one);
+    QSettingsStore store(kTestKeyPath, QSettings::NativeFormat);
+    bool flag = false;
+    std::string error;
+    for (const char* name : {"showtips", "showlog"}) {
+      error.clear();
+      QVERIFY2(!store.ReadBool(name, flag, error), name);
+      QCOMPARE(error, std::string("Invalid data type for '") + name + "'");
+    }
+    std::string text;
+    QVERIFY(!store.ReadText("dxfpath", text, error));
+    QCOMPARE(error, std::string("Invalid data type for 'dxfpath'"));
+    QVERIFY(store.ReadBool("locked", flag, error));
+    QVERIFY(flag);
+    // A missing value: no Boolean, an empty text.
+    QVERIFY(!store.ReadBool("autosel", flag, error));
+    QCOMPARE(error, std::string("Failed to get data for 'autosel'"));
+    QVERIFY(store.ReadText("destpath", text, error));
+    QCOMPARE(text, std::string());
+#endif
+  }
+
+  void AnExpandableTextIsReadAsWritten() {
+#ifndef Q_OS_WIN
+    QSKIP("REG_EXPAND_SZ is a registry type");
+#else
+    TestKey cleanup;
+    SetText(L"dxfpath", REG_EXPAND_SZ, L"%USERPROFILE%\\Drawings");
+    QSettingsStore store(kTestKeyPath, QSettings::NativeFormat);
+    std::string text, error;
+    QVERIFY(store.ReadText("dxfpath", text, error));
+    QCOMPARE(text, std::string("%USERPROFILE%\\Drawings"));
+#endif
+  }
+
+  void TextsAreKeptInTheAnsiCodePage() {
+#ifndef Q_OS_WIN
+    QSKIP("The ANSI code page is Windows'; here the locale's encoding is tested above");
+#else
+    // "Donnees" with an e acute, as the ANSI code page spells it: one byte in Windows-1252.
+    char ansi[16] = {};
+    const int length =
+        WideCharToMultiByte(CP_ACP, 0, L"Donn\u00e9es", -1, ansi, sizeof ansi, nullptr, nullptr) - 1;
+    QVERIFY(length > 0);
+    if (GetACP() == 1252) QCOMPARE(length, 7);
+    TestKey cleanup;
+    QSettingsStore store(kTestKeyPath, QSettings::NativeFormat);
+    std::string error;
+    const std::string folder = std::string("C:\\Sites\\") + ansi;
+    QVERIFY(store.WriteText("dxfpath", folder, error));
+    // Other Windows programs see the name itself, not its bytes.
+    QCOMPARE(TextOf(L"dxfpath"), std::wstring(L"C:\\Sites\\Donn\u00e9es"));
+    std::string text;
+    QVERIFY(store.ReadText("dxfpath", text, error));
+    QCOMPARE(text, folder);
+#endif
   }
 };
 

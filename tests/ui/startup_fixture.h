@@ -96,8 +96,8 @@ class StartedProgram {
   // The usual settings of a user who has worked with the program, with one line replaced or
   // added (name=value) or removed (name alone).
   void WriteSettingsWith(std::initializer_list<QByteArray> changes) {
-    QList<QByteArray> lines = {"showtips=1", "showlog=0", "dxfpath=" + Path("drawings").toLocal8Bit(),
-                               "destpath=" + Path("data").toLocal8Bit(), "locked=0",
+    QList<QByteArray> lines = {"showtips=1", "showlog=0", "dxfpath=" + IniPath("drawings"),
+                               "destpath=" + IniPath("data"), "locked=0",
                                "autosel=1", "config=survey.crv"};
     for (const QByteArray& change : changes) {
       const QByteArray name = change.split('=').first();
@@ -106,10 +106,18 @@ class StartedProgram {
     }
     WriteSettings(lines.join('\n') + '\n');
   }
-  // One value of the settings file as it is now, "" when missing.
+  // A folder below the test's own, as the program shows it (backslashes on Windows), written
+  // as an INI file holds it (a backslash doubled).
+  QByteArray IniPath(const char* relative) const {
+    return QDir::toNativeSeparators(Path(QLatin1String(relative))).toLocal8Bit().replace("\\", "\\\\");
+  }
+  // One value of the settings file as it is now, "" when missing. The file's lines end in CR LF on
+  // Windows, and a backslash is doubled there.
   QByteArray Setting(const char* name) const {
-    for (const QByteArray& line : ReadBytes(Settings()).split('\n')) {
-      if (line.startsWith(QByteArray(name) + "=")) return line.mid(static_cast<int>(qstrlen(name)) + 1);
+    for (QByteArray line : ReadBytes(Settings()).split('\n')) {
+      if (line.endsWith('\r')) line.chop(1);
+      if (line.startsWith(QByteArray(name) + "="))
+        return line.mid(static_cast<int>(qstrlen(name)) + 1).replace("\\\\", "\\");
     }
     return {};
   }
