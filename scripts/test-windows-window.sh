@@ -59,7 +59,7 @@ done
 "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Shell Dlg' /d 'Liberation Sans' /f >/dev/null
 "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Shell Dlg 2' /d 'Liberation Sans' /f >/dev/null
 key='HKCU\Software\Tessoran\corvane2'
-for value in showtips:0 showlog:0 locked:0 autosel:1; do
+for value in showtips:0 showlog:1 locked:0 autosel:1; do
   "$wine" reg add "$key" /v "${value%%:*}" /t REG_DWORD /d "${value##*:}" /f >/dev/null
 done
 "$wine" reg add "$key" /v dxfpath /t REG_SZ /d "$(winpath "$work/in")" /f >/dev/null
@@ -114,8 +114,16 @@ if start main; then
     [ "$(ls "$work/out" | wc -l)" -ge "$(ls "$work/in" | wc -l)" ] && [ -f "$app/CorvaneLog.txt" ] && break
     sleep 0.2
   done
-  sleep 2
+  # The report opens in Notepad after the run ("CorvaneLog.txt - Notepad").
+  notepad=1
+  for _ in $(seq 100); do
+    xdotool search --onlyvisible --name 'CorvaneLog' >/dev/null 2>&1 && { notepad=0; break; }
+    sleep 0.2
+  done
+  check "the report opens in Notepad" test "$notepad" = 0
+  sleep 1
   shoot after-run
+  "$wine" taskkill /f /im notepad.exe >/dev/null 2>&1 || true
   stop
 else
   failures=$((failures + 1))
