@@ -193,6 +193,7 @@ void ConvertFile(const RunSettings& run, const FileJob& job, RunObserver& observ
     observer.FileFinished(job.index);
     return;
   }
+  outcome.dataFileOpened = true;
   observer.ProgressMaximum(job.index, size / kProgressUnit);
   observer.ProgressPosition(job.index, 0);
 

@@ -27,6 +27,7 @@ struct FileOutcome {
   bool hadError = false;           // an "*** Error, ... ***" line was added
   bool stoppedInside = false;      // the stop flag ended the main loop
   bool stopAfter = false;          // the stop flag was set when the file was done
+  bool dataFileOpened = false;     // its data file was created (or emptied) for it
   std::string fatalError;          // a data file could not be created or written: the run ends
 };
 
