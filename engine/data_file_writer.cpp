@@ -37,14 +37,14 @@ DataFileWriter::DataFileWriter(std::FILE* file, std::string path, ByteBuffer& bu
   writer_ = &writer;
 }
 
-DataFileWriter::DataFileWriter(std::string& memory) : buffer_(&own_buffer_), memory_(&memory) {
-  memory.resize(std::max<std::size_t>(memory.capacity(), 1 << 16));
+DataFileWriter::DataFileWriter(MemoryBytes& memory) : buffer_(&own_buffer_), memory_(&memory) {
+  memory.Reserve(std::size_t{1} << 16);
   data_ = memory.data();
-  capacity_ = memory.size();
+  capacity_ = memory.capacity();
 }
 
 DataFileWriter::~DataFileWriter() {
-  if (memory_ != nullptr) memory_->resize(used_);
+  if (memory_ != nullptr) memory_->SetSize(used_);
   if (file_ != nullptr) {
     // Keep what was composed even when the owner could not close properly (an error is
     // already on its way up); errors here cannot be reported any more.
@@ -98,9 +98,9 @@ void DataFileWriter::Flush() {
 void DataFileWriter::MakeRoom(std::size_t n) {
   if (memory_ != nullptr) {
     // In memory nothing is flushed: the memory grows, keeping what it holds.
-    memory_->resize(std::max(capacity_ * 2, used_ + n));
+    memory_->Reserve(std::max(capacity_ * 2, used_ + n));
     data_ = memory_->data();
-    capacity_ = memory_->size();
+    capacity_ = memory_->capacity();
     return;
   }
   Flush();
@@ -114,9 +114,7 @@ void DataFileWriter::MakeRoom(std::size_t n) {
 
 void DataFileWriter::Close() {
   if (memory_ != nullptr) {
-    memory_->resize(used_);
-    data_ = memory_->data();
-    capacity_ = used_;
+    memory_->SetSize(used_);
     return;
   }
   if (file_ == nullptr) return;

@@ -9,6 +9,7 @@
 
 #include "engine/io_thread.h"
 #include "engine/byte_buffer.h"
+#include "engine/memory_bytes.h"
 
 namespace corvane {
 
@@ -22,7 +23,7 @@ class DataFileWriter {
   DataFileWriter(std::FILE* file, std::string path, ByteBuffer& buffer, ByteBuffer& spare, IoThread& writer);
   // A data file kept in memory, never on disk (the point preview): every byte goes to `memory`,
   // which holds exactly what the file would hold once Close() has run.
-  explicit DataFileWriter(std::string& memory);
+  explicit DataFileWriter(MemoryBytes& memory);
   DataFileWriter(const DataFileWriter&) = delete;
   DataFileWriter& operator=(const DataFileWriter&) = delete;
   ~DataFileWriter();  // closes without reporting; call Close() to learn of errors
@@ -59,7 +60,7 @@ class DataFileWriter {
   ByteBuffer* buffer_;
   ByteBuffer* spare_ = nullptr;
   IoThread* writer_ = nullptr;
-  std::string* memory_ = nullptr;  // the memory a kept-in-memory file grows in
+  MemoryBytes* memory_ = nullptr;  // the memory a kept-in-memory file grows in
   bool in_flight_ = false;  // the spare block is being written
   char* data_ = nullptr;
   std::size_t capacity_ = 0;

@@ -56,33 +56,51 @@ class PointCollector : public PointListener {
   }
   void PointWritten(FileState& file, const CoordText& XText, const CoordText& YText, const CoordText& ZText,
                     std::string_view entityName) override {
-    const double x = CoordinateValue(XText.text);
-    const double y = CoordinateValue(YText.text);
-    p_.x.push_back(x);
-    p_.y.push_back(y);
+    p_.x.push_back(CoordinateValue(XText.text));
+    p_.y.push_back(CoordinateValue(YText.text));
     p_.z.push_back(hasForcedZ_ ? forcedZ_ : CoordinateValue(ZText.text));
-    const int option = EntityOptionOfName(entityName);
-    p_.type.push_back(static_cast<std::uint8_t>(option < 0 ? 0 : option));
-    if (option >= 0) ++p_.pointCounts[static_cast<std::size_t>(option)];
-    p_.lineStart.push_back(file.out.MemoryUsed());
-    if (std::isnan(x) || std::isnan(y)) return;
-    if (!p_.hasExtent) {
-      p_.hasExtent = true;
-      p_.minX = p_.maxX = x;
-      p_.minY = p_.maxY = y;
-    } else {
-      p_.minX = std::min(p_.minX, x);
-      p_.maxX = std::max(p_.maxX, x);
-      p_.minY = std::min(p_.minY, y);
-      p_.maxY = std::max(p_.maxY, y);
+    // Readers pass their entity names as literals: the same name is mostly the same pointer.
+    if (entityName.data() != lastName_.data() || entityName.size() != lastName_.size()) {
+      lastName_ = entityName;
+      lastOption_ = EntityOptionOfName(entityName);
     }
+    p_.type.push_back(static_cast<std::uint8_t>(lastOption_ < 0 ? 0 : lastOption_));
+    p_.lineStart.push_back(file.out.MemoryUsed());
   }
 
  private:
   PointPreview& p_;
   double forcedZ_ = 0;
   bool hasForcedZ_ = false;
+  std::string_view lastName_;
+  int lastOption_ = 0;
 };
+
+// The points per type and the extent, in one pass over the finished lists.
+void CountAndMeasure(PointPreview& p) {
+  double minX = 0, maxX = 0, minY = 0, maxY = 0;
+  bool any = false;
+  for (std::size_t i = 0; i < p.size(); ++i) {
+    ++p.pointCounts[p.type[i]];
+    const double x = p.x[i], y = p.y[i];
+    if (std::isnan(x) || std::isnan(y)) continue;
+    if (!any) {
+      any = true;
+      minX = maxX = x;
+      minY = maxY = y;
+      continue;
+    }
+    minX = std::min(minX, x);
+    maxX = std::max(maxX, x);
+    minY = std::min(minY, y);
+    maxY = std::max(maxY, y);
+  }
+  p.hasExtent = any;
+  p.minX = minX;
+  p.maxX = maxX;
+  p.minY = minY;
+  p.maxY = maxY;
+}
 
 // The summary entries from the counters, in the report's order and with its lines.
 void FillSummary(const RunSettings& run, const FileState& state, PointPreview& preview) {
@@ -116,8 +134,11 @@ void Convert(const TExportConfig& config, const PreviewRequest& request, const s
   runRequest.hintLines = request.hintLines;
   const RunSettings run = PrepareRunSettings(config, runRequest);
 
-  // A guess of the points from the drawing's size (about 100 bytes a point) saves most regrowing.
-  const std::size_t guess = static_cast<std::size_t>(std::min<std::uint64_t>(size / 128, 1u << 24));
+  // Room for as many points as the drawing could plausibly give (a point takes 40 bytes of DXF
+  // at the least in practice), so the lists rarely move: room that is never used costs address
+  // space, not memory. The data lines take about the drawing's size.
+  const std::size_t guess = static_cast<std::size_t>(std::min<std::uint64_t>(size / 40, 1u << 26));
+  preview.fileBytes.Reserve(static_cast<std::size_t>(std::min<std::uint64_t>(size + (1u << 16), 1ull << 32)));
   preview.x.reserve(guess);
   preview.y.reserve(guess);
   preview.z.reserve(guess);
@@ -152,6 +173,7 @@ void Convert(const TExportConfig& config, const PreviewRequest& request, const s
       case DrawingEnd::kFailed: preview.end = PreviewEnd::kDrawingError; break;
     }
   }
+  CountAndMeasure(preview);
   preview.reportLines = std::move(outcome.lines);
   observer.Finish();
 }

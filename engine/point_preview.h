@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "config/export_config.h"
+#include "engine/memory_bytes.h"
 #include "engine/run_request.h"
 
 namespace corvane {
@@ -69,7 +70,7 @@ struct PointPreview {
 
   // The bytes the data file would hold, exactly: the header line and CR LF when the record asks
   // for one, then every data line with its CR LF.
-  std::string fileBytes;
+  MemoryBytes fileBytes;
   // lineStart[i] is where point i's line starts in fileBytes; lineStart has size() + 1 entries,
   // the last being fileBytes.size(). lineStart[0] is the header line's length (with CR LF) or 0.
   std::vector<std::uint64_t> lineStart;
@@ -89,16 +90,18 @@ struct PointPreview {
   double minX = 0, minY = 0, maxX = 0, maxY = 0;
 
   std::size_t size() const { return type.size(); }
+  // The whole data file as it would be written.
+  std::string_view Bytes() const { return fileBytes.view(); }
   // Point i's data line as the data file holds it, without its CR LF.
   std::string_view Line(std::size_t i) const {
     const std::size_t start = static_cast<std::size_t>(lineStart[i]);
     const std::size_t end = static_cast<std::size_t>(lineStart[i + 1]) - 2;
-    return std::string_view(fileBytes).substr(start, end - start);
+    return fileBytes.view().substr(start, end - start);
   }
   bool HasHeader() const { return !lineStart.empty() && lineStart[0] > 0; }
   // The header line without its CR LF, or empty when the record asks for none.
   std::string_view HeaderLine() const {
-    return HasHeader() ? std::string_view(fileBytes).substr(0, static_cast<std::size_t>(lineStart[0]) - 2)
+    return HasHeader() ? fileBytes.view().substr(0, static_cast<std::size_t>(lineStart[0]) - 2)
                        : std::string_view();
   }
 };

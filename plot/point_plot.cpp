@@ -187,10 +187,13 @@ double Legend(const PointPreview& p, bool raster, std::size_t threshold, double 
   y += 10;
   svg += Text(x, y, "Points: " + Thousands(p.size()), " class=\"total\" data-points=\"" + std::to_string(p.size()) + "\"");
   y += 20;
-  svg += Text(x, y,
-              raster ? "Drawn as density (over " + Thousands(threshold) + " points): stronger = more points"
-                     : "Drawn as one mark per point",
-              " font-size=\"11\" fill=\"#555\"");
+  if (raster) {
+    svg += Text(x, y, "Over " + Thousands(threshold) + " points: drawn as density,", " font-size=\"11\" fill=\"#555\"");
+    y += 15;
+    svg += Text(x, y, "stronger colour = more points", " font-size=\"11\" fill=\"#555\"");
+  } else {
+    svg += Text(x, y, "One mark per point", " font-size=\"11\" fill=\"#555\"");
+  }
   y += 24;
   if (p.hasExtent) {
     svg += Text(x, y, "Extent", " font-weight=\"bold\"");
@@ -224,7 +227,9 @@ std::string PlotSvg(const PointPreview& p, const PlotOptions& options) {
     body += Text(kLeft - pad - 4, bottom, Value(p.minY), " font-size=\"11\" text-anchor=\"end\"");
     body += Text(kLeft - pad - 4, kTop - pad + 10, Value(p.maxY), " font-size=\"11\" text-anchor=\"end\"");
     body += Text(kLeft + f.width / 2, bottom + 16, "X", " font-size=\"11\" text-anchor=\"middle\"");
-    body += Text(kLeft - pad - 4, kTop + f.height / 2, "Y \xE2\x86\x91", " font-size=\"11\" text-anchor=\"end\"");
+    if (f.height > 60) {
+      body += Text(kLeft - pad - 4, kTop + f.height / 2, "Y \xE2\x86\x91", " font-size=\"11\" text-anchor=\"end\"");
+    }
   }
   if (raster) {
     Raster(p, f, body);

@@ -123,7 +123,7 @@ TEST(PointPlot, EmptyAndSinglePointPreviewsStillMakeAPicture) {
   one.y = {7};
   one.z = {0};
   one.type = {0};
-  one.fileBytes = "1,5,7\r\n";
+  one.fileBytes.Assign("1,5,7\r\n");
   one.lineStart = {0, 7};
   one.hasExtent = true;
   one.minX = one.maxX = 5;

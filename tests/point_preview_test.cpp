@@ -74,7 +74,7 @@ PointPreview ExpectSameAsRun(const TExportConfig& config, const std::string& dxf
 
   PointPreview preview = PreviewPoints(config, PreviewRequestFor(config, dxfPath));
   SCOPED_TRACE(dxfPath);
-  EXPECT_EQ(preview.fileBytes, data);
+  EXPECT_EQ(preview.Bytes(), data);
   EXPECT_EQ(preview.lineStart.size(), preview.size() + 1);
   EXPECT_EQ(preview.x.size(), preview.size());
   EXPECT_EQ(preview.y.size(), preview.size());
@@ -268,7 +268,7 @@ TEST(PointPreview, ACancelDuringTheWorkStopsItAndProgressIsTold) {
   const PointPreview full = PreviewPoints(config, PreviewRequestFor(config, dxf));
   EXPECT_EQ(full.end, PreviewEnd::kComplete);
   EXPECT_EQ(full.size(), 200000u);
-  EXPECT_EQ(full.fileBytes.compare(0, p.fileBytes.size(), p.fileBytes), 0);
+  EXPECT_EQ(full.Bytes().compare(0, p.Bytes().size(), p.Bytes()), 0);
 }
 
 TEST(PointPreview, RefusesWhatTheRunButtonRefusesAndTellsAMissingDrawing) {
@@ -295,7 +295,7 @@ TEST(PointPreview, PreviewsRunSideBySideOnWorkerThreads) {
   }
   for (auto& t : threads) t.join();
   for (const auto& r : results) {
-    EXPECT_EQ(r.fileBytes, alone.fileBytes);
+    EXPECT_EQ(r.Bytes(), alone.Bytes());
     EXPECT_EQ(r.x, alone.x);
   }
 }
@@ -314,6 +314,32 @@ TEST(CoordinateValue, ReadsTheDxfNumberFormOnly) {
   EXPECT_TRUE(std::isnan(CoordinateValue(".")));
   EXPECT_TRUE(std::isnan(CoordinateValue("1e")));
   EXPECT_TRUE(std::isnan(CoordinateValue("--1")));
+}
+
+// The quick way for short numbers gives the correctly rounded double, as the long way does.
+TEST(CoordinateValue, ShortNumbersAreReadExactlyAsTheLongWayReadsThem) {
+  std::uint64_t seed = 12345;
+  auto next = [&] {
+    seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+    return seed >> 33;
+  };
+  for (int k = 0; k < 200000; ++k) {
+    std::string text = (next() % 2) ? "-" : "";
+    const int whole = static_cast<int>(next() % 12), fraction = static_cast<int>(next() % 12);
+    for (int i = 0; i < whole; ++i) text += static_cast<char>('0' + next() % 10);
+    if (whole == 0) text += '0';
+    if (fraction > 0) text += '.';
+    for (int i = 0; i < fraction; ++i) text += static_cast<char>('0' + next() % 10);
+    if (next() % 5 == 0) text += "e" + std::to_string(static_cast<int>(next() % 40) - 20);
+    double expected = 0;
+    const char* start = text.data() + (text[0] == '-' ? 1 : 0);
+    std::from_chars(start, text.data() + text.size(), expected);
+    if (text[0] == '-') expected = -expected;
+    ASSERT_EQ(CoordinateValue(text), expected) << text;
+  }
+  EXPECT_EQ(CoordinateValue("12345678901234567890123"), 12345678901234567890123.0);
+  EXPECT_EQ(CoordinateValue("0.000000000000000000000000123"), 1.23e-25);
+  EXPECT_EQ(CoordinateValue("9007199254740993"), 9007199254740992.0);  // 2^53 + 1 rounds to even
 }
 
 }  // namespace
