@@ -37,7 +37,8 @@ struct PreviewRequest {
 enum class PreviewEnd {
   kComplete,     // read to its end: `summary` holds the report's summary (errors may precede it)
   kNotDxf,       // no ENTITIES section: reportLines says "*** Error, not a valid DXF file ***"
-  kDrawingError, // a bad number, a read error: the points before it are kept, as in the data file
+  kDrawingError, // a bad number, a read error: reportLines holds the report's error line; the
+                 // points before it are kept, as the data file keeps its lines
   kCanceled,     // `cancel` was set: what was read so far is kept, no summary
   kCannotOpen,   // the drawing could not be opened ("*** Error, file is used by another application ***")
   kRefused,      // the run button would refuse this record: `refusal` says why, nothing was read
@@ -110,8 +111,10 @@ struct PointPreview {
 using PreviewProgress = std::function<void(std::uint64_t bytesRead, std::uint64_t fileSize)>;
 
 // Converts the drawing request.dxfPath with `config` (copied) into memory. The record is first
-// checked as the run button checks it (CheckSelection). Never writes a file. Never throws but
-// std::bad_alloc turns into kOutOfMemory.
+// checked as the run button checks it (CheckSelection). Never writes a file. Never throws: running
+// out of memory gives kOutOfMemory and no points. Memory: about 33 bytes a point plus the data
+// lines (1.3 million points and 87 MB of lines for the 100 MB benchmark drawing, 131 MB in all).
+// Time: about twice a run's (0.4 s for that drawing on the 2-core test machine).
 PointPreview PreviewPoints(const TExportConfig& config, const PreviewRequest& request,
                            const std::atomic<bool>* cancel = nullptr, const PreviewProgress& progress = {});
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "plot/density_raster.h"
 #include "plot/plot_colors.h"
 #include "plot/png_image.h"
 #include "plot/xml_text.h"
@@ -21,7 +22,6 @@ constexpr double kTop = 50;         // room for the title
 constexpr double kLegendWidth = 330;
 // Marks shrink as they grow many, so that a crowd still shows its shape.
 double MarkRadius(std::size_t points) { return points <= 1000 ? 3.0 : points <= 10000 ? 2.0 : 1.4; }
-constexpr int kLevels = 16;         // density levels per type in the raster's palette
 
 std::string Fixed(double v, int decimals) {
   char buffer[64];
@@ -100,53 +100,17 @@ void Marks(const PointPreview& p, const Frame& f, std::string& svg) {
   }
 }
 
-// The counted types (0..14 but 7, 9, 11) as palette slots.
-int SlotOf(int type) {
-  static constexpr int kSlots[17] = {0, 1, 2, 3, 4, 5, 6, -1, 7, -1, 8, -1, 9, 10, 11, -1, -1};
-  return (type >= 0 && type < 17) ? kSlots[type] : -1;
-}
-
 void Raster(const PointPreview& p, const Frame& f, std::string& svg) {
-  const auto width = static_cast<std::uint32_t>(std::ceil(f.width)) + 1;
-  const auto height = static_cast<std::uint32_t>(std::ceil(f.height)) + 1;
-  std::vector<std::uint32_t> count(static_cast<std::size_t>(width) * height, 0);
-  std::vector<std::uint8_t> lastType(count.size(), 0);
-  std::uint32_t most = 0;
-  for (std::size_t i = 0; i < p.size(); ++i) {
-    if (!Drawable(p, i)) continue;
-    const double px = (p.x[i] - f.minX) * f.scale;
-    const double py = f.height - (p.y[i] - f.minY) * f.scale;
-    const auto ix = static_cast<std::uint32_t>(std::clamp(px, 0.0, static_cast<double>(width - 1)));
-    const auto iy = static_cast<std::uint32_t>(std::clamp(py, 0.0, static_cast<double>(height - 1)));
-    const std::size_t at = static_cast<std::size_t>(iy) * width + ix;
-    most = std::max(most, ++count[at]);
-    lastType[at] = p.type[i];  // the last point drawn shows, as with marks
-  }
-  // Palette: 0 transparent, then per counted type kLevels shades from light to full.
-  std::vector<PaletteEntry> palette(1 + 12 * kLevels);
-  palette[0] = PaletteEntry{255, 255, 255, 0};
-  for (int t = 0; t < 17; ++t) {
-    const int slot = SlotOf(t);
-    if (slot < 0) continue;
-    const Rgb c = EntityColor(t);
-    for (int level = 0; level < kLevels; ++level) {
-      const auto alpha = static_cast<std::uint8_t>(110 + (255 - 110) * level / (kLevels - 1));
-      palette[static_cast<std::size_t>(1 + slot * kLevels + level)] = PaletteEntry{c.r, c.g, c.b, alpha};
-    }
-  }
-  const double logMost = std::log(static_cast<double>(std::max<std::uint32_t>(most, 2)));
-  std::vector<std::uint8_t> indexes(count.size(), 0);
-  for (std::size_t k = 0; k < count.size(); ++k) {
-    if (count[k] == 0) continue;
-    const int slot = std::max(0, SlotOf(lastType[k]));
-    const int level = std::clamp(
-        static_cast<int>(std::lround((kLevels - 1) * std::log(static_cast<double>(count[k])) / logMost)), 0,
-        kLevels - 1);
-    indexes[k] = static_cast<std::uint8_t>(1 + slot * kLevels + level);
-  }
-  const std::string png = EncodeIndexedPng(width, height, palette, indexes);
+  RasterView view;
+  view.left = f.minX;
+  view.top = f.minY + f.height / f.scale;
+  view.scale = f.scale;
+  view.width = static_cast<std::uint32_t>(std::ceil(f.width)) + 1;
+  view.height = static_cast<std::uint32_t>(std::ceil(f.height)) + 1;
+  const DensityImage image = RasterizeDensity(p, view);
+  const std::string png = EncodeIndexedPng(image.width, image.height, DensityPalette(), image.indexes);
   svg += "<image class=\"density\" x=\"" + Fixed(kLeft, 1) + "\" y=\"" + Fixed(kTop, 1) + "\" width=\"" +
-         std::to_string(width) + "\" height=\"" + std::to_string(height) +
+         std::to_string(image.width) + "\" height=\"" + std::to_string(image.height) +
          "\" image-rendering=\"pixelated\" preserveAspectRatio=\"none\" xlink:href=\"data:image/png;base64," +
          Base64(png) + "\"/>\n";
 }

@@ -6,7 +6,9 @@
 #include <string>
 
 #include "engine/run_outputs.h"
+#include "plot/density_raster.h"
 #include "plot/png_image.h"
+#include "plot/plot_colors.h"
 #include "plot/point_plot.h"
 #include "plot/xml_text.h"
 
@@ -132,6 +134,45 @@ TEST(PointPlot, EmptyAndSinglePointPreviewsStillMakeAPicture) {
   EXPECT_NE(svg.find("<circle class=\"pt\""), std::string::npos);
   EXPECT_EQ(svg.find("nan"), std::string::npos);
   EXPECT_EQ(svg.find("inf"), std::string::npos);
+}
+
+PointPreview PreviewOf(const std::vector<double>& x, const std::vector<double>& y,
+                       const std::vector<std::uint8_t>& type) {
+  PointPreview p;
+  p.x = x;
+  p.y = y;
+  p.z.assign(x.size(), 0.0);
+  p.type = type;
+  p.lineStart.assign(x.size() + 1, 0);
+  return p;
+}
+
+TEST(DensityRaster, PixelsTakeTheLastTypeAndGrowStrongerWithMorePoints) {
+  // A 4 x 2 view of X 0..4 and Y 0..2, one pixel per unit, Y up: row 0 is Y 1..2.
+  const PointPreview p = PreviewOf({0.5, 0.5, 0.5, 3.5, 3.9, -1, 5, NAN}, {1.5, 1.5, 1.5, 0.5, 0.2, 1, 1, 1},
+                                   {5, 5, 0, 14, 14, 0, 0, 0});
+  RasterView view;
+  view.left = 0;
+  view.top = 2;
+  view.scale = 1;
+  view.width = 4;
+  view.height = 2;
+  const DensityImage image = RasterizeDensity(p, view);
+  ASSERT_EQ(image.indexes.size(), 8u);
+  const auto& palette = DensityPalette();
+  const int lastOfFull = 1 + 0 * 16 + 15;        // points (slot 0), the most points: full shade
+  const int facesTwo = 1 + 11 * 16 + 9;          // 3D faces (slot 11), 2 of at most 3 points
+  EXPECT_EQ(image.indexes[0], lastOfFull);       // X 0..1, Y 1..2: three points, a POINT last
+  EXPECT_EQ(image.indexes[4 + 3], facesTwo);     // X 3..4, Y 0..1: two 3D face corners
+  int empty = 0;
+  for (std::uint8_t index : image.indexes) empty += index == 0;
+  EXPECT_EQ(empty, 6);                           // outside the view and NaN are left out
+  EXPECT_EQ(palette[lastOfFull].a, 255);
+  EXPECT_LT(palette[facesTwo].a, 255);
+  const std::vector<std::uint32_t> argb = DensityArgb32(image);
+  EXPECT_EQ(argb[1], 0u);  // transparent
+  const Rgb points = EntityColor(0);
+  EXPECT_EQ(argb[0], 0xFF000000u | (std::uint32_t{points.r} << 16) | (std::uint32_t{points.g} << 8) | points.b);
 }
 
 }  // namespace
