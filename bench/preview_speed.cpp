@@ -17,6 +17,7 @@
 #include "config/lookup_lists.h"
 #include "engine/point_preview.h"
 #include "engine/run_request.h"
+#include "plot/point_index.h"
 #include "plot/point_plot.h"
 
 int main(int argc, char** argv) {
@@ -61,7 +62,20 @@ int main(int argc, char** argv) {
   std::printf("best: %.3f s for %zu points; points %.1f MB, data lines %.1f MB\n", best, preview.size(),
               pointBytes / 1e6, static_cast<double>(preview.fileBytes.size()) / 1e6);
 
-  const auto start = Clock::now();
+  auto start = Clock::now();
+  const plot::PointIndex index(preview);
+  const double indexSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+  start = Clock::now();
+  std::int64_t found = 0;
+  for (int q = 0; q < 1000; ++q) {
+    const double x = preview.minX + (preview.maxX - preview.minX) * q / 1000.0;
+    found += index.Nearest(x, (preview.minY + preview.maxY) / 2, (preview.maxX - preview.minX) / 200) >= 0;
+  }
+  const double querySeconds = std::chrono::duration<double>(Clock::now() - start).count();
+  std::printf("hover index: built in %.3f s; 1000 look-ups in %.4f s (%lld found)\n", indexSeconds, querySeconds,
+              static_cast<long long>(found));
+
+  start = Clock::now();
   plot::PlotOptions options;
   options.title = argv[2];
   const std::string svg = plot::PlotSvg(preview, options);

@@ -9,6 +9,7 @@
 #include "plot/density_raster.h"
 #include "plot/png_image.h"
 #include "plot/plot_colors.h"
+#include "plot/point_index.h"
 #include "plot/point_plot.h"
 #include "plot/xml_text.h"
 
@@ -173,6 +174,50 @@ TEST(DensityRaster, PixelsTakeTheLastTypeAndGrowStrongerWithMorePoints) {
   EXPECT_EQ(argb[1], 0u);  // transparent
   const Rgb points = EntityColor(0);
   EXPECT_EQ(argb[0], 0xFF000000u | (std::uint32_t{points.r} << 16) | (std::uint32_t{points.g} << 8) | points.b);
+}
+
+// The grid finds what a look at every point finds, on a drawing with crowds, a thin strip and
+// repeated places.
+TEST(PointIndex, FindsTheNearestPointAsAFullSearchDoes) {
+  std::uint64_t seed = 99;
+  auto random = [&] {
+    seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<double>(seed >> 11) / 9007199254740992.0;
+  };
+  for (double height : {500.0, 0.5, 0.0}) {
+    std::vector<double> x, y;
+    for (int i = 0; i < 20000; ++i) {
+      const bool crowd = i % 3 == 0;
+      x.push_back(crowd ? 100 + random() : 1000 * random());
+      y.push_back(crowd ? height / 2 : height * random());
+    }
+    x.push_back(x[5]);  // the same place twice: the later one is on top
+    y.push_back(y[5]);
+    x.push_back(NAN);
+    y.push_back(1);
+    PointPreview p = PreviewOf(x, y, std::vector<std::uint8_t>(x.size(), 0));
+    p.hasExtent = true;
+    p.minX = *std::min_element(x.begin(), x.end() - 1);
+    p.maxX = *std::max_element(x.begin(), x.end() - 1);
+    p.minY = *std::min_element(y.begin(), y.end());
+    p.maxY = *std::max_element(y.begin(), y.end());
+    const PointIndex index(p);
+    for (int q = 0; q < 500; ++q) {
+      const double qx = 1100 * random() - 50, qy = (height + 20) * random() - 10, radius = 30 * random();
+      std::int64_t expected = -1;
+      double best = radius * radius;
+      for (std::size_t i = 0; i + 1 < x.size(); ++i) {
+        const double d = (x[i] - qx) * (x[i] - qx) + (y[i] - qy) * (y[i] - qy);
+        if (d <= best) {
+          best = d;
+          expected = static_cast<std::int64_t>(i);
+        }
+      }
+      ASSERT_EQ(index.Nearest(qx, qy, radius), expected) << qx << " " << qy << " " << radius;
+    }
+    EXPECT_EQ(index.Nearest(x[5], y[5], 0), static_cast<std::int64_t>(x.size() - 2));
+    EXPECT_EQ(index.Nearest(5000, 5000, 1), -1);
+  }
 }
 
 }  // namespace
