@@ -176,7 +176,7 @@ void ConvertFile(const RunSettings& run, const FileJob& job, RunObserver& observ
   std::uint64_t size = 0;
   FileHandle dxf = OpenDrawing(job.dxfPath, size);
   if (!dxf) {
-    AddErrorLine(outcome, "file is used by another application");
+    AddErrorLine(outcome, kCannotOpenDrawingText);
     observer.FileFinished(job.index);
     return;
   }

@@ -45,6 +45,9 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
+// What the report says of a drawing that cannot be opened (between "*** Error, " and " ***").
+inline constexpr const char* kCannotOpenDrawingText = "file is used by another application";
+
 // Opens a drawing for reading, unbuffered (the LineReader reads whole blocks), letting others read
 // it meanwhile; `size` gets its size. Null when it is not a regular file that can be read: the
 // report's "*** Error, file is used by another application ***".

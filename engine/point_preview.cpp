@@ -125,7 +125,7 @@ void Convert(const TExportConfig& config, const PreviewRequest& request, const s
   FileHandle dxf = OpenDrawing(request.dxfPath, size);
   if (!dxf) {
     preview.end = PreviewEnd::kCannotOpen;
-    preview.reportLines.push_back("*** Error, file is used by another application ***");
+    preview.reportLines.push_back(std::string("*** Error, ") + kCannotOpenDrawingText + " ***");
     return;
   }
   RunRequest runRequest;
