@@ -202,6 +202,27 @@ TEST(CliPlot, NoPictureReplacesWhatADataFileMayNotReplace) {
   EXPECT_FALSE(fs::exists(dir.path() / "f.svg"));
 }
 
+// A picture never replaces a file of the program either: here a file in its configurations folder.
+TEST(CliPlot, NoPictureReplacesAFileOfTheProgram) {
+  TempDir dir;
+  const fs::path program = dir.path() / "program";
+  fs::create_directories(program / "configurations");
+  for (const char* name : {"corvane-cli", "corvane.dat", "corvane2.dat", "hints.dat", "default.crv"}) {
+    fs::copy_file(fs::path(CORVANE_PROGRAM_DIR) / name, program / name);
+  }
+  dir.Write("program/configurations/keep.svg", "a file of the user's");
+  dir.Write("w/keep.dxf", ManyPoints(2));
+  const std::string err = dir.File("err.log");
+  const std::string command = "cd " + Quote(dir.Str()) + " && " + Quote((program / "corvane-cli").string()) +
+                              " -q --plot -d program/configurations w/keep.dxf 2>" + Quote(err);
+  const int raw = std::system(command.c_str());
+  EXPECT_EQ(WEXITSTATUS(raw), 1);
+  EXPECT_EQ(ReadFile(program / "configurations" / "keep.svg"), "a file of the user's");
+  EXPECT_NE(ReadFile(err).find("the plot file program/configurations/keep.svg would replace a file of the program"),
+            std::string::npos)
+      << ReadFile(err);
+}
+
 TEST(CliPlot, ADrawingThatEndsEarlyIsDrawnWithWhatItsDataFileHolds) {
   TempDir dir;
   dir.Write("bad.dxf", test::DxfWithEntities("0\nPOINT\n10\n1\n20\n2\n0\nPOINT\n10\n1,5\n20\n2\n"));
