@@ -17,6 +17,12 @@ const char* const kCliUsage =
     "  -r, --report FILE        also write the run report to FILE\n"
     "  -j, --jobs N             convert up to N files at once (default 1); output is identical\n"
     "  -q, --quiet              print only errors\n"
+    "      --plot               also draw each drawing's exported points as an SVG picture\n"
+    "                           beside its data file (same name, extension .svg): marks\n"
+    "                           coloured by entity type (a density raster above 50,000\n"
+    "                           points), a legend with the report's counts, the extent. It\n"
+    "                           never replaces a drawing, the report, a configuration in\n"
+    "                           use, a file of the program or a file of the run\n"
     "      --show-config        print the configuration (after any --set) as Name = value\n"
     "                           lines, and exit\n"
     "      --set NAME=VALUE     change one configuration field for this run; repeatable, applied\n"
@@ -95,6 +101,7 @@ constexpr OptionSpec kOptions[] = {
     {'q', "quiet", Takes::kNothing},     {'h', "help", Takes::kNothing},
     {0, "version", Takes::kNothing},     {0, "show-config", Takes::kNothing},
     {0, "set", Takes::kValue},           {0, "save-config", Takes::kValue},
+    {0, "plot", Takes::kNothing},
 };
 
 const OptionSpec* FindLong(const std::string& name) {
@@ -139,6 +146,8 @@ bool Apply(const OptionSpec& o, const std::string& value, CliOptions& out, std::
     out.help = true;
   } else if (name == "version") {
     out.version = true;
+  } else if (name == "plot") {
+    out.plot = true;
   } else if (name == "show-config") {
     out.showConfig = true;
   } else if (name == "set") {

@@ -16,6 +16,7 @@ struct CliOptions {
   bool help = false;
   bool version = false;
   bool showConfig = false;
+  bool plot = false;  // an SVG picture beside each data file
   std::vector<std::string> settings;  // NAME=VALUE, in the order given
   std::string saveConfigPath;         // empty: the configuration is not saved
   std::vector<std::string> inputs;

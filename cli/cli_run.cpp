@@ -17,6 +17,7 @@
 #include "cli/cli_options.h"
 #include "cli/console_text.h"
 #include "cli/input_files.h"
+#include "cli/plot_step.h"
 #include "cli/terminal_observer.h"
 #include "config/crv_file.h"
 #include "config/config_text.h"
@@ -220,6 +221,11 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
     status = kExitFileErrors;
   }
   if (result.stopped) std::fputs("corvane-cli: stopped by the user\n", stderr);
+  // The pictures come after the run, which they leave as it is: its data files and report are the
+  // same bytes with or without them.
+  if (options->plot && !result.stopped && result.fatalError.empty()) {
+    if (!WritePlots(config, request, result, stop, options->quiet)) status = kExitFileErrors;
+  }
   return status;
 }
 

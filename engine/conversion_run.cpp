@@ -17,6 +17,7 @@
 #include "engine/data_line.h"
 #include "engine/output_files.h"
 #include "engine/report_text.h"
+#include "engine/run_outputs.h"
 #include "engine/run_state.h"
 
 namespace corvane {
@@ -178,14 +179,7 @@ RunResult RunConversion(const TExportConfig& config, const RunRequest& request,
   const RunSettings run = PrepareRunSettings(config, request);
 
   OutputGuard guard;
-  for (const PlannedFile& p : plan) guard.Protect(p.dxfTarget, ProtectedKind::kDrawing);
-  if (!request.reportPath.empty()) guard.Protect(request.reportPath, ProtectedKind::kReport);
-  for (const std::string& config : request.configPaths) {
-    guard.Protect(config, ProtectedKind::kConfiguration);
-  }
-  for (const std::string& programFile : request.programFiles) {
-    guard.Protect(programFile, ProtectedKind::kProgramFile);
-  }
+  ProtectRunFiles(guard, plan, request);
 
   RunControl observer(userObserver);
   std::vector<std::string>& report = result.report;
@@ -246,8 +240,10 @@ RunResult RunConversion(const TExportConfig& config, const RunRequest& request,
   }
   // A stop that came before a file could start still ends the run as a stop.
   if (started < count && observer.UserStopRequested()) result.stopped = true;
+  result.dataFiles.assign(count, std::string());
   for (std::size_t i = 0; i < started; ++i) {
     const FileOutcome& out = outcomes[i];
+    if (out.dataFileOpened) result.dataFiles[i] = plan[i].dataPath;
     report.push_back("DXF File  : " + plan[i].dxfPath);
     report.insert(report.end(), out.lines.begin(), out.lines.end());
     if (out.hadError || !out.fatalError.empty()) ++result.filesWithErrors;

@@ -24,6 +24,9 @@ struct RunResult {
   // The text of an error that ended the whole run (a data file could not be written); the
   // front end shows it in its error box.
   std::string fatalError;
+  // Per file of the request, in list order: the data file it wrote (also when the drawing then
+  // got an error line), or empty when none was opened (not started, refused, not readable).
+  std::vector<std::string> dataFiles;
   // Set when the report file could not be written.
   std::string reportWriteError;
 };

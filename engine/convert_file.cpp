@@ -22,10 +22,12 @@ namespace {
 
 constexpr std::uint64_t kProgressUnit = 128;
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+void AddErrorLine(FileOutcome& outcome, const std::string& text) {
+  outcome.lines.push_back("*** Error, " + text + " ***");
+  outcome.hadError = true;
+}
+
+}  // namespace
 
 // Opens a drawing for reading; a folder or anything else that is not a readable file fails.
 FileHandle OpenDrawing(const std::string& path, std::uint64_t& size) {
@@ -50,6 +52,8 @@ FileHandle OpenDrawing(const std::string& path, std::uint64_t& size) {
   std::setvbuf(f.get(), nullptr, _IONBF, 0);
   return f;
 }
+
+namespace {
 
 // Skips to the line "ENTITIES" that names a section: the value of a group-2 pair right after
 // the pair 0/SECTION. A layer, block or style named ENTITIES is also a group-2 value, in the
@@ -82,6 +86,8 @@ bool ScanForEntities(LineReader& in, RunObserver* observer, std::size_t index) {
   return false;
 }
 
+}  // namespace
+
 void AddSummary(const RunSettings& run, const FileState& state, std::vector<std::string>& lines) {
   for (int i = 0; i < 15; ++i) {
     if (!state.Enabled(i) || i == 7 || i == 9 || i == 11) continue;
@@ -95,8 +101,6 @@ void AddSummary(const RunSettings& run, const FileState& state, std::vector<std:
   }
   lines.push_back("");
 }
-
-}  // namespace
 
 DrawingEnd ConvertDrawing(FileState& state, RunObserver* observer, std::size_t index) {
   const TExportConfig& cfg = state.run.config;
@@ -138,31 +142,49 @@ DrawingEnd ConvertDrawing(FileState& state, RunObserver* observer, std::size_t i
   return DrawingEnd::kComplete;
 }
 
+DrawingEnd ConvertOpenedDrawing(FileState& state, RunObserver* observer, std::size_t index, FileOutcome& outcome) {
+  bool outOfStepTold = false;
+  auto outOfStepLine = [&] {
+    if (state.outOfStepLine == 0 || outOfStepTold) return;
+    outOfStepTold = true;
+    AddErrorLine(outcome, "the group codes are out of step at line " + std::to_string(state.outOfStepLine));
+  };
+  // Problems of the drawing end this file with a report line; its data file keeps what was
+  // written, and only a complete file gets the summary.
+  DrawingEnd end = DrawingEnd::kFailed;
+  try {
+    end = ConvertDrawing(state, observer, index);
+    if (end == DrawingEnd::kNotDxf) AddErrorLine(outcome, "not a valid DXF file");
+    outcome.stoppedInside = end == DrawingEnd::kStopped;
+  } catch (const FileConversionError& e) {
+    outOfStepLine();
+    AddErrorLine(outcome, e.what());
+  } catch (const InputReadError& e) {
+    outOfStepLine();
+    AddErrorLine(outcome, e.what());
+  }
+  outOfStepLine();
+  if (end == DrawingEnd::kComplete) {
+    if (state.endedInsideEntity) AddErrorLine(outcome, "the file ends inside an entity and may be truncated");
+    AddSummary(state.run, state, outcome.lines);
+  }
+  return end;
+}
+
 void ConvertFile(const RunSettings& run, const FileJob& job, RunObserver& observer,
                  OutputGuard& guard, FileBuffers& buffers, FileOutcome& outcome) {
   auto& lines = outcome.lines;
-  auto errorLine = [&](const std::string& text) {
-    lines.push_back("*** Error, " + text + " ***");
-    outcome.hadError = true;
-  };
-  bool outOfStepTold = false;
-  auto outOfStepLine = [&](const FileState& state) {
-    if (state.outOfStepLine == 0 || outOfStepTold) return;
-    outOfStepTold = true;
-    errorLine("the group codes are out of step at line " + std::to_string(state.outOfStepLine));
-  };
-
   observer.FileStarted(job.index, "Processing " + job.shownName);
   std::uint64_t size = 0;
   FileHandle dxf = OpenDrawing(job.dxfPath, size);
   if (!dxf) {
-    errorLine("file is used by another application");
+    AddErrorLine(outcome, kCannotOpenDrawingText);
     observer.FileFinished(job.index);
     return;
   }
   OpenedDataFile data = guard.OpenDataFile(job.dataPath);
   if (!data.refusal.empty()) {
-    errorLine(data.refusal);
+    AddErrorLine(outcome, data.refusal);
     observer.FileFinished(job.index);
     return;
   }
@@ -173,6 +195,7 @@ void ConvertFile(const RunSettings& run, const FileJob& job, RunObserver& observ
     observer.FileFinished(job.index);
     return;
   }
+  outcome.dataFileOpened = true;
   observer.ProgressMaximum(job.index, size / kProgressUnit);
   observer.ProgressPosition(job.index, 0);
 
@@ -180,26 +203,7 @@ void ConvertFile(const RunSettings& run, const FileJob& job, RunObserver& observ
     DataFileWriter out(data.file, job.dataPath, buffers.output, buffers.outputSpare, buffers.writing);
     LineReader in(dxf.get(), buffers.input, buffers.inputSpare, &buffers.reading);
     FileState state(run, in, out);
-    // Problems of the drawing end this file with a report line; its data file keeps what was
-    // written, and only a complete file gets the summary.
-    bool complete = false;
-    try {
-      const DrawingEnd end = ConvertDrawing(state, &observer, job.index);
-      if (end == DrawingEnd::kNotDxf) errorLine("not a valid DXF file");
-      outcome.stoppedInside = end == DrawingEnd::kStopped;
-      complete = end == DrawingEnd::kComplete;
-    } catch (const FileConversionError& e) {
-      outOfStepLine(state);
-      errorLine(e.what());
-    } catch (const InputReadError& e) {
-      outOfStepLine(state);
-      errorLine(e.what());
-    }
-    outOfStepLine(state);
-    if (complete) {
-      if (state.endedInsideEntity) errorLine("the file ends inside an entity and may be truncated");
-      AddSummary(run, state, lines);
-    }
+    ConvertOpenedDrawing(state, &observer, job.index, outcome);
     out.Close();
   } catch (const OutputError& e) {
     outcome.fatalError = e.what();

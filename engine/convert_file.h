@@ -2,6 +2,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,16 +27,41 @@ struct FileOutcome {
   bool hadError = false;           // an "*** Error, ... ***" line was added
   bool stoppedInside = false;      // the stop flag ended the main loop
   bool stopAfter = false;          // the stop flag was set when the file was done
+  bool dataFileOpened = false;     // its data file was created (or emptied) for it
   std::string fatalError;          // a data file could not be created or written: the run ends
 };
 
-enum class DrawingEnd { kComplete, kNotDxf, kStopped };
+// kFailed: a problem of the drawing (a bad number, a read error) ended it; ConvertDrawing throws then.
+enum class DrawingEnd { kComplete, kNotDxf, kStopped, kFailed };
 
 // The conversion of one drawing once its input and data file are open: the header line when
 // asked for, the scan for the ENTITIES section, then the main loop to the end of the input.
 // With an observer, progress is reported for file `index` and the stop flag is asked at the top
 // of every pass. Throws FileConversionError, InputReadError and OutputError.
 DrawingEnd ConvertDrawing(FileState& state, RunObserver* observer, std::size_t index);
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// What the report says of a drawing that cannot be opened (between "*** Error, " and " ***").
+inline constexpr const char* kCannotOpenDrawingText = "file is used by another application";
+
+// Opens a drawing for reading, unbuffered (the LineReader reads whole blocks), letting others read
+// it meanwhile; `size` gets its size. Null when it is not a regular file that can be read: the
+// report's "*** Error, file is used by another application ***".
+FileHandle OpenDrawing(const std::string& path, std::uint64_t& size);
+
+// ConvertDrawing with the report lines it earns after "Data File : " and its empty line: the error
+// lines of the drawing ("not a valid DXF file", a bad number, out-of-step pairs, a truncated file)
+// and, for a drawing read to its end, the summary lines and their empty line. Sets
+// outcome.stoppedInside and outcome.hadError; returns how the drawing ended. Throws OutputError
+// (and std::bad_alloc) only.
+DrawingEnd ConvertOpenedDrawing(FileState& state, RunObserver* observer, std::size_t index, FileOutcome& outcome);
+
+// The report's summary lines of a drawing read to its end, then an empty line.
+void AddSummary(const RunSettings& run, const FileState& state, std::vector<std::string>& lines);
 
 // Converts one file. The observer is asked for the stop flag at the top of every main-loop pass.
 // The data file is opened through `guard`, which may refuse it (a report line). Problems of the

@@ -37,7 +37,14 @@ DataFileWriter::DataFileWriter(std::FILE* file, std::string path, ByteBuffer& bu
   writer_ = &writer;
 }
 
+DataFileWriter::DataFileWriter(MemoryBytes& memory) : buffer_(&own_buffer_), memory_(&memory) {
+  memory.Reserve(std::size_t{1} << 16);
+  data_ = memory.data();
+  capacity_ = memory.capacity();
+}
+
 DataFileWriter::~DataFileWriter() {
+  if (memory_ != nullptr) memory_->SetSize(used_);
   if (file_ != nullptr) {
     // Keep what was composed even when the owner could not close properly (an error is
     // already on its way up); errors here cannot be reported any more.
@@ -89,6 +96,13 @@ void DataFileWriter::Flush() {
 }
 
 void DataFileWriter::MakeRoom(std::size_t n) {
+  if (memory_ != nullptr) {
+    // In memory nothing is flushed: the memory grows, keeping what it holds.
+    memory_->Reserve(std::max(capacity_ * 2, used_ + n));
+    data_ = memory_->data();
+    capacity_ = memory_->capacity();
+    return;
+  }
   Flush();
   if (capacity_ < n) {
     // One line longer than the whole buffer (a huge text value): grow once for it. The size is
@@ -99,6 +113,10 @@ void DataFileWriter::MakeRoom(std::size_t n) {
 }
 
 void DataFileWriter::Close() {
+  if (memory_ != nullptr) {
+    memory_->SetSize(used_);
+    return;
+  }
   if (file_ == nullptr) return;
   // The last block goes out on this thread: a small file never wakes the writer.
   WaitForBlockInFlight();

@@ -9,6 +9,7 @@
 
 #include "engine/io_thread.h"
 #include "engine/byte_buffer.h"
+#include "engine/memory_bytes.h"
 
 namespace corvane {
 
@@ -20,6 +21,9 @@ class DataFileWriter {
   DataFileWriter(std::FILE* file, std::string path, ByteBuffer& buffer);
   // The same, composing one block while `writer` writes the one before from `spare`.
   DataFileWriter(std::FILE* file, std::string path, ByteBuffer& buffer, ByteBuffer& spare, IoThread& writer);
+  // A data file kept in memory, never on disk (the point preview): every byte goes to `memory`,
+  // which holds exactly what the file would hold once Close() has run.
+  explicit DataFileWriter(MemoryBytes& memory);
   DataFileWriter(const DataFileWriter&) = delete;
   DataFileWriter& operator=(const DataFileWriter&) = delete;
   ~DataFileWriter();  // closes without reporting; call Close() to learn of errors
@@ -40,6 +44,9 @@ class DataFileWriter {
 
   const std::string& path() const { return path_; }
 
+  // In memory: the bytes composed so far (the file's size up to here).
+  std::size_t MemoryUsed() const { return used_; }
+
  private:
   void MakeRoom(std::size_t n);
   void Flush();
@@ -53,6 +60,7 @@ class DataFileWriter {
   ByteBuffer* buffer_;
   ByteBuffer* spare_ = nullptr;
   IoThread* writer_ = nullptr;
+  MemoryBytes* memory_ = nullptr;  // the memory a kept-in-memory file grows in
   bool in_flight_ = false;  // the spare block is being written
   char* data_ = nullptr;
   std::size_t capacity_ = 0;

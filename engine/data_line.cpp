@@ -370,6 +370,9 @@ void WriteDataLine(FileState& file, const CoordText& XText, const CoordText& YTe
   ComposeEntityPart(file, Handle, Layer, EntityName, BlockName, TextValue);
   file.entityPart.composed = false;  // these texts are not the entity's
   WriteComposedLine<false>(file, XText, YText, ZText);
+  if (file.pointListener != nullptr) [[unlikely]] {
+    file.pointListener->PointWritten(file, XText, YText, ZText, EntityName);
+  }
 }
 
 void WriteEntityPoint(FileState& file, const CoordText& ZText, std::string_view entityName) {
@@ -384,6 +387,9 @@ void WriteEntityPoint(FileState& file, const CoordText& ZText, std::string_view 
     part.entityName = entityName;
   }
   WriteComposedLine<true>(file, Coord(v.XText), Coord(v.YText), ZText);
+  if (file.pointListener != nullptr) [[unlikely]] {
+    file.pointListener->PointWritten(file, Coord(v.XText), Coord(v.YText), ZText, entityName);
+  }
 }
 
 void WriteLoneEntityPoint(FileState& file, const CoordText& ZText, std::string_view entityName) {
@@ -418,6 +424,9 @@ void WriteLoneEntityPoint(FileState& file, const CoordText& ZText, std::string_v
     }
   }
   file.out.Commit(static_cast<std::size_t>(p - start));
+  if (file.pointListener != nullptr) [[unlikely]] {
+    file.pointListener->PointWritten(file, Coord(v.XText), Coord(v.YText), ZText, entityName);
+  }
 }
 
 }  // namespace corvane

@@ -198,8 +198,11 @@ std::optional<std::size_t> FileTargetIndex::FindFirst(const FileTarget& target) 
   return found.front();
 }
 
-std::string DataFileRefusalText(const std::string& dataPath, ProtectedKind why) {
-  const std::string head = "the data file " + dataPath;
+std::string DataFileRefusalText(const std::string& dataPath, ProtectedKind why, std::string_view noun) {
+  const std::string head = "the " + std::string(noun) + " " + dataPath;
+  if (why == ProtectedKind::kDataFile && noun != kDataFileNoun) {
+    return head + " would replace a file written earlier in this run";
+  }
   switch (why) {
     case ProtectedKind::kDrawing: return head + " would replace a DXF file";
     case ProtectedKind::kReport: return head + " would replace the report file";
@@ -210,8 +213,8 @@ std::string DataFileRefusalText(const std::string& dataPath, ProtectedKind why) 
   return head;
 }
 
-std::string NotARegularFileText(const std::string& dataPath) {
-  return "the data file " + dataPath + " is not a regular file";
+std::string NotARegularFileText(const std::string& dataPath, std::string_view noun) {
+  return "the " + std::string(noun) + " " + dataPath + " is not a regular file";
 }
 
 void OutputGuard::Protect(const std::string& path, ProtectedKind kind) {
@@ -241,18 +244,18 @@ std::optional<ProtectedKind> OutputGuard::CheckLocked(const std::string& path,
   return std::nullopt;
 }
 
-OpenedDataFile OutputGuard::OpenDataFile(const std::string& path) {
+OpenedDataFile OutputGuard::OpenDataFile(const std::string& path, std::string_view noun) {
   OpenedDataFile result;
   const FileTarget before = resolver_.ResolveNow(path);
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (auto why = CheckLocked(path, before)) {
-      result.refusal = DataFileRefusalText(path, *why);
+      result.refusal = DataFileRefusalText(path, *why, noun);
       return result;
     }
   }
   if (before.exists && !before.regular) {
-    result.refusal = NotARegularFileText(path);
+    result.refusal = NotARegularFileText(path, noun);
     return result;
   }
 
@@ -271,7 +274,7 @@ OpenedDataFile OutputGuard::OpenDataFile(const std::string& path) {
   opened.regular = GetFileType(handle) == FILE_TYPE_DISK;
   if (!opened.regular || !IdentityOfHandle(handle, opened.identity)) {
     _close(fd);
-    result.refusal = NotARegularFileText(path);
+    result.refusal = NotARegularFileText(path, noun);
     return result;
   }
 #else
@@ -284,7 +287,7 @@ OpenedDataFile OutputGuard::OpenDataFile(const std::string& path) {
   struct stat st;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
-    result.refusal = NotARegularFileText(path);
+    result.refusal = NotARegularFileText(path, noun);
     return result;
   }
   opened.regular = true;
@@ -304,7 +307,7 @@ OpenedDataFile OutputGuard::OpenDataFile(const std::string& path) {
 #else
       ::close(fd);
 #endif
-      result.refusal = DataFileRefusalText(path, *why);
+      result.refusal = DataFileRefusalText(path, *why, noun);
       return result;
     }
     AddLocked(opened, ProtectedKind::kDataFile);

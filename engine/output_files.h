@@ -85,9 +85,15 @@ class FileTargetIndex {
 // What a data file must never replace, and the words the report uses for it.
 enum class ProtectedKind { kDrawing, kReport, kConfiguration, kProgramFile, kDataFile };
 
-// Why a data file was not written: the text between "*** Error, " and " ***".
-std::string DataFileRefusalText(const std::string& dataPath, ProtectedKind why);
-std::string NotARegularFileText(const std::string& dataPath);
+// What the guard calls the file it opens in its messages: a run's data file, or another file a run
+// writes beside it by the same rule (a plot).
+inline constexpr std::string_view kDataFileNoun = "data file";
+
+// Why a data file was not written: the text between "*** Error, " and " ***". For another noun, a
+// file written earlier in the run is named as such (a plot may meet a data file of the run).
+std::string DataFileRefusalText(const std::string& dataPath, ProtectedKind why,
+                                std::string_view noun = kDataFileNoun);
+std::string NotARegularFileText(const std::string& dataPath, std::string_view noun = kDataFileNoun);
 
 // An opened data file, or why there is none. `refusal` is a report line's text (the file is not
 // converted and the run goes on); when both are empty the file could not be created and `error`
@@ -111,7 +117,8 @@ class OutputGuard {
   // Opens the data file at `path` for writing: refused when Check finds a reason or something
   // other than a regular file is there; otherwise opened without truncating, judged again by the
   // file actually opened and added to the run's written data files, and only then emptied.
-  OpenedDataFile OpenDataFile(const std::string& path);
+  // `noun` names the file in refusals (kDataFileNoun, "plot file").
+  OpenedDataFile OpenDataFile(const std::string& path, std::string_view noun = kDataFileNoun);
 
  private:
   struct Entry {

@@ -146,6 +146,18 @@ struct EntityLinePart {
   std::string_view entityName;
 };
 
+struct FileState;
+
+// Told of every data line as soon as it is complete, with what it was composed from: the point
+// preview listens here. A conversion run has no listener, and pays one test of a null pointer
+// per line.
+class PointListener {
+ public:
+  virtual ~PointListener() = default;
+  virtual void PointWritten(FileState& file, const CoordText& XText, const CoordText& YText,
+                            const CoordText& ZText, std::string_view entityName) = 0;
+};
+
 struct FileState {
   // Every file starts from the configuration: its entity options and its first numbers.
   FileState(const RunSettings& runSettings, LineReader& in, DataFileWriter& outFile)
@@ -186,6 +198,7 @@ struct FileState {
 
   EntityValues values;
   EntityLinePart entityPart;
+  PointListener* pointListener = nullptr;
 
   bool Enabled(int bit) const { return (ActiveEntityMask >> bit) & 1u; }
   // One entity consumed: its option's counter and the entity number move on.

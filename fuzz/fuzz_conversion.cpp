@@ -8,6 +8,8 @@
 // A second configuration, run in memory with both block sizes, writes the custom field twice (a
 // hand-edited field-name list can do that), keeps only three 3DFACE corners, filters blocks and
 // forces Z.
+// The point preview of the drawing, with either configuration, must hold the data file's bytes
+// with one point per line, and the report lines of the file run.
 #include <unistd.h>
 
 #include <array>
@@ -31,6 +33,7 @@
 #include "engine/line_reader.h"
 #include "engine/output_files.h"
 #include "engine/pairs.h"
+#include "engine/point_preview.h"
 #include "engine/run_observer.h"
 #include "engine/run_state.h"
 #include "tests/fuzz_configurations.h"
@@ -191,6 +194,32 @@ std::string Joined(const std::vector<std::string>& lines) {
   return s;
 }
 
+// The preview of the drawing in the scratch folder must hold `data` exactly, one point per line,
+// and (when given) the report lines of its file run after "Data File : " and its empty line.
+void CheckPreview(const TExportConfig& config, const RunRequest& rows, const Scratch& scratch,
+                  const std::string& data, const std::vector<std::string>* reportLines) {
+  PreviewRequest request;
+  request.dxfPath = scratch.drawing;
+  request.fieldRows = rows.fieldRows;
+  request.customItemNames = rows.customItemNames;
+  request.hintLines = rows.hintLines;
+  const PointPreview preview = PreviewPoints(config, request);
+  if (preview.Bytes() != data) Fail("the preview's bytes differ from the data file", preview.Bytes(), data);
+  if (preview.lineStart.size() != preview.size() + 1 || preview.x.size() != preview.size() ||
+      preview.lineStart.back() != data.size()) {
+    Fail("the preview's points do not match its lines");
+  }
+  for (std::size_t i = 0; i < preview.size(); ++i) {
+    const std::size_t end = static_cast<std::size_t>(preview.lineStart[i + 1]);
+    if (end < preview.lineStart[i] + 2 || data.compare(end - 2, 2, "\r\n") != 0) Fail("a preview line without CR LF");
+  }
+  if (reportLines != nullptr) {
+    std::vector<std::string> expected(reportLines->begin() + std::min<std::size_t>(2, reportLines->size()),
+                                      reportLines->end());
+    if (preview.reportLines != expected) Fail("the preview's report lines differ", Joined(preview.reportLines), Joined(expected));
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -230,10 +259,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Fail("error flag");
   }
 
+  // The point preview of the same drawing: the data file's bytes, a point per line, the report's lines.
+  static const RunRequest everythingRows =
+      RequestWith({"Number", "X Coordinate", "Y Coordinate", "Z Coordinate", "Custom data"});
+  CheckPreview(Everything(), everythingRows, scratch, fromFile.data, &outcome.lines);
+
   if ((size & 1) != 0) {
     const Result variantWhole = ConvertInMemory(text, variant, kReadBlockSize, memory);
     const Result variantSmall = ConvertInMemory(text, variant, smallBlock, memory);
     Compare(variantWhole, variantSmall, "block size changed the result (variant)");
+    static const RunRequest variantRows =
+        RequestWith({"Custom data", "Number", "Custom data", "X Coordinate", "Z Coordinate"});
+    CheckPreview(Variant(), variantRows, scratch, variantWhole.data, nullptr);
   }
   return 0;
 }

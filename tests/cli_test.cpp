@@ -16,6 +16,7 @@
 #include "cli/cli_options.h"
 #include "cli/input_files.h"
 #include "config/crv_file.h"
+#include "tests/cli_support.h"
 #include "tests/test_support.h"
 
 #ifndef CORVANE_CLI_PATH
@@ -30,39 +31,9 @@ using test::DxfWithEntities;
 using test::ReadFile;
 using test::SplitCrLf;
 using test::TempDir;
-
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) {
-    if (c == '\'') q += "'\\''";
-    else q += c;
-  }
-  return q + "'";
-}
-
-// Runs corvane-cli in `dir`; standard output goes to `stdoutTo` (a shell redirection target)
-// when given, else it is captured.
-CliRun RunCliProgram(const TempDir& dir, const std::string& arguments, const std::string& stdoutTo = "") {
-  const std::string out = (dir.path() / "stdout.log").string();
-  const std::string err = (dir.path() / "stderr.log").string();
-  const std::string command = "cd " + Quote(dir.Str()) + " && " + Quote(CORVANE_CLI_PATH) + " " +
-                              arguments + " >" + (stdoutTo.empty() ? Quote(out) : stdoutTo) + " 2>" +
-                              Quote(err) + " </dev/null";
-  const int raw = std::system(command.c_str());
-  CliRun run;
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  run.out = ReadFile(out);
-  run.err = ReadFile(err);
-  fs::remove(out);
-  fs::remove(err);
-  return run;
-}
+using test::CliRun;
+using test::Quote;
+using test::RunCliProgram;
 
 std::string Points(int n) {
   std::string s;

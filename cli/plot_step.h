@@ -1,0 +1,19 @@
+// corvane-cli --plot: after a run, a picture of each drawing's exported points beside its data file.
+#pragma once
+
+#include <atomic>
+
+#include "config/export_config.h"
+#include "engine/conversion_run.h"
+#include "engine/run_request.h"
+
+namespace corvane {
+
+// Draws every drawing of `request` whose data file the run wrote (result.dataFiles), with up to
+// request.jobs at once, and saves the pictures through the run's guard rule. Tells each saved
+// picture on standard error unless `quiet`, and every picture that could not be saved. Stops, as
+// the run does, when `stop` is set. False when a picture was refused, failed or stopped.
+bool WritePlots(const TExportConfig& config, const RunRequest& request, const RunResult& result,
+                std::atomic<bool>& stop, bool quiet);
+
+}  // namespace corvane

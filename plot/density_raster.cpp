@@ -1,0 +1,85 @@
+#include "plot/density_raster.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "plot/plot_colors.h"
+
+namespace corvane::plot {
+
+namespace {
+
+constexpr int kLevels = 16;
+
+// The counted types (0..14 but the sub-options 7, 9, 11) as palette slots.
+int SlotOf(int type) {
+  static constexpr int kSlots[17] = {0, 1, 2, 3, 4, 5, 6, -1, 7, -1, 8, -1, 9, 10, 11, -1, -1};
+  return (type >= 0 && type < 17) ? kSlots[type] : -1;
+}
+
+}  // namespace
+
+const std::vector<PaletteEntry>& DensityPalette() {
+  static const std::vector<PaletteEntry> palette = [] {
+    std::vector<PaletteEntry> p(1 + 12 * kLevels);
+    p[0] = PaletteEntry{0, 0, 0, 0};
+    for (int t = 0; t < 17; ++t) {
+      const int slot = SlotOf(t);
+      if (slot < 0) continue;
+      const Rgb c = EntityColor(t);
+      for (int level = 0; level < kLevels; ++level) {
+        const auto alpha = static_cast<std::uint8_t>(110 + (255 - 110) * level / (kLevels - 1));
+        p[static_cast<std::size_t>(1 + slot * kLevels + level)] = PaletteEntry{c.r, c.g, c.b, alpha};
+      }
+    }
+    return p;
+  }();
+  return palette;
+}
+
+DensityImage RasterizeDensity(const PointPreview& p, const RasterView& view, const std::atomic<bool>* cancel) {
+  DensityImage image;
+  image.width = view.width;
+  image.height = view.height;
+  const std::size_t pixels = static_cast<std::size_t>(view.width) * view.height;
+  image.indexes.assign(pixels, 0);
+  if (pixels == 0) return image;
+  std::vector<std::uint32_t> count(pixels, 0);
+  std::uint32_t most = 0;
+  const double width = view.width, height = view.height;
+  for (std::size_t i = 0; i < p.size(); ++i) {
+    if ((i & 0xFFFF) == 0 && cancel != nullptr && cancel->load(std::memory_order_relaxed)) return image;
+    const double column = (p.x[i] - view.left) * view.scale;
+    const double row = (view.top - p.y[i]) * view.scale;
+    // NaN fails both tests and is left out with the points outside.
+    if (!(column >= 0 && column < width && row >= 0 && row < height)) continue;
+    const std::size_t at = static_cast<std::size_t>(row) * view.width + static_cast<std::size_t>(column);
+    most = std::max(most, ++count[at]);
+    const int slot = SlotOf(p.type[i]);
+    image.indexes[at] = static_cast<std::uint8_t>(1 + std::max(slot, 0) * kLevels);  // the last point's type
+  }
+  // The shade: how many points fell there, on a logarithmic scale up to the most on one pixel.
+  const double logMost = std::log(static_cast<double>(std::max<std::uint32_t>(most, 2)));
+  for (std::size_t k = 0; k < pixels; ++k) {
+    if (count[k] == 0) continue;
+    const int level = std::clamp(
+        static_cast<int>(std::lround((kLevels - 1) * std::log(static_cast<double>(count[k])) / logMost)), 0,
+        kLevels - 1);
+    image.indexes[k] = static_cast<std::uint8_t>(image.indexes[k] + level);
+  }
+  return image;
+}
+
+std::vector<std::uint32_t> DensityArgb32(const DensityImage& image) {
+  const std::vector<PaletteEntry>& palette = DensityPalette();
+  std::uint32_t argb[256] = {};
+  for (std::size_t k = 0; k < palette.size(); ++k) {
+    const PaletteEntry& e = palette[k];
+    argb[k] = (std::uint32_t{e.a} << 24) | (std::uint32_t{e.r} << 16) | (std::uint32_t{e.g} << 8) | e.b;
+  }
+  std::vector<std::uint32_t> pixels(image.indexes.size());
+  for (std::size_t k = 0; k < pixels.size(); ++k) pixels[k] = argb[image.indexes[k]];
+  return pixels;
+}
+
+}  // namespace corvane::plot
