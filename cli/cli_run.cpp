@@ -23,6 +23,7 @@
 #include "config/export_config.h"
 #include "config/file_io.h"
 #include "config/lookup_lists.h"
+#include "config/path_text.h"
 #include "config/program_folder.h"
 #include "config/program_paths.h"
 #include "engine/conversion_run.h"
@@ -191,7 +192,7 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
   for (std::size_t i = 0; progress && i < sizes.size(); ++i) {
     const InputFile& f = request.files[i];
     std::error_code ec;
-    const auto size = fs::file_size(fs::path(WithSeparator(f.dxfFolder) + f.name), ec);
+    const auto size = fs::file_size(PathFromText(WithSeparator(f.dxfFolder) + f.name), ec);
     sizes[i] = ec ? 0 : size;
   }
   TerminalObserver observer(stop, progress, std::move(sizes));

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "config/path_text.h"
 #include "engine/folder_listing.h"
 
 namespace corvane {
@@ -31,7 +32,7 @@ bool ExpandInputs(const std::vector<std::string>& inputs, const std::string& des
   for (const std::string& given : inputs) {
     const std::string input = Native(given);
     std::error_code ec;
-    if (fs::is_directory(input, ec)) {
+    if (fs::is_directory(PathFromText(input), ec)) {
       std::string listError;
       const std::vector<std::string> names = ListDxfFiles(input, listError);
       if (!listError.empty()) {
@@ -44,9 +45,10 @@ bool ExpandInputs(const std::vector<std::string>& inputs, const std::string& des
       }
       continue;
     }
-    const fs::path path(input);
-    const std::string folder = path.parent_path().string();
-    files.push_back(InputFile{folder, path.filename().string(), destFolder.empty() ? folder : Native(destFolder)});
+    const fs::path path = PathFromText(input);
+    const std::string folder = TextOfPath(path.parent_path());
+    files.push_back(InputFile{folder, TextOfPath(path.filename()),
+                              destFolder.empty() ? folder : Native(destFolder)});
   }
   return true;
 }

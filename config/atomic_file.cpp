@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "config/file_io.h"
+#include "config/path_text.h"
 
 #if defined(_WIN32)
 #include <io.h>
@@ -113,7 +114,7 @@ std::string Obstacle(const std::string& path, const fs::path& target, const fs::
 
 std::string CheckReplaceable(const std::string& path) {
   std::error_code ignored;
-  const fs::path target = FollowLinks(fs::path(path));
+  const fs::path target = FollowLinks(PathFromText(path));
   return Obstacle(path, target, fs::status(target, ignored));
 }
 
@@ -121,13 +122,13 @@ std::string WriteFileAtomically(const std::string& path, std::string_view conten
   std::error_code ignored;
   // A pipe a shell hands over as /dev/fd/N (or /dev/stdout) is reached through a link whose text
   // is no path ("pipe:[N]"): the system opens it, the link's text cannot be followed.
-  const fs::file_status named = fs::status(fs::path(path), ignored);
+  const fs::file_status named = fs::status(PathFromText(path), ignored);
   if (fs::exists(named) && !fs::is_regular_file(named) && !fs::is_directory(named)) {
-    return WriteThrough(fs::path(path), path, content);
+    return WriteThrough(PathFromText(path), path, content);
   }
   // A link is kept and the file it reaches is saved: replacing the link by a plain file would
   // leave its target stale, and the user named the link because it leads there.
-  const fs::path target = FollowLinks(fs::path(path));
+  const fs::path target = FollowLinks(PathFromText(path));
   const fs::file_status oldStatus = fs::status(target, ignored);
   if (std::string obstacle = Obstacle(path, target, oldStatus); !obstacle.empty()) return obstacle;
   // A FIFO, a terminal or a device is written to, never replaced by a file of that name.

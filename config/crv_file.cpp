@@ -10,6 +10,7 @@
 
 #include "config/atomic_file.h"
 #include "config/file_io.h"
+#include "config/path_text.h"
 
 namespace corvane {
 namespace {
@@ -84,7 +85,7 @@ std::optional<std::string> ValidateConfig(const TExportConfig& c) {
 ConfigFileResult ReadConfigFile(const std::string& path, TExportConfig& working,
                                 TExportConfig& saved) {
   std::string reason;
-  std::FILE* file = OpenRegularFile(fs::path(path), reason);
+  std::FILE* file = OpenRegularFile(PathFromText(path), reason);
   if (file == nullptr) {
     return {false, CannotOpenMessage(path, reason), ConfigReadStatus::kCannotOpen};
   }

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "config/file_io.h"
+#include "config/path_text.h"
 
 namespace corvane {
 namespace {
@@ -70,7 +71,7 @@ std::vector<std::string> SplitLines(std::string_view bytes) {
 
 LookupListResult LoadLookupList(const std::string& path) {
   std::string reason;
-  std::FILE* file = OpenRegularFile(fs::path(path), reason);
+  std::FILE* file = OpenRegularFile(PathFromText(path), reason);
   if (file == nullptr) return {false, CannotOpenMessage(path, reason), {}};
   std::string bytes;
   char buffer[4096];
@@ -99,7 +100,7 @@ std::string LoadLookupLists(const std::string& programFolder, LookupLists& out) 
 
   LookupLists loaded;
   for (const Wanted& wanted : kFiles) {
-    const std::string path = (fs::path(programFolder) / wanted.name).string();
+    const std::string path = TextOfPath(PathFromText(programFolder) / wanted.name);
     LookupListResult result = LoadLookupList(path);
     if (!result.ok) return result.message;
     if (auto problem = CheckCount(path, result.lines.size(), wanted.lines, wanted.at_least))

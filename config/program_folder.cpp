@@ -1,6 +1,9 @@
 #include "config/program_folder.h"
 
 #include <filesystem>
+#include <string>
+
+#include "config/path_text.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -11,16 +14,19 @@ namespace corvane {
 std::string ProgramFolder() {
   std::filesystem::path exe;
 #if defined(_WIN32)
-  char buffer[MAX_PATH * 4];
-  const DWORD n = GetModuleFileNameA(nullptr, buffer, static_cast<DWORD>(sizeof buffer));
-  if (n == 0 || n >= sizeof buffer) return "";
-  exe = std::filesystem::path(std::string(buffer, n));
+  // The wide call: the 8-bit one gives "?" for a folder name outside the ANSI code page, which
+  // TextOfPath below gives too, but only after the whole long path has been read.
+  std::wstring buffer(32768, L'\0');
+  const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+  if (n == 0 || n >= buffer.size()) return "";
+  buffer.resize(n);
+  exe = std::filesystem::path(std::move(buffer));
 #else
   std::error_code ec;
   exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (ec) return "";
 #endif
-  std::string folder = exe.parent_path().string();
+  std::string folder = TextOfPath(exe.parent_path());
   if (folder.empty()) return "";
   const char sep = static_cast<char>(std::filesystem::path::preferred_separator);
   if (folder.back() != sep) folder += sep;

@@ -10,6 +10,7 @@
 #endif
 
 #include "config/file_io.h"
+#include "config/path_text.h"
 #include "config/lookup_lists.h"
 
 namespace corvane {
@@ -62,8 +63,9 @@ std::string HomeFolder(const EnvironmentLookup& environment) {
 
 void AddFilesOf(const std::string& folder, std::vector<std::string>& files) {
   std::error_code error;
-  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    files.push_back(it->path().string());
+  for (fs::directory_iterator it(PathFromText(folder), error), end; !error && it != end;
+       it.increment(error)) {
+    files.push_back(TextOfPath(it->path()));
   }
 }
 
@@ -98,7 +100,7 @@ ProgramPlaces PortablePlaces(const std::string& programFolder) {
 ProgramPlaces FindProgramPlaces(const std::string& programFolder,
                                 const std::string& userDataFolder) {
   std::error_code error;
-  if (programFolder.empty() || !fs::exists(InFolder(programFolder, kInstalledMarkerFile), error)) {
+  if (programFolder.empty() || !fs::exists(PathFromText(InFolder(programFolder, kInstalledMarkerFile)), error)) {
     return PortablePlaces(programFolder);
   }
   return ProgramPlaces{programFolder, userDataFolder.empty() ? programFolder : userDataFolder,
@@ -157,19 +159,19 @@ std::string PrepareUserFolder(const ProgramPlaces& places) {
   if (!places.installed) return "";
   const std::string folder = ConfigFolder(places);
   std::error_code error;
-  fs::create_directories(places.userFolder, error);
+  fs::create_directories(PathFromText(places.userFolder), error);
   // Only the start that creates the folder fills it: one the user emptied stays empty, and two
   // programs started at once do not both copy.
-  const bool created = !error && fs::create_directory(folder, error);
+  const bool created = !error && fs::create_directory(PathFromText(folder), error);
   if (error) return CannotCreateMessage(folder, error.message());
   if (!created) return "";
-  for (fs::directory_iterator it(ShippedConfigFolder(places), error), end; !error && it != end;
+  for (fs::directory_iterator it(PathFromText(ShippedConfigFolder(places)), error), end; !error && it != end;
        it.increment(error)) {
     if (!it->is_regular_file(error)) continue;
-    const fs::path target = fs::path(folder) / it->path().filename();
+    const fs::path target = PathFromText(folder) / it->path().filename();
     std::error_code copyError;
     fs::copy_file(it->path(), target, fs::copy_options::skip_existing, copyError);
-    if (copyError) return CannotCreateMessage(target.string(), copyError.message());
+    if (copyError) return CannotCreateMessage(TextOfPath(target), copyError.message());
   }
   // A copy without shipped configurations (or an unreadable folder of them) still starts: the
   // window falls back to the defaults with its notice.

@@ -9,6 +9,7 @@
 #endif
 
 #include "config/file_io.h"
+#include "config/path_text.h"
 #include "engine/data_file_writer.h"
 #include "engine/dispatch.h"
 #include "engine/line_reader.h"
@@ -30,11 +31,12 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 FileHandle OpenDrawing(const std::string& path, std::uint64_t& size) {
 #if defined(_WIN32)
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return nullptr;
+  const std::filesystem::path native = PathFromText(path);
+  if (!std::filesystem::is_regular_file(native, ec)) return nullptr;
   // Others may read the drawing while it is converted, not write it.
-  FileHandle f(_wfsopen(std::filesystem::path(path).c_str(), L"rb", _SH_DENYWR));
+  FileHandle f(_wfsopen(native.c_str(), L"rb", _SH_DENYWR));
   if (!f) return nullptr;
-  size = std::filesystem::file_size(path, ec);
+  size = std::filesystem::file_size(native, ec);
   if (ec) size = 0;
 #else
   // What was opened is judged, not the name looked at before: a FIFO put there must not hang the

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "config/path_text.h"
+
 #if defined(_WIN32)
 #include <windows.h>
 #endif
@@ -16,7 +18,7 @@ namespace fs = std::filesystem;
 unsigned char FoldAsciiCase(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 32 : c; }
 
 bool IsHidden(const fs::directory_entry& entry) {
-  const std::string name = entry.path().filename().string();
+  const std::string name = TextOfPath(entry.path().filename());
   if (!name.empty() && name[0] == '.') return true;
 #if defined(_WIN32)
   const DWORD attributes = GetFileAttributesW(entry.path().c_str());
@@ -54,7 +56,7 @@ std::vector<std::string> ListDxfFiles(const std::string& folder, std::string& er
   error.clear();
   std::vector<std::string> names;
   std::error_code ec;
-  fs::directory_iterator it(fs::path(folder), ec);
+  fs::directory_iterator it(PathFromText(folder), ec);
   if (ec) {
     error = ec.message();
     return names;
@@ -62,7 +64,7 @@ std::vector<std::string> ListDxfFiles(const std::string& folder, std::string& er
   // Incremented with an error code: a folder that fails half-way must not throw.
   for (; it != fs::directory_iterator(); it.increment(ec)) {
     const fs::directory_entry& entry = *it;
-    const std::string name = entry.path().filename().string();
+    const std::string name = TextOfPath(entry.path().filename());
     if (!IsDxfName(name) || IsHidden(entry)) continue;
     std::error_code typeError;
     if (entry.is_regular_file(typeError)) names.push_back(name);

@@ -19,6 +19,7 @@
 #endif
 
 #include "config/file_io.h"
+#include "config/path_text.h"
 #include "engine/folder_listing.h"
 
 namespace corvane {
@@ -104,8 +105,8 @@ bool NamesDxfFile(std::string_view path) {
 
 FileTarget ResolveTarget(const std::string& path) {
   FileTarget t;
-  const fs::path p = FollowLinks(fs::path(path));
-  t.path = p.string();
+  const fs::path p = FollowLinks(PathFromText(path));
+  t.path = TextOfPath(p);
   Describe(p, t);
   return t;
 }
@@ -260,7 +261,7 @@ OpenedDataFile OutputGuard::OpenDataFile(const std::string& path) {
 #if defined(_WIN32)
   // Others may read the data file while it is written, not write it.
   int fd = -1;
-  const fs::path native(path);
+  const fs::path native = PathFromText(path);
   if (_wsopen_s(&fd, native.c_str(), _O_WRONLY | _O_CREAT | _O_BINARY | _O_NOINHERIT, _SH_DENYWR,
                 _S_IREAD | _S_IWRITE) != 0) {
     result.error = CannotCreateMessage(path, SystemReason(errno));

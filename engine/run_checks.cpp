@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "config/path_text.h"
 #include "engine/report_text.h"
 #include "engine/save_guard.h"
 
@@ -54,7 +55,7 @@ std::optional<RunRefusal> CheckDestinations(const RunRequest& request) {
     }
     if (checked && *checked == file.destFolder) continue;
     std::error_code ec;
-    const std::filesystem::file_status st = std::filesystem::status(file.destFolder, ec);
+    const std::filesystem::file_status st = std::filesystem::status(PathFromText(file.destFolder), ec);
     if (!std::filesystem::exists(st)) {
       return Error("The destination folder \"" + file.destFolder + "\" does not exist");
     }

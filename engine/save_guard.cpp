@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "config/atomic_file.h"
+#include "config/path_text.h"
 
 namespace corvane {
 
@@ -45,7 +46,7 @@ std::optional<std::string> SaveGuard::Check(const std::string& path, SavedFileKi
   const std::string head = std::string("The ") + Noun(kind) + " " + Quoted(path);
   const FileTarget target = ResolveTarget(path);
   std::error_code ec;
-  const std::filesystem::path folder = std::filesystem::path(target.path).parent_path();
+  const std::filesystem::path folder = PathFromText(target.path).parent_path();
   if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
     return std::string("The folder of the ") + Noun(kind) + " " + Quoted(path) + " does not exist";
   }

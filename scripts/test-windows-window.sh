@@ -34,7 +34,8 @@ cp examples/*.dxf "$work/in/"
 
 start_xvfb
 wine_fonts
-seed_settings "$work/in" "$work/out"
+# The report opens in Notepad after the run.
+seed_settings "$work/in" "$work/out" 1
 
 # start MODE: the program's windows in the screenshot tool, staged in MODE as tools/screenshots.sh
 # stages them; waits for "staged".
@@ -77,8 +78,16 @@ if start main; then
     [ "$(ls "$work/out" | wc -l)" -ge "$(ls "$work/in" | wc -l)" ] && [ -f "$app/CorvaneLog.txt" ] && break
     sleep 0.2
   done
-  sleep 2
+  # The report opens in Notepad after the run ("CorvaneLog.txt - Notepad").
+  notepad=1
+  for _ in $(seq 100); do
+    xdotool search --onlyvisible --name 'CorvaneLog' >/dev/null 2>&1 && { notepad=0; break; }
+    sleep 0.2
+  done
+  check "the report opens in Notepad" test "$notepad" = 0
+  sleep 1
   shoot after-run
+  "$wine" taskkill /f /im notepad.exe >/dev/null 2>&1 || true
   stop
 else
   failures=$((failures + 1))

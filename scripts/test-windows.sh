@@ -79,6 +79,12 @@ check "forward slashes work" test -s "$work/fwd/survey_points.txt"
 (cd "$work/in" && "$wine" "$root/build-windows/corvane-cli.exe" -q survey_points.dxf) || true
 check "a drive-relative INPUT writes beside the drawing" test -s "$work/in/survey_points.txt"
 
+# A drawing and a folder named with letters outside ASCII (held in the ANSI code page there).
+mkdir -p "$work/pläne"
+cp "$work/in/survey_points.dxf" "$work/pläne/d_été.dxf"
+"$wine" build-windows/corvane-cli.exe -q "$(winpath "$work/pläne")" || true
+check "a drawing named d_été.dxf converts" cmp -s "$work/pläne/d_été.txt" "$work/in/survey_points.txt"
+
 # The guards as Windows reads names: an extension "dxf." or "DXF " would land on the drawing.
 for ext in 'dxf.' 'DXF '; do
   before=$(md5sum <"$work/in/site_plan.dxf")

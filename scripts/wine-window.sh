@@ -46,11 +46,12 @@ wine_fonts() {
   done
 }
 
-# seed_settings IN OUT: the program's registry key as a user left it: drawings from the Linux
-# folder IN, data files to OUT, the configuration survey.crv, no tips, no report shown after a run.
+# seed_settings IN OUT [SHOWLOG]: the program's registry key as a user left it: drawings from the
+# Linux folder IN, data files to OUT, the configuration survey.crv, no tips; the report shown in
+# Notepad after a run when SHOWLOG is 1 (0 when not given).
 seed_settings() {
   local key='HKCU\Software\Tessoran\corvane2' value
-  for value in showtips:0 showlog:0 locked:0 autosel:1; do
+  for value in showtips:0 "showlog:${3:-0}" locked:0 autosel:1; do
     "$wine" reg add "$key" /v "${value%%:*}" /t REG_DWORD /d "${value##*:}" /f >/dev/null
   done
   "$wine" reg add "$key" /v dxfpath /t REG_SZ /d "$(winpath "$1")" /f >/dev/null

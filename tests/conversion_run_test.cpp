@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "config/path_text.h"
+#include "engine/folder_listing.h"
 #include "tests/test_support.h"
 
 namespace corvane {
@@ -108,6 +110,30 @@ TEST(ConversionReport, ControlCharactersInNamesShowAsQuestionMarks) {
   EXPECT_EQ(r.filesWithErrors, 0u);
 }
 #endif
+
+// Names come as 8-bit texts (the ANSI code page on Windows): a folder, a drawing and a report
+// named with letters outside ASCII are found, converted and written under those very names, and
+// a folder listing gives the name back as the same text.
+TEST(ConversionReport, NamesWithLettersOutsideAsciiConvert) {
+  TempDir dir;
+  TExportConfig cfg = TestConfig();
+  cfg.EntityMask = EntityBitValue(entity_bit::kPoints);
+  const std::string folder = dir.Str() + kSep + "pl\xE4ne" + kSep;
+  const std::string drawing = folder + "d_\xE9t\xE9.dxf";
+  test::WriteFile(PathFromText(drawing), DxfWithEntities(PointPairs("1", "2", "3")));
+  std::string listError;
+  EXPECT_EQ(ListDxfFiles(folder, listError), Lines{"d_\xE9t\xE9.dxf"}) << listError;
+
+  RunRequest request = RequestFor(cfg, {drawing});
+  request.reportPath = folder + "r\xE9sum\xE9.txt";
+  TestObserver observer;
+  const RunResult r = RunConversion(cfg, request, observer);
+  EXPECT_EQ(r.report[4], "DXF File  : " + drawing);
+  EXPECT_EQ(r.report[5], "Data File : " + folder + "d_\xE9t\xE9.txt");
+  EXPECT_EQ(r.filesWithErrors, 0u);
+  EXPECT_NE(ReadFile(PathFromText(folder + "d_\xE9t\xE9.txt")).find("1.000"), std::string::npos);
+  EXPECT_EQ(SplitCrLf(ReadFile(PathFromText(request.reportPath))), r.report);
+}
 
 TEST(ConversionReport, FilesWithoutAUsableEntitiesLineAreNotValid) {
   TExportConfig cfg = TestConfig();

@@ -6,6 +6,8 @@
 #include <random>
 #include <sstream>
 
+#include "config/path_text.h"
+
 #ifndef CORVANE_SOURCE_DIR
 #define CORVANE_SOURCE_DIR "."
 #endif
@@ -130,10 +132,10 @@ RunRequest RequestFor(const TExportConfig& config, const std::vector<std::string
                       const std::string& destFolder) {
   RunRequest request;
   for (const std::string& p : dxfPaths) {
-    const fs::path path(p);
+    const fs::path path = PathFromText(p);
     InputFile f;
-    f.dxfFolder = path.parent_path().string();
-    f.name = path.filename().string();
+    f.dxfFolder = TextOfPath(path.parent_path());
+    f.name = TextOfPath(path.filename());
     f.destFolder = destFolder.empty() ? f.dxfFolder : destFolder;
     request.files.push_back(f);
   }

@@ -83,6 +83,15 @@ bool OpenOnDesktop(const QUrl& url, QObject* context, std::function<void()> notO
   return StartAndWatch(opener, {argument}, context, std::move(notOpenedLater), kOpenerPatienceMs);
 }
 
+bool OpenReportViewer(const QUrl& report, QObject* context, std::function<void()> notOpenedLater) {
+#if defined(Q_OS_WIN)
+  return StartAndWatch(QStringLiteral("notepad.exe"), {QDir::toNativeSeparators(report.toLocalFile())},
+                       context, std::move(notOpenedLater), kOpenerPatienceMs);
+#else
+  return OpenOnDesktop(report, context, std::move(notOpenedLater));
+#endif
+}
+
 NotOpenedText NotOpenedMessage(const QUrl& url, const QString& kind) {
   if (url.isLocalFile()) {
     const QFileInfo file(url.toLocalFile());

@@ -21,6 +21,10 @@ namespace corvane {
 // macOS, sandboxes, the offscreen platform) QDesktopServices answers, and its answer is final.
 bool OpenOnDesktop(const QUrl& url, QObject* context, std::function<void()> notOpenedLater);
 
+// Opens the run report: in Notepad on Windows, whatever program the desktop gives text files
+// there, as the program's users expect it; elsewhere as OpenOnDesktop opens any file.
+bool OpenReportViewer(const QUrl& report, QObject* context, std::function<void()> notOpenedLater);
+
 // Starts `program` and calls `failedLater` (unless `context` is gone) when it ends with an error
 // or crashes within `patienceMs`; an end after that counts as the user closing a viewer that the
 // program waited for. False when the program cannot be started. Its input and output are the null

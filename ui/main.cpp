@@ -319,6 +319,15 @@ void TForm1::SetUrlOpener(std::function<bool(const QUrl&)> opener) {
 }
 
 void TForm1::OpenUrl(const QUrl& url, const QString& kind, bool quiet) {
+  OpenWith(&OpenOnDesktop, url, kind, quiet);
+}
+
+void TForm1::OpenReport(const QUrl& report, bool quiet) {
+  OpenWith(&OpenReportViewer, report, tr("The report"), quiet);
+}
+
+void TForm1::OpenWith(bool (*viewer)(const QUrl&, QObject*, std::function<void()>), const QUrl& url,
+                      const QString& kind, bool quiet) {
   // A desktop without a viewer, browser or mail program is no error of the program, but a click
   // that does nothing leaves the user guessing: the box says what could not be opened and where
   // the file is.
@@ -326,7 +335,7 @@ void TForm1::OpenUrl(const QUrl& url, const QString& kind, bool quiet) {
   const auto notOpened = [self, url, kind, quiet] {
     if (self && !quiet) self->ShowNotOpened(url, kind);
   };
-  const bool handed = openUrl_ ? openUrl_(url) : OpenOnDesktop(url, this, notOpened);
+  const bool handed = openUrl_ ? openUrl_(url) : viewer(url, this, notOpened);
   if (!handed) notOpened();
 }
 

@@ -197,6 +197,9 @@ class TForm1 : public QWidget {
   // Hands `url` to the opener. When it is known, at once or a moment later, that nothing opened
   // it, ShowNotOpened tells the user (`kind` names a file: "The report"), unless `quiet`.
   void OpenUrl(const QUrl& url, const QString& kind = QString(), bool quiet = false);
+  void OpenReport(const QUrl& report, bool quiet);
+  void OpenWith(bool (*viewer)(const QUrl&, QObject*, std::function<void()>), const QUrl& url,
+                const QString& kind, bool quiet);
   void ShowNotOpened(const QUrl& url, const QString& kind);
   bool WriteSetting(const char* name, bool value);
 

@@ -16,6 +16,7 @@
 
 #include "config/crv_file.h"
 #include "config/file_io.h"
+#include "config/path_text.h"
 #include "config/program_paths.h"
 #include "engine/save_guard.h"
 #include "ui/file_dialog_fit.h"
@@ -48,7 +49,7 @@ bool IsNumberBegun(const QString& text) {
 
 // The file name without its folder, as the setting "config" and Label19 keep it.
 std::string NameWithoutFolder(const std::string& path) {
-  return std::filesystem::path(path).filename().string();
+  return TextOfPath(PathFromText(path).filename());
 }
 
 // The designed box of a file with another signature: its text as it stands, no full stop, and

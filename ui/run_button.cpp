@@ -101,8 +101,8 @@ void TForm1::ShowRunOutcome(const RunResult& result, const RunRequest& request) 
   // A desktop without a text viewer is no error of the run, but the user is told where the
   // report is.
   if (showReport_ && !request.reportPath.empty()) {
-    OpenUrl(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(request.reportPath))),
-            tr("The report"), nothingSelected);
+    OpenReport(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(request.reportPath))),
+               nothingSelected);
   }
   if (nothingSelected) {
     QMessageBox box(QMessageBox::Information, tr("Information"),

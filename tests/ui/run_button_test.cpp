@@ -18,6 +18,7 @@
 
 #include "config/crv_file.h"
 #include "config/default_config.h"
+#include "config/path_text.h"
 #include "tests/test_support.h"
 #include "tests/ui/window_test_helpers.h"
 #include "ui/Unit2.h"
@@ -231,26 +232,21 @@ void RunButtonTest::wholeRunMatchesCommandLineTool() {
 // A Latin-1 name (from an old archive) shows with replacement marks, but the run gets the name the
 // folder holds and converts the drawing as the command-line tool does.
 void RunButtonTest::nameThatIsNotValidTextConverts() {
-#ifdef Q_OS_WIN
   // On Windows every file name is text, and these bytes spell "d_été.dxf" in the ANSI code page.
-  // Such a name does not convert there yet: the engine hands narrow names to the file system
-  // without the ANSI code page and reports the drawing as "used by another application".
-  QSKIP("Open fault on Windows: a drawing whose name has letters outside ASCII is not opened");
-#endif
   RunFixture f;
   QVERIFY(f.LoadShippedDefaults());
   const std::string drawings = Local(f.drawings), out = Local(f.out);
-  test::WriteFile(drawings + "/d_\xe9t\xe9.dxf", ExampleDrawing("survey_points.dxf").toStdString());
+  test::WriteFile(PathFromText(drawings + "/d_\xe9t\xe9.dxf"), ExampleDrawing("survey_points.dxf").toStdString());
   f.SelectAll();
   QCOMPARE(f.Child<QListWidget>("fl1")->selectedItems().size(), 1);
   f.Run();
   QCOMPARE(f.boxes.seen.size(), std::size_t{0});
-  const std::string fromWindow = test::ReadFile(out + "/d_\xe9t\xe9.txt");
+  const std::string fromWindow = test::ReadFile(PathFromText(out + "/d_\xe9t\xe9.txt"));
   QVERIFY(fromWindow.find("\r\n") != std::string::npos);
   QVERIFY(!ReportLines(f.ReportPath()).join('\n').contains(QStringLiteral("*** Error")));
   // QTemporaryDir cannot remove names that are not valid text: they go by their bytes.
-  std::filesystem::remove(drawings + "/d_\xe9t\xe9.dxf");
-  std::filesystem::remove(out + "/d_\xe9t\xe9.txt");
+  std::filesystem::remove(PathFromText(drawings + "/d_\xe9t\xe9.dxf"));
+  std::filesystem::remove(PathFromText(out + "/d_\xe9t\xe9.txt"));
 }
 
 void RunButtonTest::stopDuringSecondOfThreeFiles() {

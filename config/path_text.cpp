@@ -1,0 +1,36 @@
+#include "config/path_text.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
+namespace corvane {
+
+std::filesystem::path PathFromText(std::string_view text) {
+#if defined(_WIN32)
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), n);
+  return std::filesystem::path(std::move(wide));
+#else
+  return std::filesystem::path(std::string(text));
+#endif
+}
+
+std::string TextOfPath(const std::filesystem::path& path) {
+#if defined(_WIN32)
+  const std::wstring& wide = path.native();
+  if (wide.empty()) return {};
+  const int size = static_cast<int>(wide.size());
+  const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(n), '\0');
+  if (n > 0) WideCharToMultiByte(CP_ACP, 0, wide.data(), size, text.data(), n, nullptr, nullptr);
+  return text;
+#else
+  return path.string();
+#endif
+}
+
+}  // namespace corvane
