@@ -61,9 +61,10 @@ const char* const kCliUsage =
     "  configurations/.\n"
     "\n"
 #if defined(_WIN32)
-    "  An installed copy (a file named \"installed\" beside the program) keeps the lookup\n"
-    "  lists, default.crv and the help page beside the program, and the report and the\n"
-    "  configurations in the user's data folder:\n"
+    "  An installed copy (a file named \"installed\" beside the program; the installer puts\n"
+    "  the program in %LOCALAPPDATA%\\Programs\\Corvane\\) keeps the lookup lists, default.crv\n"
+    "  and the help page beside the program, and the report and the configurations in the\n"
+    "  user's data folder:\n"
     "\n"
     "    report           %LOCALAPPDATA%\\Tessoran\\corvane2\\CorvaneLog.txt\n"
     "    configurations   %LOCALAPPDATA%\\Tessoran\\corvane2\\configurations\\\n"

@@ -4,9 +4,12 @@
 # source by scripts/build-qt-windows.sh into a cache folder, once). Packs the Windows program folder
 # as build-windows/corvane-<version>-windows-x64.zip: corvane.exe and corvane-cli.exe, the Qt and
 # MinGW runtime DLLs corvane.exe needs with its Qt plugins, the lookup lists, default.crv,
-# configurations\, the help page and its pictures, and the README.
+# configurations\, the help page and its pictures, and the README. With the desktop program, also
+# the installer build-windows/corvane-<version>-setup.exe (NSIS, cmake/windows-installer.nsi): the
+# same folder installed for the current user into %LOCALAPPDATA%\Programs\Corvane, with the
+# marker file "installed", Start-menu shortcuts and an uninstaller in the user's Apps list.
 # Installs the cross compiler, Wine (to run the build's own default.crv writer), rsvg-convert (the
-# glyphs) and zip when missing.
+# glyphs), zip, NSIS and ImageMagick (the installer's icon) when missing.
 #
 #   scripts/build-windows.sh [--tests] [--cli-only]
 #     --tests      also builds the test suites (corvane_tests.exe and the Qt Test programs)
@@ -24,7 +27,7 @@ for arg in "$@"; do
   esac
 done
 
-bash scripts/setup.sh g++-mingw-w64-x86-64-posix wine64 zip librsvg2-bin
+bash scripts/setup.sh g++-mingw-w64-x86-64-posix wine64 zip librsvg2-bin nsis imagemagick
 export WINEDEBUG=-all
 export WINEPREFIX=${WINEPREFIX:-$PWD/build-windows/wineprefix}
 mkdir -p "$WINEPREFIX"
@@ -104,3 +107,55 @@ fi
 rm -f "build-windows/$name.zip"
 (cd build-windows/package && zip -qr "../$name.zip" "$name")
 echo "Windows program folder: build-windows/$name.zip ($(du -h "build-windows/$name.zip" | cut -f1))"
+
+# The installer (cmake/windows-installer.nsi): the same program folder, installed for the user.
+# Its file list is written here from the staged folder, so that the uninstaller deletes exactly
+# the files the installer put there, and the folders that are then empty, and nothing else.
+if [ "$gui" = ON ]; then
+  installer=build-windows/installer
+  rm -rf "$installer"
+  mkdir -p "$installer"
+  {
+    echo '; Written by scripts/build-windows.sh from the staged program folder.'
+    echo '!macro CorvaneInstallFiles'
+    while IFS= read -r dir; do
+      rel=${dir#.}
+      echo "  SetOutPath \"\$INSTDIR${rel//\//\\}\""
+      while IFS= read -r file; do
+        echo "  File \"$root/$stage${rel}/$file\""
+      done < <(cd "$stage$rel" && find . -maxdepth 1 -type f -printf '%P\n' | LC_ALL=C sort)
+    done < <(cd "$stage" && find . -type d | LC_ALL=C sort)
+    echo '!macroend'
+    echo '!macro CorvaneUninstallFiles'
+    while IFS= read -r file; do
+      echo "  Delete \"\$INSTDIR\\${file//\//\\}\""
+    done < <(cd "$stage" && find . -type f -printf '%P\n' | LC_ALL=C sort)
+    # Deepest first; a folder that holds a file of the user's stays.
+    while IFS= read -r dir; do
+      echo "  RMDir \"\$INSTDIR\\${dir//\//\\}\""
+    done < <(cd "$stage" && find . -mindepth 1 -type d -printf '%P\n' | LC_ALL=C sort -r)
+    echo '!macroend'
+    echo "!define CorvaneInstalledSize $(du -sk --apparent-size "$stage" | cut -f1)"
+  } >"$installer/files.nsh"
+  # NSIS reads '$' and '"' in a name as its own: no shipped file may have them.
+  if (cd "$stage" && find . | grep -q '[$"]'); then
+    echo "A file of the program folder has \$ or \" in its name: the installer cannot list it" >&2
+    exit 1
+  fi
+  printf '%s\r\n' \
+    'This copy of Corvane is installed: the run report and the configurations are kept in' \
+    "each user's data folder, %LOCALAPPDATA%\\Tessoran\\corvane2." >"$installer/installed"
+  # The icon of the installer, the uninstaller and the shortcuts, from the menu entry's SVG.
+  pictures=()
+  for size in 16 24 32 48 64 256; do
+    rsvg-convert --keep-aspect-ratio -w "$size" -h "$size" data/desktop/corvane.svg -o "$installer/icon-$size.png"
+    pictures+=("$installer/icon-$size.png")
+  done
+  convert "${pictures[@]}" "$installer/corvane.ico"
+  setup=build-windows/corvane-$version-setup.exe
+  rm -f "$setup"
+  makensis -V2 -WX -DVERSION="$version" -DFILES="$root/$installer/files.nsh" \
+    -DMARKER="$root/$installer/installed" -DICON="$root/$installer/corvane.ico" \
+    -DOUTFILE="$root/$setup" cmake/windows-installer.nsi
+  echo "Windows installer: $setup ($(du -h "$setup" | cut -f1))"
+fi

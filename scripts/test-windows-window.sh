@@ -19,16 +19,9 @@ shots=build-windows/screenshots
 mkdir -p "$shots"
 
 work=$(mktemp -d)
-xvfb_pid=""
-cleanup() {
-  WINEPREFIX="$work/prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export WINEDEBUG=-all WINEPREFIX="$work/prefix"
-wine=/usr/lib/wine/wine64
-winpath() { echo "Z:${1//\//\\}"; }
+export WINEPREFIX="$work/prefix"
+source scripts/wine-window.sh
+trap 'wine_window_cleanup; rm -rf "$work"' EXIT
 
 unzip -q "$zip" -d "$work"
 app=$(echo "$work"/corvane-*-windows-x64)
@@ -36,40 +29,13 @@ app=$(echo "$work"/corvane-*-windows-x64)
 # not part of the zip: it goes beside the unpacked program for this test only, and starts the
 # program's own windows over that folder.
 cp build-windows/tools/corvane_screenshots.exe "$app/"
-mkdir -p "$work/in" "$work/out" "$work/linux"
+mkdir -p "$work/in" "$work/out"
 cp examples/*.dxf "$work/in/"
 
-
-display=99
-while [ -e "/tmp/.X${display}-lock" ] || [ -e "/tmp/.X11-unix/X${display}" ]; do
-  display=$((display + 1))
-done
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$display"
-for _ in $(seq 50); do
-  xdpyinfo >/dev/null 2>&1 && break
-  sleep 0.2
-done
-
-# A fresh prefix has no Arial or Tahoma: Wine's replacements give the Liberation fonts, and Qt's
-# FreeType engine draws them whole (GDI under Wine drops glyphs). Wine's limits, not Windows'.
-"$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f >/dev/null
-"$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Tahoma /d 'Liberation Sans' /f >/dev/null
-"$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Shell Dlg' /d 'Liberation Sans' /f >/dev/null
-"$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Shell Dlg 2' /d 'Liberation Sans' /f >/dev/null
-key='HKCU\Software\Tessoran\corvane2'
-for value in showtips:0 showlog:1 locked:0 autosel:1; do
-  "$wine" reg add "$key" /v "${value%%:*}" /t REG_DWORD /d "${value##*:}" /f >/dev/null
-done
-"$wine" reg add "$key" /v dxfpath /t REG_SZ /d "$(winpath "$work/in")" /f >/dev/null
-"$wine" reg add "$key" /v destpath /t REG_SZ /d "$(winpath "$work/out")" /f >/dev/null
-"$wine" reg add "$key" /v config /t REG_SZ /d survey.crv /f >/dev/null
-
-failures=0
-check() {  # check DESCRIPTION COMMAND...: the command must succeed
-  if "${@:2}"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi
-}
+start_xvfb
+wine_fonts
+# The report opens in Notepad after the run.
+seed_settings "$work/in" "$work/out" 1
 
 # start MODE: the program's windows in the screenshot tool, staged in MODE as tools/screenshots.sh
 # stages them; waits for "staged".
@@ -107,9 +73,7 @@ done
 if start main; then
   sleep 1
   shoot main
-  window=$(xdotool search --onlyvisible --name 'Corvane' | head -n 1)
-  # The run button's middle, in the window's client area (BitBtn3 at 682,5, 62x50).
-  xdotool mousemove --window "$window" 713 30 click 1
+  click_run "$(xdotool search --onlyvisible --name 'Corvane' | head -n 1)"
   for _ in $(seq 300); do
     [ "$(ls "$work/out" | wc -l)" -ge "$(ls "$work/in" | wc -l)" ] && [ -f "$app/CorvaneLog.txt" ] && break
     sleep 0.2
@@ -129,15 +93,7 @@ else
   failures=$((failures + 1))
 fi
 
-"${CORVANE_LINUX_CLI:-./build/corvane-cli}" -q -c "$app/configurations/survey.crv" -d "$work/linux" -r "$work/linux/CorvaneLog.txt" \
-  "$work/in" || true
-for f in "$work"/linux/*.txt; do
-  name=$(basename "$f")
-  [ "$name" = CorvaneLog.txt ] && continue
-  check "corvane.exe's $name is the same bytes as corvane-cli's on Linux" cmp -s "$f" "$work/out/$name"
-done
-body() { tail -n +2 "$1" | tr -d '\r' | awk '/^(DXF File  : |Data File : )/ { n = split($0, p, /[\/\\]/); print substr($0, 1, 12) p[n]; next } { print }'; }
-check "corvane.exe's report body is corvane-cli's" cmp -s <(body "$app/CorvaneLog.txt") <(body "$work/linux/CorvaneLog.txt")
+compare_with_linux "$app/configurations/survey.crv" "$work/in" "$work/out" "$app/CorvaneLog.txt" "$work/linux"
 
 if [ "$docs" = 1 ] && [ -f "$shots/main.png" ]; then
   convert "$shots/main.png" -colors 128 "PNG8:docs/window-windows.png"

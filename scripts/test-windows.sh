@@ -102,6 +102,9 @@ check "a report spelled like a data file in other letter case is refused" test "
 echo "== corvane.exe under Wine with Xvfb: the run button against corvane-cli on Linux"
 bash scripts/test-windows-window.sh || failures=$((failures + 1))
 
+echo "== the installer under Wine: silent install, a run of the installed corvane.exe, silent uninstall"
+bash scripts/test-windows-installer.sh || failures=$((failures + 1))
+
 if [ "$failures" -gt 0 ]; then
   echo "$failures Windows checks failed"
   exit 1
