@@ -14,7 +14,7 @@
 namespace corvane {
 namespace {
 
-constexpr int kMarkRadius = 1;     // a mark is 3 by 3 pixels
+constexpr int kMarkRadius = 2;     // a mark is 5 by 5 pixels
 constexpr double kPickPixels = 6;  // how near the pointer a mark counts as pointed at
 constexpr double kDragPixels = 3;  // a press that moves less is a click
 constexpr double kFitMargin = 0.05;

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -129,6 +130,7 @@ class PointPreviewWindowTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void menuItemAndShortcutOpenTheDrawing();
   void legendAndDataLinesEqualTheRun_data();
   void legendAndDataLinesEqualTheRun();
   void followsEntityBoxesAfterThePause();
@@ -136,6 +138,48 @@ class PointPreviewWindowTest : public QObject {
   void manyPointsAreDrawnByDensityAndZoomAroundThePointer();
   void drawingsItCannotShowAreNamed();
 };
+
+void PointPreviewWindowTest::menuItemAndShortcutOpenTheDrawing() {
+  PreviewFixture f;
+  f.AddDrawing(QStringLiteral("site_plan.dxf"), ExampleDrawing(QStringLiteral("site_plan.dxf")));
+  f.AddDrawing(QStringLiteral("survey_points.dxf"), ExampleDrawing(QStringLiteral("survey_points.dxf")));
+  f.Select(QStringLiteral("site_plan.dxf"));
+
+  // The designed items come first, as they were.
+  auto* menu = f.Child<QMenu>("PopupMenu1");
+  const QList<QAction*> items = menu->actions();
+  QCOMPARE(items.size(), 4);
+  QCOMPARE(items[0]->objectName(), QStringLiteral("SelectAll1"));
+  QCOMPARE(items[1]->objectName(), QStringLiteral("Refreshfolder1"));
+  QVERIFY(items[2]->isSeparator());
+  QAction* item = items[3];
+  QCOMPARE(item->text(), QStringLiteral("Preview points…"));
+  QCOMPARE(item->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+
+  // Opened on a drawing that is not selected, the menu previews that drawing.
+  QListWidget* files = f.Files();
+  const QRect row = files->visualItemRect(files->findItems(QStringLiteral("survey_points.dxf"),
+                                                           Qt::MatchExactly).first());
+  emit files->customContextMenuRequested(row.center());
+  menu->hide();
+  item->trigger();
+  PointPreviewWindow* preview = f.window.PreviewWindow();
+  QVERIFY(preview && preview->isVisible());
+  QVERIFY(preview->windowTitle().startsWith(QStringLiteral("survey_points.dxf")));
+  QSignalSpy shown(preview, &PointPreviewWindow::PreviewShown);
+  QVERIFY(shown.wait(10000));
+
+  // Ctrl+P in the file list previews its current drawing, in the same window.
+  f.window.show();
+  f.window.activateWindow();
+  // (A window counts as active while a window of its own is: the preview must lose it.)
+  QTRY_VERIFY(QApplication::activeWindow() == &f.window);
+  files->setFocus();
+  QTest::keyClick(files, Qt::Key_P, Qt::ControlModifier);
+  QVERIFY(preview->windowTitle().startsWith(QStringLiteral("site_plan.dxf")));
+  QVERIFY(shown.wait(10000));
+  QCOMPARE(f.window.findChildren<PointPreviewWindow*>().size(), 1);
+}
 
 void PointPreviewWindowTest::legendAndDataLinesEqualTheRun_data() {
   QTest::addColumn<QString>("drawing");
