@@ -23,6 +23,7 @@
 #include "ui/desktop_opener.h"
 #include "ui/folder_in_view.h"
 #include "ui/folder_tree.h"
+#include "ui/point_preview_window.h"
 #include "ui/whole_names.h"
 #include "ui/window_scale.h"
 #include "ui/Unit2.h"
@@ -136,6 +137,11 @@ TForm1::~TForm1() {
   // Taking the window apart moves the focus out of the custom-item editor, which would finish
   // its edit on a window whose parts are gone.
   disconnect(ui_->Edit7, nullptr, this, nullptr);
+  // The preview goes first (its work cancelled, its thread ended), and the lists emptied below
+  // by Qt no longer tell anyone that the record changed.
+  delete previewWindow_.data();
+  disconnect(ui_->listechoix1->model(), nullptr, this, nullptr);
+  disconnect(ui_->listechoix2->model(), nullptr, this, nullptr);
   // The model's background reader uses the icon provider: the model (which stops that reader)
   // must go before the provider does.
   ui_->sh1->setModel(nullptr);

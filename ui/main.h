@@ -6,6 +6,7 @@
 // ExitRequested.
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -151,7 +152,7 @@ class TForm1 : public QWidget {
   // the file list's current drawing, or the first selected one. Nothing happens with none listed.
   void OpenPointPreview();
   // The preview window, once opened (null before).
-  PointPreviewWindow* PreviewWindow() const { return previewWindow_; }
+  PointPreviewWindow* PreviewWindow() const;
 
   // The copy of the record as last loaded or saved; all zero until the first load.
   TExportConfig& SavedConfig() { return savedConfig_; }
@@ -258,7 +259,7 @@ class TForm1 : public QWidget {
   bool reportChosen_ = false;
   bool closeAllowed_ = false;
   bool runActive_ = false;
-  PointPreviewWindow* previewWindow_ = nullptr;
+  QPointer<PointPreviewWindow> previewWindow_;
   int menuRow_ = -1;  // the file list row the popup menu was opened on
   FolderInViewKeeper* folderInView_ = nullptr;  // the folder chosen by SelectFolder, kept in view
   bool firstShowDone_ = false;

@@ -9,6 +9,8 @@
 
 namespace corvane {
 
+PointPreviewWindow* TForm1::PreviewWindow() const { return previewWindow_.data(); }
+
 void TForm1::OpenPointPreview() {
   // The keyboard's place in the list when it is on a drawing, else the first selected one.
   QListWidget* list = ui_->fl1;

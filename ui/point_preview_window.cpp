@@ -153,8 +153,8 @@ void PointPreviewWindow::Start() {
   follow_.stop();
   CancelWork();
   const std::uint64_t generation = ++generation_;
-  message_->setText(tr("Reading %1…").arg(name_));
-  message_->show();
+  // Said in the status line: the message above the picture keeps its place until the answer.
+  status_->setText(tr("Reading %1…").arg(name_));
   job_ = std::make_unique<PreviewJob>(
       source_(), path_, this,
       [this, generation](std::shared_ptr<const PreviewData> data) { JobDone(generation, data); });

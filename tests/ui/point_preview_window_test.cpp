@@ -134,6 +134,7 @@ class PointPreviewWindowTest : public QObject {
   void legendAndDataLinesEqualTheRun_data();
   void legendAndDataLinesEqualTheRun();
   void followsEntityBoxesAfterThePause();
+  void followingTheRecordLeavesTheWindowAsItIs();
   void anotherDrawingOrClosingCancelsTheWorkInHand();
   void manyPointsAreDrawnByDensityAndZoomAroundThePointer();
   void drawingsItCannotShowAreNamed();
@@ -284,6 +285,32 @@ void PointPreviewWindowTest::followsEntityBoxesAfterThePause() {
   QVERIFY(shown.wait(10000));
   QCOMPARE(preview->Message(), QString::fromLatin1(kSelectEntitiesMessage));
   QCOMPARE(preview->Legend()->topLevelItemCount(), 0);
+}
+
+void PointPreviewWindowTest::followingTheRecordLeavesTheWindowAsItIs() {
+  PreviewFixture f;
+  f.AddDrawing(QStringLiteral("survey_points.dxf"), ExampleDrawing(QStringLiteral("survey_points.dxf")));
+  f.Select(QStringLiteral("survey_points.dxf"));
+  PointPreviewWindow* preview = f.OpenPreview();
+  QVERIFY(preview);
+  // A start value being typed: the sequence's editor holds only its sign.
+  const auto custom = f.Fields()->findItems(QStringLiteral("Custom data"), Qt::MatchFixedString);
+  QVERIFY(!custom.isEmpty());
+  custom.first()->setCheckState(Qt::Checked);
+  f.Fields()->setCurrentItem(custom.first());
+  const QString sequence = QString::fromLocal8Bit(f.lists.customItems.at(6));
+  const auto rows = f.Customs()->findItems(sequence, Qt::MatchExactly);
+  QVERIFY(!rows.isEmpty());
+  rows.first()->setCheckState(Qt::Checked);  // ticked, it becomes the current item
+  QLineEdit* editor = f.Edit("Edit7");
+  QVERIFY(editor->isEnabled());
+  editor->setText(QStringLiteral("-"));
+  const QByteArray record = RecordBytes(f.record);
+
+  QSignalSpy shown(preview, &PointPreviewWindow::PreviewShown);
+  QVERIFY(shown.wait(10000));  // the edit is a change of the record too
+  QCOMPARE(editor->text(), QStringLiteral("-"));
+  QCOMPARE(RecordBytes(f.record), record);
 }
 
 void PointPreviewWindowTest::anotherDrawingOrClosingCancelsTheWorkInHand() {
