@@ -12,6 +12,8 @@
 //   progress  the progress window over the main window, part way through a drawing
 //   hint      the hint balloon of the control named by CORVANE_SCREENSHOT_HINT (default c5)
 //   folder    the destination-folder dialog with CORVANE_SCREENSHOT_FOLDER (default: home) chosen
+//   preview   the point preview of CORVANE_SCREENSHOT_DRAWING (default survey_points.dxf) from the
+//             file list, with the pointer on a point, alone on the screen
 //
 // It prints "staged" on standard output when the state is on screen, and runs until it is ended.
 #include <QApplication>
@@ -20,6 +22,7 @@
 #include <QFileSystemModel>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QTimer>
@@ -32,6 +35,9 @@
 #include "config/program_folder.h"
 #include "ui/Unit2.h"
 #include "ui/folder_in_view.h"
+#include "ui/main.h"
+#include "ui/point_preview_view.h"
+#include "ui/point_preview_window.h"
 #include "ui/selrep.h"
 
 namespace corvane {
@@ -40,6 +46,39 @@ namespace {
 void Staged() {
   std::puts("staged");
   std::fflush(stdout);
+}
+
+// Opens the preview as the menu item does, and once its picture is there points at a point so the
+// status line shows a data line.
+void StagePreview(QWidget& mainWindow) {
+  auto* form1 = qobject_cast<TForm1*>(&mainWindow);
+  auto* files = mainWindow.findChild<QListWidget*>(QStringLiteral("fl1"));
+  if (!form1 || !files) return;
+  QString name = qEnvironmentVariable("CORVANE_SCREENSHOT_DRAWING");
+  if (name.isEmpty()) name = QStringLiteral("survey_points.dxf");
+  const QList<QListWidgetItem*> rows = files->findItems(name, Qt::MatchExactly);
+  if (rows.isEmpty()) return;
+  files->setCurrentItem(rows.first(), QItemSelectionModel::ClearAndSelect);
+  form1->OpenPointPreview();
+  PointPreviewWindow* preview = form1->PreviewWindow();
+  if (!preview) return;
+  // The picture is of the preview: the main window leaves the screen.
+  mainWindow.move(-4000, 0);
+  preview->move(0, 0);
+  QObject::connect(preview, &PointPreviewWindow::PreviewShown, preview, [preview] {
+    QTimer::singleShot(300, preview, [preview] {
+      PointPreviewView* view = preview->View();
+      const auto data = preview->Shown();
+      if (data && data->preview.size() > 0) {
+        const std::size_t i = data->preview.size() / 2;
+        const QPointF at = view->ToWidget(data->preview.x[i], data->preview.y[i]);
+        QMouseEvent move(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &move);
+      }
+      QTimer::singleShot(500, preview, &Staged);
+    });
+  });
 }
 
 void StageForScreenshot(const QString& mode, QWidget& mainWindow, TForm2& progress,
@@ -83,6 +122,9 @@ void StageForScreenshot(const QString& mode, QWidget& mainWindow, TForm2& progre
       tree->setCurrentIndex(index);
       for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) tree->expand(up);
       (new FolderInViewKeeper(tree))->Keep(index);
+    } else if (mode == QLatin1String("preview")) {
+      StagePreview(mainWindow);
+      return;  // staged when its picture is there
     } else if (mode == QLatin1String("hint")) {
       QString name = qEnvironmentVariable("CORVANE_SCREENSHOT_HINT");
       if (name.isEmpty()) name = QStringLiteral("c5");

@@ -8,13 +8,14 @@
 #
 # Saves main.png (the main window as it starts), options.png (its options page), progress.png
 # (the progress window part way through a drawing), custom.png (the custom data settings), hint.png (the hint balloon of the "Lines"
-# option c5) and folder.png (the destination-folder dialog with the destination folder chosen).
+# option c5), folder.png (the destination-folder dialog with the destination folder chosen) and
+# preview.png (the point preview of survey_points.dxf, the pointer on a point).
 # States that clicks cannot reach without a window manager are staged by the screenshot tool
 # build/tools/corvane_screenshots MODE (tools/corvane_screenshots.cpp), which starts the program's
-# own windows and start-up and then stages main|options|custom|progress|hint|folder (with
+# own windows and start-up and then stages main|options|custom|progress|hint|folder|preview (with
 # CORVANE_SCREENSHOT_HINT=<control name> for the balloon, CORVANE_SCREENSHOT_FOLDER=<path> for the
 # dialog); it prints "staged" when the state is on screen, and the picture is then taken from the
-# X server like any screenshot.
+# X server like any screenshot. CORVANE_SCREENSHOT_MODES="preview ..." takes only those.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 help_images=0
@@ -101,7 +102,7 @@ shoot() {
   wait "$pid" 2>/dev/null || true
 }
 
-for mode in main options custom progress hint folder; do
+for mode in ${CORVANE_SCREENSHOT_MODES:-main options custom progress hint folder preview}; do
   shoot "$mode"
 done
 

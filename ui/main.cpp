@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QScreen>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QUrl>
 #include <QUrlQuery>
@@ -22,6 +23,7 @@
 #include "ui/desktop_opener.h"
 #include "ui/folder_in_view.h"
 #include "ui/folder_tree.h"
+#include "ui/point_preview_window.h"
 #include "ui/whole_names.h"
 #include "ui/window_scale.h"
 #include "ui/Unit2.h"
@@ -119,6 +121,7 @@ TForm1::TForm1(SettingsStore& store, TExportConfig& working, QWidget* parent)
   SetUpPopupMenus();
   ConnectHandlers();
   ConnectRecordBindings();
+  ConnectRecordChangeSignal();
 
   // Nothing is listed yet, and no item of either list is current.
   ui_->BitBtn3->setEnabled(false);
@@ -134,6 +137,11 @@ TForm1::~TForm1() {
   // Taking the window apart moves the focus out of the custom-item editor, which would finish
   // its edit on a window whose parts are gone.
   disconnect(ui_->Edit7, nullptr, this, nullptr);
+  // The preview goes first (its work cancelled, its thread ended), and the lists emptied below
+  // by Qt no longer tell anyone that the record changed.
+  delete previewWindow_.data();
+  disconnect(ui_->listechoix1->model(), nullptr, this, nullptr);
+  disconnect(ui_->listechoix2->model(), nullptr, this, nullptr);
   // The model's background reader uses the icon provider: the model (which stops that reader)
   // must go before the provider does.
   ui_->sh1->setModel(nullptr);
@@ -166,6 +174,26 @@ void TForm1::SetUpPopupMenus() {
     ReadFileList(fileListFolder_);
     RefreshCountText();
   });
+  // Not one of the designed items: it comes last, after a separator, and leaves them as they are.
+  popupMenu1_->addSeparator();
+  addItem(popupMenu1_, "PreviewPoints1", tr("Preview points…"), [this] {
+    const int row = menuRow_;
+    menuRow_ = -1;
+    if (row >= 0) {
+      OpenPointPreviewForRow(row);
+    } else {
+      OpenPointPreview();
+    }
+  });
+  const QKeySequence previewKey(Qt::CTRL | Qt::Key_P);
+  if (QAction* item = popupMenu1_->findChild<QAction*>(QStringLiteral("PreviewPoints1"))) {
+    // Shown in the menu; the file list's own shortcut below is the one that works outside it.
+    item->setShortcut(previewKey);
+    item->setShortcutContext(Qt::WidgetShortcut);
+  }
+  auto* previewShortcut = new QShortcut(previewKey, ui_->fl1, nullptr, nullptr, Qt::WidgetShortcut);
+  previewShortcut->setObjectName(QStringLiteral("PreviewPointsShortcut"));
+  connect(previewShortcut, &QShortcut::activated, this, [this] { OpenPointPreview(); });
 
   popupMenu2_ = new QMenu(this);
   popupMenu2_->setObjectName(QStringLiteral("PopupMenu2"));
@@ -194,6 +222,9 @@ void TForm1::SetUpPopupMenus() {
       menu->popup(list->viewport()->mapToGlobal(at));
     });
   };
+  // The preview opens on the drawing the menu was opened on.
+  connect(ui_->fl1, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { menuRow_ = ui_->fl1->row(ui_->fl1->itemAt(at)); });
   // In the file list a right click works as in a file manager: on a selected file the selection
   // stays (so five selected files stay five), on another file that file alone is selected.
   attach(ui_->fl1, popupMenu1_);
@@ -394,6 +425,11 @@ std::vector<std::string> TForm1::SelectedFileNameBytes() const {
     if (item->isSelected()) names.push_back(item->data(kNameBytesRole).toByteArray().toStdString());
   }
   return names;
+}
+
+std::string TForm1::FileNameBytes(int row) const {
+  const QListWidgetItem* item = ui_->fl1->item(row);
+  return item ? item->data(kNameBytesRole).toByteArray().toStdString() : std::string();
 }
 
 void TForm1::FolderChange() {

@@ -6,6 +6,7 @@
 // ExitRequested.
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -19,6 +20,7 @@
 #include "config/program_paths.h"
 #include "config/settings_store.h"
 #include "engine/conversion_run.h"
+#include "ui/window_record.h"
 
 class QFileIconProvider;
 class QFileSystemModel;
@@ -32,6 +34,7 @@ class TForm1;
 namespace corvane {
 
 class FolderInViewKeeper;
+class PointPreviewWindow;
 class TForm2;
 
 // What a configuration file dialog is asked to show.
@@ -123,6 +126,9 @@ class TForm1 : public QWidget {
   // Copies the field lists' order and ticks, the entity boxes and the signature into the
   // working record: what the controls do not keep current by themselves.
   void ReadConfigFromWindow();
+  // The record the run button would hand a run now, with its rows and lists, read from the window
+  // without changing it or the working record.
+  WindowRecord RecordFromWindow() const;
   // Sets every control from the working record, then shows the first exported field's page.
   // Order indexes outside the lists are shown as the fields not shown yet, never crash.
   void ShowConfigInWindow();
@@ -141,6 +147,12 @@ class TForm1 : public QWidget {
   // The run button: the window into the record, the three checks, then the run with the
   // progress window; returns when the run has ended and its boxes have been answered.
   void RunButtonClicked();
+
+  // "Preview points…" of the file list's menu (Ctrl+P in the file list): the preview window for
+  // the file list's current drawing, or the first selected one. Nothing happens with none listed.
+  void OpenPointPreview();
+  // The preview window, once opened (null before).
+  PointPreviewWindow* PreviewWindow() const;
 
   // The copy of the record as last loaded or saved; all zero until the first load.
   TExportConfig& SavedConfig() { return savedConfig_; }
@@ -172,6 +184,9 @@ class TForm1 : public QWidget {
   void SaveConfigRequested();  // SpeedButton13
   void HintsSwitched(bool on); // shelptips, after "showtips" was written
   void FirstShown();           // once, before the first showing is handled further
+  // A control that the record is read from changed (or the whole record was shown): what a run
+  // would write may differ now. Raised freely, also for changes that turn out to change nothing.
+  void RecordMayHaveChanged();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -205,6 +220,12 @@ class TForm1 : public QWidget {
 
   // main_config.cpp
   void ConnectRecordBindings();
+  void ConnectRecordChangeSignal();
+  // The record the window shows, before the run button's finishing touches to the custom editor.
+  TExportConfig ConfigFromWindow() const;
+  void OpenPointPreviewForRow(int row);
+  // Row `row` of `fl1` as the file system names it ("" for no row).
+  std::string FileNameBytes(int row) const;
   void StartNumberEdited();
   void ForcedZEdited();
   void CustomItemEdited();
@@ -241,6 +262,8 @@ class TForm1 : public QWidget {
   bool reportChosen_ = false;
   bool closeAllowed_ = false;
   bool runActive_ = false;
+  QPointer<PointPreviewWindow> previewWindow_;
+  int menuRow_ = -1;  // the file list row the popup menu was opened on
   FolderInViewKeeper* folderInView_ = nullptr;  // the folder chosen by SelectFolder, kept in view
   bool firstShowDone_ = false;
   // Set while the program itself rewrites list rows, so the rows' change signals do not run

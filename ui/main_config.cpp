@@ -142,6 +142,35 @@ void TForm1::ConnectRecordBindings() {
   connect(ui_->Edit7, &QLineEdit::editingFinished, this, [this] { CustomItemEditFinished(); });
 }
 
+void TForm1::ConnectRecordChangeSignal() {
+  // Every control the record is read from, whether a binding stores it at once or the run reads
+  // it from the window: a preview that follows the record hears of each change here.
+  const auto changed = [this] { emit RecordMayHaveChanged(); };
+  for (QLineEdit* box : {ui_->Edit4, ui_->Edit12, ui_->c17, ui_->Edit6, ui_->Edit8, ui_->Edit9,
+                         ui_->Edit10, ui_->Edit2, ui_->Edit3, ui_->Edit5, ui_->Edit11, ui_->Edit7}) {
+    connect(box, &QLineEdit::textChanged, this, changed);
+  }
+  for (QComboBox* box : {ui_->ComboBox3, ui_->ComboBox4, ui_->ComboBox5}) {
+    connect(box, &QComboBox::currentIndexChanged, this, changed);
+  }
+  for (QCheckBox* box : {ui_->CheckBox8, ui_->inclheader}) {
+    connect(box, &QCheckBox::toggled, this, changed);
+  }
+  for (int i = 0; i < kEntityOptionCount; ++i) {
+    if (auto* box = findChild<QCheckBox*>(QStringLiteral("c%1").arg(i))) {
+      connect(box, &QCheckBox::toggled, this, changed);
+    }
+  }
+  // Ticks, moved rows and lists filled anew.
+  for (QListWidget* list : {ui_->listechoix1, ui_->listechoix2}) {
+    QAbstractItemModel* model = list->model();
+    connect(model, &QAbstractItemModel::dataChanged, this, changed);
+    connect(model, &QAbstractItemModel::rowsInserted, this, changed);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, changed);
+    connect(model, &QAbstractItemModel::rowsMoved, this, changed);
+  }
+}
+
 void TForm1::StartNumberEdited() {
   const StartNumberInput input = FilterStartNumber(ui_->Edit5->text());
   if (input.boxText != ui_->Edit5->text()) ui_->Edit5->setText(input.boxText);
@@ -196,23 +225,41 @@ void TForm1::CustomItemEditFinished() {
 void TForm1::ReadConfigFromWindow() {
   // A start value still being typed ("-") shows what the record already holds.
   CustomItemEditFinished();
-  working_.Signature.assign(kConfigSignature);
+  working_ = ConfigFromWindow();
+}
+
+TExportConfig TForm1::ConfigFromWindow() const {
+  // A start value being typed is stored as 0 until its edit finishes, which is what the finished
+  // edit shows: the copy needs no change to the editor.
+  TExportConfig config = working_;
+  config.Signature.assign(kConfigSignature);
   for (int k = 0; k < kFieldCount; ++k) {
     const QListWidgetItem* row = ui_->listechoix1->item(k);
-    working_.FieldOrder[k] = row ? IndexOfName(lists_.fieldNames, row->text()) : -1;
-    working_.FieldChecked[k] = IsChecked(row) ? 1 : 0;
+    config.FieldOrder[k] = row ? IndexOfName(lists_.fieldNames, row->text()) : -1;
+    config.FieldChecked[k] = IsChecked(row) ? 1 : 0;
   }
   for (int k = 0; k < kCustomItemCount; ++k) {
     const QListWidgetItem* row = ui_->listechoix2->item(k);
-    working_.CustomOrder[k] = row ? IndexOfName(lists_.customItems, row->text()) : -1;
-    working_.CustomChecked[k] = IsChecked(row) ? 1 : 0;
+    config.CustomOrder[k] = row ? IndexOfName(lists_.customItems, row->text()) : -1;
+    config.CustomChecked[k] = IsChecked(row) ? 1 : 0;
   }
   std::uint32_t mask = 0;
   for (int i = 0; i < kEntityOptionCount; ++i) {
     const auto* box = findChild<QCheckBox*>(QStringLiteral("c%1").arg(i));
     if (box && box->isChecked()) mask |= EntityBitValue(i);
   }
-  working_.EntityMask = mask;
+  config.EntityMask = mask;
+  return config;
+}
+
+WindowRecord TForm1::RecordFromWindow() const {
+  WindowRecord record;
+  record.config = ConfigFromWindow();
+  // The rows as the record holds them, built the way the command-line tool builds them.
+  record.fieldRows = FieldRowsFromConfig(record.config, lists_.fieldNames);
+  record.customItemNames = lists_.customItems;
+  record.hintLines = lists_.hints;
+  return record;
 }
 
 void TForm1::ShowFieldRows(QListWidget* list, const std::int32_t* order,

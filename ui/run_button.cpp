@@ -34,10 +34,10 @@ void TForm1::RunButtonClicked() {
   for (std::string& name : SelectedFileNameBytes()) {
     request.files.push_back(InputFile{dxfFolder, std::move(name), destFolder});
   }
-  // The rows as the record now holds them, built the way the command-line tool builds them.
-  request.fieldRows = FieldRowsFromConfig(working_, lists_.fieldNames);
-  request.customItemNames = lists_.customItems;
-  request.hintLines = lists_.hints;
+  WindowRecord record = RecordFromWindow();
+  request.fieldRows = std::move(record.fieldRows);
+  request.customItemNames = std::move(record.customItemNames);
+  request.hintLines = std::move(record.hintLines);
   request.reportPath = reportPath_;
   if (!configInUse_.empty()) request.configPaths.push_back(configInUse_);
   request.programFiles = ProgramFiles(places_);

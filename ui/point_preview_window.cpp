@@ -1,0 +1,247 @@
+#include "ui/point_preview_window.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLocale>
+#include <QPixmap>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <utility>
+
+#include "plot/plot_colors.h"
+#include "plot/point_plot.h"
+#include "ui/point_preview_view.h"
+#include "ui/window_scale.h"
+#include "ui/window_text.h"
+
+namespace corvane {
+namespace {
+
+QIcon Swatch(int option) {
+  const plot::Rgb c = plot::EntityColor(option);
+  QPixmap pixmap(12, 12);
+  pixmap.fill(QColor(c.r, c.g, c.b));
+  return QIcon(pixmap);
+}
+
+// What the window says instead of, or above, the picture; empty when the picture says it all.
+QString EndMessage(const PointPreview& p, const QString& name) {
+  switch (p.end) {
+    case PreviewEnd::kComplete:
+      if (p.size() == 0) {
+        return QObject::tr("No point of %1 is exported with these options.").arg(name);
+      }
+      return QString();
+    case PreviewEnd::kRefused:
+      return p.refusal ? FromRecordText(p.refusal->message) : QString();
+    case PreviewEnd::kCannotOpen:
+      return QObject::tr("%1 cannot be opened: it is missing, cannot be read, or another "
+                         "program holds it.").arg(name);
+    case PreviewEnd::kNotDxf:
+      return QObject::tr("%1 is not a DXF file.").arg(name);
+    case PreviewEnd::kDrawingError:
+      // The run stops at the same place: its report's line, and the points before it.
+      return p.reportLines.empty() ? QString() : FromRecordText(p.reportLines.front());
+    case PreviewEnd::kOutOfMemory:
+      return FromRecordText(p.error);
+    case PreviewEnd::kCanceled:
+      return QString();
+  }
+  return QString();
+}
+
+}  // namespace
+
+PointPreviewWindow::PointPreviewWindow(RecordSource source, QWidget* parent)
+    : QWidget(parent, Qt::Window), source_(std::move(source)) {
+  setObjectName(QStringLiteral("PointPreview"));
+  setWindowTitle(tr("Point preview"));
+  resize(WindowPixels(QSize(760, 560)));
+
+  message_ = new QLabel(this);
+  message_->setObjectName(QStringLiteral("PreviewMessage"));
+  message_->setWordWrap(true);
+  message_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  message_->hide();
+
+  view_ = new PointPreviewView(this);
+  view_->setObjectName(QStringLiteral("PreviewView"));
+
+  legend_ = new QTreeWidget(this);
+  legend_->setObjectName(QStringLiteral("PreviewLegend"));
+  legend_->setColumnCount(2);
+  legend_->setHeaderLabels({tr("Entity type"), tr("Count")});
+  legend_->setRootIsDecorated(false);
+  legend_->setSelectionMode(QAbstractItemView::NoSelection);
+  legend_->setFocusPolicy(Qt::NoFocus);
+  legend_->header()->setStretchLastSection(false);
+  legend_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  legend_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+  legend_->setFixedWidth(WindowPixels(190));
+
+  status_ = new QLabel(this);
+  status_->setObjectName(QStringLiteral("PreviewStatus"));
+  status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  // A data line is shown whole, however long; the label never widens the window for it.
+  status_->setMinimumWidth(1);
+  status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+  auto* fit = new QToolButton(this);
+  fit->setObjectName(QStringLiteral("PreviewFit"));
+  fit->setText(tr("Zoom to fit"));
+  connect(fit, &QToolButton::clicked, view_, &PointPreviewView::FitToView);
+
+  auto* middle = new QHBoxLayout;
+  middle->addWidget(view_, 1);
+  middle->addWidget(legend_);
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(status_, 1);
+  bottom->addWidget(fit);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(message_);
+  layout->addLayout(middle, 1);
+  layout->addLayout(bottom);
+
+  follow_.setSingleShot(true);
+  follow_.setInterval(kFollowDelayMs);
+  connect(&follow_, &QTimer::timeout, this, [this] { Start(); });
+  reap_.setInterval(50);
+  connect(&reap_, &QTimer::timeout, this, [this] { ReapCancelled(); });
+
+  connect(view_, &PointPreviewView::PointHovered, this,
+          [this](qint64 index) { ShowPointLine(index >= 0 ? index : pinned_); });
+  connect(view_, &PointPreviewView::PointClicked, this, [this](qint64 index) {
+    pinned_ = index;
+    ShowPointLine(index);
+  });
+}
+
+PointPreviewWindow::~PointPreviewWindow() {
+  // Every job is told to stop before the first is waited for, so they end together.
+  CancelWork();
+  for (auto& job : cancelled_) job->Cancel();
+  cancelled_.clear();
+}
+
+void PointPreviewWindow::ShowDrawing(const std::string& path, const QString& name) {
+  const bool sameDrawing = path == path_ && isVisible();
+  path_ = path;
+  name_ = name;
+  setWindowTitle(tr("%1 - Point preview").arg(name));
+  if (!sameDrawing) {
+    fitNext_ = true;
+    shown_.reset();
+    pinned_ = -1;
+    view_->SetData(nullptr, false);
+    legend_->clear();
+  }
+  show();
+  raise();
+  activateWindow();
+  Start();
+}
+
+void PointPreviewWindow::RecordChanged() {
+  if (path_.empty() || !isVisible()) return;
+  follow_.start();
+}
+
+void PointPreviewWindow::Start() {
+  follow_.stop();
+  CancelWork();
+  const std::uint64_t generation = ++generation_;
+  // Said in the status line: the message above the picture keeps its place until the answer.
+  status_->setText(tr("Reading %1…").arg(name_));
+  job_ = std::make_unique<PreviewJob>(
+      source_(), path_, this,
+      [this, generation](std::shared_ptr<const PreviewData> data) { JobDone(generation, data); });
+}
+
+void PointPreviewWindow::CancelWork() {
+  follow_.stop();
+  if (!job_) return;
+  job_->Cancel();
+  cancelled_.push_back(std::move(job_));
+  reap_.start();
+}
+
+void PointPreviewWindow::ReapCancelled() {
+  for (auto it = cancelled_.begin(); it != cancelled_.end();) {
+    it = (*it)->Finished() ? cancelled_.erase(it) : it + 1;
+  }
+  if (cancelled_.empty()) reap_.stop();
+}
+
+void PointPreviewWindow::JobDone(std::uint64_t generation, std::shared_ptr<const PreviewData> data) {
+  // A job cancelled for a newer drawing or record, or for a closed window, answers too late.
+  if (generation != generation_ || !job_) return;
+  job_.reset();
+  Show(std::move(data));
+  emit PreviewShown();
+}
+
+void PointPreviewWindow::Show(std::shared_ptr<const PreviewData> data) {
+  shown_ = std::move(data);
+  const PointPreview& p = shown_->preview;
+  const QString text = EndMessage(p, name_);
+  message_->setText(text);
+  message_->setVisible(!text.isEmpty());
+  // A drawing without points keeps the next one's fit pending.
+  view_->SetData(shown_, fitNext_);
+  if (p.hasExtent) fitNext_ = false;
+  ShowLegend(p);
+  if (pinned_ >= static_cast<qint64>(p.size())) pinned_ = -1;
+  ShowPointLine(pinned_);
+}
+
+void PointPreviewWindow::ShowLegend(const PointPreview& p) {
+  legend_->clear();
+  for (const PreviewTypeCount& entry : p.summary) {
+    auto* row = new QTreeWidgetItem(legend_);
+    row->setIcon(0, Swatch(entry.option));
+    row->setText(0, FromRecordText(entry.label));
+    row->setText(1, QString::number(entry.count));
+    row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    row->setData(0, Qt::UserRole, entry.option);
+    row->setToolTip(0, FromRecordText(entry.line).trimmed());
+  }
+}
+
+void PointPreviewWindow::ShowPointLine(qint64 index) {
+  if (shown_ && index >= 0 && static_cast<std::size_t>(index) < shown_->preview.size()) {
+    status_->setText(FromRecordText(shown_->preview.Line(static_cast<std::size_t>(index))));
+    return;
+  }
+  if (!shown_ || shown_->preview.size() == 0) {
+    status_->clear();
+    return;
+  }
+  const std::size_t n = shown_->preview.size();
+  const QString count = QLocale::system().toString(static_cast<qulonglong>(n));
+  status_->setText(n > plot::kRasterThreshold
+                       ? tr("%1 points, drawn by density. Point at one to read its data line.")
+                             .arg(count)
+                       : tr("%1 points. Point at one to read its data line.").arg(count));
+}
+
+QString PointPreviewWindow::Message() const {
+  return message_->isVisibleTo(this) ? message_->text() : QString();
+}
+
+QString PointPreviewWindow::StatusText() const { return status_->text(); }
+
+void PointPreviewWindow::closeEvent(QCloseEvent* event) {
+  // A closed preview holds no drawing: nothing works on, nothing keeps its memory.
+  CancelWork();
+  ++generation_;
+  shown_.reset();
+  view_->SetData(nullptr, false);
+  legend_->clear();
+  path_.clear();
+  QWidget::closeEvent(event);
+}
+
+}  // namespace corvane
