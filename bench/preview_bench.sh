@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-5}
 build=${CORVANE_BUILD:-build}
-[ -n "${CORVANE_BUILD:-}" ] || bash scripts/build.sh >/dev/null
+[ -n "${CORVANE_BUILD:-}" ] || bash scripts/build.sh --profile >/dev/null
 work=$build/bench-data
 mkdir -p "$work/out" "$work/plot"
 drawing=$work/bench_100mb.dxf

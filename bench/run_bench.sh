@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 size=${1:-100}
 runs=${2:-5}
-bash scripts/build.sh >/dev/null
+bash scripts/build.sh --profile >/dev/null
 work=build/bench-data
 mkdir -p "$work/out"
 drawing=$work/bench_${size}mb.dxf

@@ -15,7 +15,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-7}
-bash scripts/build.sh >/dev/null
+bash scripts/build.sh --profile >/dev/null
 cli=./build/corvane-cli
 floor=./build/bench/line_floor
 make=./build/bench/make_bench_drawing

@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-7}
-bash scripts/build.sh >/dev/null
+bash scripts/build.sh --profile >/dev/null
 bash scripts/build-windows.sh >/dev/null
 export WINEDEBUG=-all
 export WINEPREFIX=${WINEPREFIX:-$PWD/build-windows/wineprefix}

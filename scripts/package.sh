@@ -4,7 +4,7 @@
 #                                                 sudo apt-get install ./dist/corvane_<version>_amd64.deb
 #   dist/corvane-<version>-linux-x86_64.tar.gz    a portable program folder (the Qt 6 libraries
 #                                                 must be installed: apt-get install libqt6widgets6 libqt6svg6)
-# The build (build-package/) is optimised like scripts/build.sh's, by a freshly trained profile,
+# The build (build-package/) is optimised by a freshly trained profile (scripts/train_profile.sh),
 # and hardened as Debian builds its packages (stack protector, fortified calls, read-only
 # relocations).
 set -euo pipefail

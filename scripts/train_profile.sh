@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Trains the engine's profile for profile-guided optimisation (GCC; see CORVANE_PROFILE in
 # CMakeLists.txt): builds corvane-cli with a recording engine into build-train/, converts training
-# drawings with it, and leaves the record in build-train/profile/. scripts/build.sh runs it before
-# each build, so that the record always fits the sources being built.
+# drawings with it, and leaves the record in build-train/profile/. scripts/package.sh and
+# scripts/build.sh --profile run it before each build, so that the record fits the sources.
 #
 #   scripts/train_profile.sh      (prints the record's folder)
 #
