@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 namespace corvane {
 
@@ -22,7 +23,9 @@ class CounterText {
     }
     // The old text goes out first and the digits that change are written to both copies: reading
     // the kept text in whole blocks right after changing one of its bytes would stall the load.
-    if (known_ && value_ >= 0 && value == value_ + 1) {
+    // (The largest value has no successor: counting on from it would overflow.)
+    if (known_ && value_ >= 0 && value_ < std::numeric_limits<std::int64_t>::max() &&
+        value == value_ + 1) {
       std::memcpy(p, text_, kRoom);
       for (int i = length_ - 1; i >= 0; --i) {
         if (text_[i] != '9') {
