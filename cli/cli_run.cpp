@@ -81,26 +81,15 @@ bool PrintReport(const RunResult& result, std::string& reason) {
   return true;
 }
 
-// Quiet: only the error lines, each with the drawing it belongs to.
-void PrintErrorLines(const RunResult& result) {
+// Quiet: only the error lines of the first `count` report lines, each with the drawing it
+// belongs to (the pictures' lines after them were told as they came).
+void PrintErrorLines(const RunResult& result, std::size_t count) {
   std::string drawing;
-  for (const std::string& line : result.report) {
+  for (std::size_t i = 0; i < count && i < result.report.size(); ++i) {
+    const std::string& line = result.report[i];
     if (line.rfind("DXF File  : ", 0) == 0) drawing = line.substr(12);
     if (IsErrorLine(line)) WriteText(stderr, "corvane-cli: " + drawing + ": " + line + "\n");
   }
-}
-
-// What a saved configuration must never replace: a drawing of the run (or anything named like
-// one), the report, a file the program needs. A saved configuration of the configurations folder
-// may be replaced: that is where configurations are kept.
-std::optional<std::string> CheckConfigTarget(const std::string& path, const ProgramPlaces& places,
-                                             const std::vector<PlannedFile>& plan,
-                                             const std::string& reportPath) {
-  SaveGuard guard;
-  guard.ProtectAll(ShippedProgramFiles(places), ProtectedKind::kProgramFile);
-  guard.Protect(reportPath, ProtectedKind::kReport);
-  for (const PlannedFile& file : plan) guard.Protect(file.dxfTarget, ProtectedKind::kDrawing, file.dxfPath);
-  return guard.Check(path, SavedFileKind::kConfiguration);
 }
 
 std::string RefusedConfigMessage(const std::string& path, const ConfigFileResult& read) {
@@ -154,7 +143,8 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kExitOk : kExitFileErrors;
   }
   if (!options->saveConfigPath.empty() && options->inputs.empty()) {
-    if (auto refusal = CheckConfigTarget(options->saveConfigPath, places, {}, ""))
+    if (auto refusal = SaveGuard::CheckConfigurationSave(options->saveConfigPath,
+                                                         {ShippedProgramFiles(places), "", nullptr, false}))
       return ConfigError(*refusal);
     return SaveConfig(options->saveConfigPath, config);
   }
@@ -181,7 +171,8 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
   if (!options->saveConfigPath.empty()) {
     const std::vector<PlannedFile> plan = PlanFiles(config, request);
     if (const std::optional<RunRefusal> refusal = CheckRun(config, request, plan)) return RefusalError(*refusal);
-    if (auto refusal = CheckConfigTarget(options->saveConfigPath, places, plan, request.reportPath))
+    if (auto refusal = SaveGuard::CheckConfigurationSave(
+            options->saveConfigPath, {ShippedProgramFiles(places), request.reportPath, &plan, options->plot}))
       return ConfigError(*refusal);
     if (const int saved = SaveConfig(options->saveConfigPath, config); saved != kExitOk) return saved;
   }
@@ -198,12 +189,24 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
   }
   TerminalObserver observer(stop, progress, std::move(sizes));
 
-  const RunResult result = RunConversion(config, request, observer);
+  // With pictures, the report also names those that could not be saved: it is saved (and
+  // printed) once they are done. Without errors it is the same bytes as without pictures.
+  request.reportSavedByCaller = options->plot;
+  RunResult result = RunConversion(config, request, observer);
   if (result.refusal) return RefusalError(*result.refusal);
 
   int status = (result.filesWithErrors > 0 || result.stopped) ? kExitFileErrors : kExitOk;
+  const std::size_t runLines = result.report.size();
+  if (options->plot && !result.stopped && result.fatalError.empty()) {
+    PlotStepResult plots = WritePlots(config, request, result, stop, options->quiet);
+    if (!plots.ok) status = kExitFileErrors;
+    result.report.insert(result.report.end(), plots.reportLines.begin(), plots.reportLines.end());
+  }
+  if (request.reportSavedByCaller && !request.reportPath.empty()) {
+    result.reportWriteError = SaveRunReport(request.reportPath, result.report);
+  }
   if (options->quiet) {
-    PrintErrorLines(result);
+    PrintErrorLines(result, runLines);
   } else {
     std::string reason;
     if (!PrintReport(result, reason)) {
@@ -221,11 +224,6 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
     status = kExitFileErrors;
   }
   if (result.stopped) std::fputs("corvane-cli: stopped by the user\n", stderr);
-  // The pictures come after the run, which they leave as it is: its data files and report are the
-  // same bytes with or without them.
-  if (options->plot && !result.stopped && result.fatalError.empty()) {
-    if (!WritePlots(config, request, result, stop, options->quiet)) status = kExitFileErrors;
-  }
   return status;
 }
 

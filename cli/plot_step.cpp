@@ -1,6 +1,8 @@
 #include "cli/plot_step.h"
 
 #include <algorithm>
+#include <exception>
+#include <new>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -32,8 +34,8 @@ void Tell(const std::string& text) {
 
 }  // namespace
 
-bool WritePlots(const TExportConfig& config, const RunRequest& request, const RunResult& result,
-                std::atomic<bool>& stop, bool quiet) {
+PlotStepResult WritePlots(const TExportConfig& config, const RunRequest& request, const RunResult& result,
+                          std::atomic<bool>& stop, bool quiet) {
   const std::vector<PlannedFile> plan = PlanFiles(config, request);
   const auto guard = GuardBesideRun(plan, request, result.dataFiles);
   std::vector<std::size_t> drawings;
@@ -51,23 +53,30 @@ bool WritePlots(const TExportConfig& config, const RunRequest& request, const Ru
         out.stopped = true;
         continue;
       }
-      PreviewRequest preview;
-      preview.dxfPath = plan[i].dxfPath;
-      preview.fieldRows = request.fieldRows;
-      preview.customItemNames = request.customItemNames;
-      preview.hintLines = request.hintLines;
-      const PointPreview points = PreviewPoints(config, preview, &stop);
-      if (points.end == PreviewEnd::kCanceled) {
-        out.stopped = true;
-        continue;
+      // No exception may leave a thread: it would end the program with the run's report unsaved.
+      try {
+        PreviewRequest preview;
+        preview.dxfPath = plan[i].dxfPath;
+        preview.fieldRows = request.fieldRows;
+        preview.customItemNames = request.customItemNames;
+        preview.hintLines = request.hintLines;
+        const PointPreview points = PreviewPoints(config, preview, &stop);
+        if (points.end == PreviewEnd::kCanceled) {
+          out.stopped = true;
+          continue;
+        }
+        if (points.end == PreviewEnd::kOutOfMemory || points.end == PreviewEnd::kRefused) {
+          out.error = points.end == PreviewEnd::kRefused ? points.refusal->message : points.error;
+          continue;
+        }
+        plot::PlotOptions options;
+        options.title = request.files[i].name;
+        out.error = plot::SavePlot(*guard, out.path, plot::PlotSvg(points, options));
+      } catch (const std::bad_alloc&) {
+        out.error = "There is not enough memory to draw \"" + plan[i].dxfPath + "\"";
+      } catch (const std::exception& e) {
+        out.error = "The picture of \"" + plan[i].dxfPath + "\" could not be made: " + e.what();
       }
-      if (points.end == PreviewEnd::kOutOfMemory || points.end == PreviewEnd::kRefused) {
-        out.error = points.end == PreviewEnd::kRefused ? points.refusal->message : points.error;
-        continue;
-      }
-      plot::PlotOptions options;
-      options.title = request.files[i].name;
-      out.error = plot::SavePlot(*guard, out.path, plot::PlotSvg(points, options));
     }
   };
   // Two data files that are different files give different pictures, so the order in which
@@ -81,23 +90,27 @@ bool WritePlots(const TExportConfig& config, const RunRequest& request, const Ru
     for (std::size_t t = 0; t < jobs; ++t) threads.emplace_back(work);
     for (auto& t : threads) t.join();
   }
-  bool ok = true;
+  PlotStepResult step;
   for (const PlotOutcome& out : outcomes) {
     if (out.stopped) {
-      ok = false;
+      step.ok = false;
       continue;
     }
     if (!out.error.empty()) {
-      Tell("*** Error, " + out.error + " ***");
-      ok = false;
+      std::string line = "*** Error, " + out.error + " ***";
+      ShowControlsAsQuestionMarks(line);
+      Tell(line);
+      step.reportLines.push_back(std::move(line));
+      step.ok = false;
     } else if (!quiet) {
       Tell("plot written: " + out.path);
     }
   }
   if (std::any_of(outcomes.begin(), outcomes.end(), [](const PlotOutcome& o) { return o.stopped; })) {
     Tell("plots stopped by the user");
+    step.reportLines.emplace_back(kCanceledLine);
   }
-  return ok;
+  return step;
 }
 
 }  // namespace corvane

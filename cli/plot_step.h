@@ -2,6 +2,8 @@
 #pragma once
 
 #include <atomic>
+#include <string>
+#include <vector>
 
 #include "config/export_config.h"
 #include "engine/conversion_run.h"
@@ -9,11 +11,18 @@
 
 namespace corvane {
 
+// What the pictures add to the run's outcome: false when a picture was refused, failed or
+// stopped, and the report lines that say so (none when every picture was saved).
+struct PlotStepResult {
+  bool ok = true;
+  std::vector<std::string> reportLines;
+};
+
 // Draws every drawing of `request` whose data file the run wrote (result.dataFiles), with up to
 // request.jobs at once, and saves the pictures through the run's guard rule. Tells each saved
 // picture on standard error unless `quiet`, and every picture that could not be saved. Stops, as
-// the run does, when `stop` is set. False when a picture was refused, failed or stopped.
-bool WritePlots(const TExportConfig& config, const RunRequest& request, const RunResult& result,
-                std::atomic<bool>& stop, bool quiet);
+// the run does, when `stop` is set.
+PlotStepResult WritePlots(const TExportConfig& config, const RunRequest& request, const RunResult& result,
+                          std::atomic<bool>& stop, bool quiet);
 
 }  // namespace corvane

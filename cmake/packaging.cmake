@@ -14,12 +14,12 @@ set(corvane_lib lib/corvane)
 
 # The program folder.
 install(TARGETS corvane corvane-cli RUNTIME DESTINATION ${corvane_lib} COMPONENT program)
-install(FILES ${CMAKE_SOURCE_DIR}/data/corvane2.dat ${CMAKE_SOURCE_DIR}/data/corvane.dat
-              ${CMAKE_SOURCE_DIR}/data/hints.dat ${CMAKE_SOURCE_DIR}/data/help_corvane2.html
-              ${CORVANE_PROGRAM_DIR}/default.crv
-        DESTINATION ${corvane_lib} COMPONENT program)
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/help DESTINATION ${corvane_lib} COMPONENT program
-        FILES_MATCHING PATTERN "*.png")
+# The data files from the one list the programs protect (CMakeLists.txt).
+foreach(name ${CORVANE_DATA_FILES})
+  get_filename_component(folder ${name} DIRECTORY)
+  install(FILES ${CMAKE_SOURCE_DIR}/data/${name} DESTINATION ${corvane_lib}/${folder} COMPONENT program)
+endforeach()
+install(FILES ${CORVANE_PROGRAM_DIR}/default.crv DESTINATION ${corvane_lib} COMPONENT program)
 install(FILES ${CORVANE_PROGRAM_DIR}/configurations/survey.crv
         DESTINATION ${corvane_lib}/configurations COMPONENT program)
 

@@ -110,20 +110,51 @@ std::string Obstacle(const std::string& path, const fs::path& target, const fs::
   return "";
 }
 
-}  // namespace
-
-std::string CheckReplaceable(const std::string& path) {
-  std::error_code ignored;
-  const fs::path target = FollowLinks(PathFromText(path));
-  return Obstacle(path, target, fs::status(target, ignored));
+// A FIFO opened for writing waits for a reader, and a device is no place for a file that must be
+// read back whole: such a target is refused where only a regular file will do.
+std::string NotRegularMessage(const std::string& path) {
+  return CannotCreateMessage(path, "Not a regular file");
 }
 
-std::string WriteFileAtomically(const std::string& path, std::string_view content) {
+}  // namespace
+
+std::string CheckReplaceable(const std::string& path, SpecialFiles special) {
+  std::error_code ignored;
+  const fs::file_status named = fs::status(PathFromText(path), ignored);
+  const fs::path target = FollowLinks(PathFromText(path));
+  const fs::file_status status = fs::status(target, ignored);
+  const bool passThrough = fs::exists(named) && !fs::is_regular_file(named) && !fs::is_directory(named);
+  if (passThrough || (fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status))) {
+    if (special == SpecialFiles::kRefuse) return NotRegularMessage(path);
+    return "";  // written through: no temporary file is needed
+  }
+  if (std::string obstacle = Obstacle(path, target, status); !obstacle.empty()) return obstacle;
+  // The save creates a temporary file beside the target: a folder that forbids that is known
+  // now, not after the work whose result it was to hold. The same kind of file is made, and let go.
+  fs::path probe;
+  int error = 0;
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    probe = target;
+    probe += TemporarySuffix();
+    if (std::FILE* file = OpenFile(probe, "wbx")) {
+      std::fclose(file);
+      fs::remove(probe, ignored);
+      return "";
+    }
+    error = errno;
+    if (error != EEXIST) break;
+  }
+  return CannotCreateMessage(path, SystemReason(error));
+}
+
+std::string WriteFileAtomically(const std::string& path, std::string_view content,
+                                SpecialFiles special) {
   std::error_code ignored;
   // A pipe a shell hands over as /dev/fd/N (or /dev/stdout) is reached through a link whose text
   // is no path ("pipe:[N]"): the system opens it, the link's text cannot be followed.
   const fs::file_status named = fs::status(PathFromText(path), ignored);
   if (fs::exists(named) && !fs::is_regular_file(named) && !fs::is_directory(named)) {
+    if (special == SpecialFiles::kRefuse) return NotRegularMessage(path);
     return WriteThrough(PathFromText(path), path, content);
   }
   // A link is kept and the file it reaches is saved: replacing the link by a plain file would
@@ -132,7 +163,10 @@ std::string WriteFileAtomically(const std::string& path, std::string_view conten
   const fs::file_status oldStatus = fs::status(target, ignored);
   if (std::string obstacle = Obstacle(path, target, oldStatus); !obstacle.empty()) return obstacle;
   // A FIFO, a terminal or a device is written to, never replaced by a file of that name.
-  if (fs::exists(oldStatus) && !fs::is_regular_file(oldStatus)) return WriteThrough(target, path, content);
+  if (fs::exists(oldStatus) && !fs::is_regular_file(oldStatus)) {
+    if (special == SpecialFiles::kRefuse) return NotRegularMessage(path);
+    return WriteThrough(target, path, content);
+  }
 
   fs::path temporary;
   std::FILE* file = nullptr;

@@ -13,10 +13,17 @@ namespace corvane {
 // a device is written to directly, never replaced; a regular file that is read-only (for this
 // user or for everyone) is refused. Returns "" on success, otherwise "Cannot create file
 // \"<path>\". <system reason>" (no final full stop: the error box adds one).
-std::string WriteFileAtomically(const std::string& path, std::string_view content);
+// With SpecialFiles::kRefuse, a FIFO, terminal or device is refused instead (a configuration must
+// be a file that can be read back; writing to a FIFO would wait for a reader).
+enum class SpecialFiles { kWriteThrough, kRefuse };
+std::string WriteFileAtomically(const std::string& path, std::string_view content,
+                                SpecialFiles special = SpecialFiles::kWriteThrough);
 
-// What WriteFileAtomically would refuse at `path` before writing anything: a folder, or a
-// read-only file. The same message as it gives then; "" when nothing is in the way.
-std::string CheckReplaceable(const std::string& path);
+// What WriteFileAtomically would refuse at `path` before writing anything: a folder, a read-only
+// file, a folder where its temporary file cannot be created (tried, and removed at once), and
+// with kRefuse anything but a regular file. The same message as it gives then; "" when nothing
+// is in the way.
+std::string CheckReplaceable(const std::string& path,
+                             SpecialFiles special = SpecialFiles::kWriteThrough);
 
 }  // namespace corvane

@@ -377,7 +377,7 @@ bool SetConfigField(TExportConfig& config, std::string_view assignment, std::str
     return false;
   }
   changed.Signature.assign(kConfigSignature);
-  changed.EntityMask &= kAllEntityOptions;
+  NormalizeRecord(changed);
   config = changed;
   return true;
 }

@@ -111,6 +111,9 @@ ConfigFileResult ReadConfigFile(const std::string& path, TExportConfig& working,
     return {false, "The configuration file \"" + path + "\" is damaged: " + *problem,
             ConfigReadStatus::kDamaged};
   }
+  // Both programs hold the record as the window's controls can show it; bits that mean nothing
+  // are no change the user should be asked to save.
+  NormalizeRecord(candidate);
   working = candidate;
   saved = candidate;
   return {true, "", ConfigReadStatus::kAccepted};
@@ -118,7 +121,8 @@ ConfigFileResult ReadConfigFile(const std::string& path, TExportConfig& working,
 
 std::string WriteConfigFile(const std::string& path, const TExportConfig& working) {
   return WriteFileAtomically(
-      path, std::string_view(reinterpret_cast<const char*>(&working), kExportConfigSize));
+      path, std::string_view(reinterpret_cast<const char*>(&working), kExportConfigSize),
+      SpecialFiles::kRefuse);
 }
 
 }  // namespace corvane

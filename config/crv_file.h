@@ -36,15 +36,16 @@ std::optional<std::string> ValidateConfig(const TExportConfig& config);
 
 // Accepts a file whose first 7 bytes are 06 "CRV200". Its first 576 bytes (fewer when the
 // file is shorter; the rest of the record keeps its bytes) are laid over a copy of `working`;
-// when that copy validates, it becomes both `working` and `saved`. On any refusal both records
-// keep every byte.
+// when that copy validates, it is normalised (NormalizeRecord) and becomes both `working` and `saved`.
+// On any refusal both records keep every byte.
 ConfigFileResult ReadConfigFile(const std::string& path, TExportConfig& working,
                                 TExportConfig& saved);
 
 // Writes the 576 bytes of `working` to `path`, replacing any file there. The bytes go to a
 // temporary file in the same folder that is then renamed over the target, so a failed save
-// leaves the previous file as it was. Returns "" on success, else the "Cannot create file"
-// message. `saved` is the caller's business: it copies the record once the save is recorded.
+// leaves the previous file as it was. Only a regular file is saved: a FIFO or a device there is
+// refused, never written to (it would hold up the program and could not be read back). Returns
+// "" on success, else the "Cannot create file" message. `saved` is the caller's business: it copies the record once the save is recorded.
 std::string WriteConfigFile(const std::string& path, const TExportConfig& working);
 
 }  // namespace corvane

@@ -1,6 +1,7 @@
 #include "config/export_config.h"
 
 #include <cstring>
+#include <string>
 #include <type_traits>
 
 namespace corvane {
@@ -17,6 +18,22 @@ void InvalidateSavedConfig(TExportConfig& saved) {
   // six bytes that make the signature unequal to "CRV200" change.
   static constexpr unsigned char kError[6] = {0x05, 0x65, 0x72, 0x72, 0x6F, 0x72};
   std::memcpy(&saved, kError, sizeof kError);
+}
+
+void NormalizeRecord(TExportConfig& config) {
+  config.EntityMask &= kAllEntityOptions;
+  // Block names are typed into a box whose blanks and control characters at either end mean
+  // nothing; a hand-made file may still hold them. The text moves to the field's start as a
+  // typed one would, and the bytes past it stay as they were.
+  const std::string_view names = config.BlockNames.view();
+  std::size_t begin = 0;
+  std::size_t end = names.size();
+  while (begin < end && static_cast<unsigned char>(names[begin]) <= 32) ++begin;
+  while (end > begin && static_cast<unsigned char>(names[end - 1]) <= 32) --end;
+  if (begin != 0 || end != names.size()) {
+    const std::string kept(names.substr(begin, end - begin));
+    config.BlockNames.assign(kept);
+  }
 }
 
 TExportConfig ZeroConfig() {

@@ -131,6 +131,12 @@ constexpr std::uint32_t EntityBitValue(int bit) { return std::uint32_t{1} << bit
 inline constexpr std::string_view kConfigSignature = "CRV200";
 
 // True when all 576 bytes are equal, reserved bytes and stale text bytes included.
+// The record as both programs use it: entity bits beyond the seventeen options cleared, block
+// names without blanks or control characters around them (as the window's box keeps them). Every
+// record read from a file or changed by name passes through here, so the command-line tool, the
+// window and --show-config see one record.
+void NormalizeRecord(TExportConfig& config);
+
 bool SameConfig(const TExportConfig& a, const TExportConfig& b);
 
 // Overwrites the start of the signature with the text "error" (05 65 72 72 6F 72), so the

@@ -82,6 +82,9 @@ std::string UserDataFolder(const EnvironmentLookup& environment) {
   return AsFolder(InFolder(base, "Tessoran\\corvane2"));
 #else
   std::string base = NonEmpty(environment, "XDG_DATA_HOME");
+  // The XDG rules hold a relative path invalid and to be ignored: it would put the user's
+  // configurations wherever the program happens to be started.
+  if (!base.empty() && base.front() != '/') base.clear();
   if (base.empty()) {
     const std::string home = HomeFolder(environment);
     if (home.empty()) return "";
@@ -139,9 +142,14 @@ std::vector<std::string> ShippedProgramFiles(const ProgramPlaces& places) {
   constexpr const char* kWindowProgram = "corvane";
   constexpr const char* kCommandLineProgram = "corvane-cli";
 #endif
+  // Every data file the build places beside the program, from the build's own list, so a file
+  // added there (a picture of the help page) is protected without a second list to forget.
+  static constexpr const char* kShippedDataFiles[] = {
+#include "shipped_data_files.inc"
+  };
   std::vector<std::string> files;
-  for (const char* name : {kFieldNameFile, kCustomItemFile, kHintFile, "default.crv", kHelpPageFile,
-                           kWindowProgram, kCommandLineProgram, kInstalledMarkerFile}) {
+  for (const char* name : kShippedDataFiles) files.push_back(InFolder(places.programFolder, name));
+  for (const char* name : {kWindowProgram, kCommandLineProgram, kInstalledMarkerFile}) {
     files.push_back(InFolder(places.programFolder, name));
   }
   if (places.installed) AddFilesOf(ShippedConfigFolder(places), files);

@@ -35,7 +35,7 @@ struct ProgramPlaces {
 using EnvironmentLookup = std::function<std::optional<std::string>(const char* name)>;
 
 // Corvane's folder among the user's data: "$XDG_DATA_HOME/Tessoran/corvane2/", with
-// ~/.local/share when XDG_DATA_HOME is unset or empty (Linux); "%LOCALAPPDATA%\Tessoran\corvane2\"
+// ~/.local/share when XDG_DATA_HOME is unset, empty or not an absolute path (Linux); "%LOCALAPPDATA%\Tessoran\corvane2\"
 // (Windows). The same folder that QStandardPaths::GenericDataLocation gives the window. Ends
 // with a separator; "" when no home folder is known.
 std::string UserDataFolder(const EnvironmentLookup& environment);

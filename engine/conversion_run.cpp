@@ -25,7 +25,6 @@ namespace corvane {
 namespace {
 
 constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
-constexpr std::string_view kCanceledLine = "*** Process canceled by user ***";
 
 bool IsSeparator(char c) { return c == '/' || c == kSeparator; }
 
@@ -261,10 +260,14 @@ RunResult RunConversion(const TExportConfig& config, const RunRequest& request,
 
   for (std::string& line : report) ShowControlsAsQuestionMarks(line);
   finish.Finish();
-  if (!request.reportPath.empty()) {
-    result.reportWriteError = WriteFileAtomically(request.reportPath, JoinReport(report));
+  if (!request.reportPath.empty() && !request.reportSavedByCaller) {
+    result.reportWriteError = SaveRunReport(request.reportPath, report);
   }
   return result;
+}
+
+std::string SaveRunReport(const std::string& path, const std::vector<std::string>& report) {
+  return WriteFileAtomically(path, JoinReport(report));
 }
 
 }  // namespace corvane

@@ -39,6 +39,10 @@ struct RunResult {
 RunResult RunConversion(const TExportConfig& config, const RunRequest& request,
                         RunObserver& observer);
 
+// Saves the report lines as the run does (request.reportPath unless reportSavedByCaller): "" or
+// the "Cannot create file" text.
+std::string SaveRunReport(const std::string& path, const std::vector<std::string>& report);
+
 // The run state a request and a configuration give: selected fields and custom items, separators,
 // block patterns, hint lines and the header line.
 RunSettings PrepareRunSettings(const TExportConfig& config, const RunRequest& request);

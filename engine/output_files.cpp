@@ -217,6 +217,11 @@ std::string NotARegularFileText(const std::string& dataPath, std::string_view no
   return "the " + std::string(noun) + " " + dataPath + " is not a regular file";
 }
 
+std::string OtherNamesText(const std::string& dataPath, std::string_view noun) {
+  return "the " + std::string(noun) + " " + dataPath +
+         " has other names (hard links), which would lose their content with it";
+}
+
 void OutputGuard::Protect(const std::string& path, ProtectedKind kind) {
   Protect(ResolveTarget(path), kind);
 }
@@ -272,9 +277,16 @@ OpenedDataFile OutputGuard::OpenDataFile(const std::string& path, std::string_vi
   }
   const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
   opened.regular = GetFileType(handle) == FILE_TYPE_DISK;
-  if (!opened.regular || !IdentityOfHandle(handle, opened.identity)) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!opened.regular || !GetFileInformationByHandle(handle, &info) ||
+      !IdentityOfHandle(handle, opened.identity)) {
     _close(fd);
     result.refusal = NotARegularFileText(path, noun);
+    return result;
+  }
+  if (info.nNumberOfLinks > 1) {
+    _close(fd);
+    result.refusal = OtherNamesText(path, noun);
     return result;
   }
 #else
@@ -288,6 +300,13 @@ OpenedDataFile OutputGuard::OpenDataFile(const std::string& path, std::string_vi
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     result.refusal = NotARegularFileText(path, noun);
+    return result;
+  }
+  // The file is emptied and written where it stands; another name of it (a hard link) would
+  // lose its content too, and that file is not this run's to change.
+  if (st.st_nlink > 1) {
+    ::close(fd);
+    result.refusal = OtherNamesText(path, noun);
     return result;
   }
   opened.regular = true;

@@ -94,6 +94,8 @@ inline constexpr std::string_view kDataFileNoun = "data file";
 std::string DataFileRefusalText(const std::string& dataPath, ProtectedKind why,
                                 std::string_view noun = kDataFileNoun);
 std::string NotARegularFileText(const std::string& dataPath, std::string_view noun = kDataFileNoun);
+// A file with more than one name is never emptied in place: its other names are not the run's.
+std::string OtherNamesText(const std::string& dataPath, std::string_view noun = kDataFileNoun);
 
 // An opened data file, or why there is none. `refusal` is a report line's text (the file is not
 // converted and the run goes on); when both are empty the file could not be created and `error`
@@ -114,9 +116,10 @@ class OutputGuard {
   // (as given or as reached) counts as a drawing.
   std::optional<ProtectedKind> Check(const std::string& path, const FileTarget& target) const;
 
-  // Opens the data file at `path` for writing: refused when Check finds a reason or something
-  // other than a regular file is there; otherwise opened without truncating, judged again by the
-  // file actually opened and added to the run's written data files, and only then emptied.
+  // Opens the data file at `path` for writing: refused when Check finds a reason, something
+  // other than a regular file is there, or the file has other names (hard links); otherwise
+  // opened without truncating, judged again by the file actually opened and added to the run's
+  // written data files, and only then emptied.
   // `noun` names the file in refusals (kDataFileNoun, "plot file").
   OpenedDataFile OpenDataFile(const std::string& path, std::string_view noun = kDataFileNoun);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <memory>
 #include <new>
 
 #include "engine/byte_buffer.h"
@@ -76,30 +77,10 @@ class PointCollector : public PointListener {
   int lastOption_ = 0;
 };
 
-// The points per type and the extent, in one pass over the finished lists.
+// The points per type, then the extent.
 void CountAndMeasure(PointPreview& p) {
-  double minX = 0, maxX = 0, minY = 0, maxY = 0;
-  bool any = false;
-  for (std::size_t i = 0; i < p.size(); ++i) {
-    ++p.pointCounts[p.type[i]];
-    const double x = p.x[i], y = p.y[i];
-    if (std::isnan(x) || std::isnan(y)) continue;
-    if (!any) {
-      any = true;
-      minX = maxX = x;
-      minY = maxY = y;
-      continue;
-    }
-    minX = std::min(minX, x);
-    maxX = std::max(maxX, x);
-    minY = std::min(minY, y);
-    maxY = std::max(maxY, y);
-  }
-  p.hasExtent = any;
-  p.minX = minX;
-  p.maxX = maxX;
-  p.minY = minY;
-  p.maxY = maxY;
+  for (std::size_t i = 0; i < p.size(); ++i) ++p.pointCounts[p.type[i]];
+  MeasureExtent(p);
 }
 
 // The summary entries from the counters, in the report's order and with its lines.
@@ -145,7 +126,9 @@ void Convert(const TExportConfig& config, const PreviewRequest& request, const s
   preview.type.reserve(guess);
   preview.lineStart.reserve(guess + 1);
 
-  FileBuffers buffers;
+  std::unique_ptr<FileBuffers> own;
+  if (request.buffers == nullptr) own = std::make_unique<FileBuffers>();
+  FileBuffers& buffers = request.buffers != nullptr ? *request.buffers : *own;
   PreviewObserver observer(cancel, progress, size);
   FileOutcome outcome;
   {
@@ -179,6 +162,36 @@ void Convert(const TExportConfig& config, const PreviewRequest& request, const s
 }
 
 }  // namespace
+
+void MeasureExtent(PointPreview& p) {
+  double minX = 0, maxX = 0, minY = 0, maxY = 0;
+  bool any = false;
+  p.pointsWithoutPlace = 0;
+  for (std::size_t i = 0; i < p.size(); ++i) {
+    const double x = p.x[i], y = p.y[i];
+    // A coordinate too large for a double (1e999) has no place to be drawn; the data file keeps
+    // its text, the picture counts it apart.
+    if (!std::isfinite(x) || !std::isfinite(y)) {
+      ++p.pointsWithoutPlace;
+      continue;
+    }
+    if (!any) {
+      any = true;
+      minX = maxX = x;
+      minY = maxY = y;
+      continue;
+    }
+    minX = std::min(minX, x);
+    maxX = std::max(maxX, x);
+    minY = std::min(minY, y);
+    maxY = std::max(maxY, y);
+  }
+  p.hasExtent = any;
+  p.minX = minX;
+  p.maxX = maxX;
+  p.minY = minY;
+  p.maxY = maxY;
+}
 
 int EntityOptionOfName(std::string_view name) {
   using namespace entity_bit;

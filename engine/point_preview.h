@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "config/export_config.h"
+#include "engine/byte_buffer.h"
 #include "engine/memory_bytes.h"
 #include "engine/run_request.h"
 
@@ -31,6 +32,10 @@ struct PreviewRequest {
   std::vector<FieldRow> fieldRows;           // the exported-fields rows in displayed order
   std::vector<std::string> customItemNames;  // the custom-item list (header line titles)
   std::vector<std::string> hintLines;        // the hint list (summary labels at line 2*i)
+  // The reader's buffers and thread, kept by a caller that previews many drawings one after
+  // another (one preview at a time): each preview would otherwise allocate and start its own.
+  // Null: the preview has its own.
+  FileBuffers* buffers = nullptr;
 };
 
 // How the preview ended.
@@ -86,11 +91,16 @@ struct PointPreview {
   // Points per type (index: entity option), for a legend beside the entity counts.
   std::array<std::uint64_t, 17> pointCounts{};
 
-  // The extent of the points' X and Y (NaN coordinates left out); `hasExtent` false when none.
+  // The extent of the points' X and Y (points with a coordinate that is not a finite number left
+  // out, and counted in pointsWithoutPlace); `hasExtent` false when none. Its span may exceed the
+  // largest double (-1e308 to 1e308): take it in halves (HalfSpan).
   bool hasExtent = false;
   double minX = 0, minY = 0, maxX = 0, maxY = 0;
+  std::uint64_t pointsWithoutPlace = 0;
 
   std::size_t size() const { return type.size(); }
+  // Half the width of [low, high], which never overflows as high - low may.
+  static double HalfSpan(double low, double high) { return high * 0.5 - low * 0.5; }
   // The whole data file as it would be written.
   std::string_view Bytes() const { return fileBytes.view(); }
   // Point i's data line as the data file holds it, without its CR LF.
@@ -117,6 +127,9 @@ using PreviewProgress = std::function<void(std::uint64_t bytesRead, std::uint64_
 // Time: about twice a run's (0.4 s for that drawing on the 2-core test machine).
 PointPreview PreviewPoints(const TExportConfig& config, const PreviewRequest& request,
                            const std::atomic<bool>* cancel = nullptr, const PreviewProgress& progress = {});
+
+// Sets the extent and pointsWithoutPlace from the points' X and Y (PreviewPoints does this).
+void MeasureExtent(PointPreview& preview);
 
 // The entity option a data line's EntityName belongs to (the names readers pass: "POINT",
 // "LWPOLYLINE", "2DPOLYLINE", ...), or -1 for a name no reader passes.

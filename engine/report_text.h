@@ -9,6 +9,9 @@ namespace corvane {
 
 inline constexpr std::size_t kMaxQuotedLength = 60;
 
+// The report's last line when the user stopped the work.
+inline constexpr std::string_view kCanceledLine = "*** Process canceled by user ***";
+
 // What a report or a terminal must not receive as it stands: the C0 controls and DEL. Bytes from
 // 128 up are left alone, as they may belong to a name in UTF-8 or the system's 8-bit encoding.
 inline bool IsControlCharacter(char c) {

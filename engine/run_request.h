@@ -42,6 +42,9 @@ struct RunRequest {
   // automatic log, which must never keep a user from converting: it leaves this off, and a
   // report it cannot write is told after the run.
   bool refuseUnwritableReport = false;
+  // Set by a front end that adds lines to the report after the run (corvane-cli's pictures): the
+  // run checks the report path as ever, and the front end saves the report (SaveRunReport).
+  bool reportSavedByCaller = false;
   // The configuration files of this run (the one in use, one just saved): never written over.
   std::vector<std::string> configPaths;
   // The program's own files (ProgramFiles): never written over either.

@@ -5,6 +5,7 @@
 
 #include "config/atomic_file.h"
 #include "config/path_text.h"
+#include "engine/run_outputs.h"
 
 namespace corvane {
 
@@ -53,13 +54,34 @@ std::optional<std::string> SaveGuard::Check(const std::string& path, SavedFileKi
   // A slip of the keyboard must not cost a drawing, whether or not it belongs to this run.
   if (NamesDxfFile(path) || NamesDxfFile(target.path)) return head + " would replace a DXF file";
   for (const Entry& entry : entries_) {
-    if (SameFile(target, entry.target)) return head + " " + Reason(entry.kind, entry.shownPath);
+    if (!SameFile(target, entry.target)) continue;
+    if (entry.plot) return head + " is the plot file of " + Quoted(entry.shownPath);
+    return head + " " + Reason(entry.kind, entry.shownPath);
   }
-  if (refuseUnreplaceable) {
-    std::string problem = CheckReplaceable(path);
+  if (refuseUnreplaceable || kind == SavedFileKind::kConfiguration) {
+    std::string problem = CheckReplaceable(
+        path, kind == SavedFileKind::kConfiguration ? SpecialFiles::kRefuse : SpecialFiles::kWriteThrough);
     if (!problem.empty()) return problem;
   }
   return std::nullopt;
+}
+
+std::optional<std::string> SaveGuard::CheckConfigurationSave(const std::string& path,
+                                                             const ConfigSaveSurroundings& around) {
+  SaveGuard guard;
+  guard.ProtectAll(around.programFiles, ProtectedKind::kProgramFile);
+  guard.Protect(around.reportPath, ProtectedKind::kReport);
+  if (around.plan != nullptr) {
+    for (const PlannedFile& file : *around.plan) {
+      guard.Protect(file.dxfTarget, ProtectedKind::kDrawing, file.dxfPath);
+      guard.Protect(file.dataTarget, ProtectedKind::kDataFile, file.dxfPath);
+      if (around.plots) {
+        guard.entries_.push_back(
+            Entry{ResolveTarget(PlotFilePath(file.dataPath)), ProtectedKind::kDataFile, file.dxfPath, true});
+      }
+    }
+  }
+  return guard.Check(path, SavedFileKind::kConfiguration);
 }
 
 }  // namespace corvane

@@ -197,9 +197,10 @@ std::string Joined(const std::vector<std::string>& lines) {
 // The preview of the drawing in the scratch folder must hold `data` exactly, one point per line,
 // and (when given) the report lines of its file run after "Data File : " and its empty line.
 void CheckPreview(const TExportConfig& config, const RunRequest& rows, const Scratch& scratch,
-                  const std::string& data, const std::vector<std::string>* reportLines) {
+                  FileBuffers& buffers, const std::string& data, const std::vector<std::string>* reportLines) {
   PreviewRequest request;
   request.dxfPath = scratch.drawing;
+  request.buffers = &buffers;  // the file run's: a fresh reader (and its thread) per input costs more than the input
   request.fieldRows = rows.fieldRows;
   request.customItemNames = rows.customItemNames;
   request.hintLines = rows.hintLines;
@@ -262,7 +263,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The point preview of the same drawing: the data file's bytes, a point per line, the report's lines.
   static const RunRequest everythingRows =
       RequestWith({"Number", "X Coordinate", "Y Coordinate", "Z Coordinate", "Custom data"});
-  CheckPreview(Everything(), everythingRows, scratch, fromFile.data, &outcome.lines);
+  CheckPreview(Everything(), everythingRows, scratch, fileBuffers, fromFile.data, &outcome.lines);
 
   if ((size & 1) != 0) {
     const Result variantWhole = ConvertInMemory(text, variant, kReadBlockSize, memory);
@@ -270,7 +271,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Compare(variantWhole, variantSmall, "block size changed the result (variant)");
     static const RunRequest variantRows =
         RequestWith({"Custom data", "Number", "Custom data", "X Coordinate", "Z Coordinate"});
-    CheckPreview(Variant(), variantRows, scratch, variantWhole.data, nullptr);
+    CheckPreview(Variant(), variantRows, scratch, fileBuffers, variantWhole.data, nullptr);
   }
   return 0;
 }

@@ -65,6 +65,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (!SameBytes(working, saved)) Fail("an accepted file left the saved record behind");
   if (corvane::ValidateConfig(working)) Fail("an accepted record does not validate");
+  corvane::TExportConfig normal = working;
+  corvane::NormalizeRecord(normal);
+  if (!SameBytes(normal, working)) Fail("an accepted record is not the normalised one");
 
   const std::string error = corvane::WriteConfigFile(copy, working);
   if (!error.empty()) Fail("the accepted record could not be written back");

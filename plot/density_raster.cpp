@@ -49,8 +49,9 @@ DensityImage RasterizeDensity(const PointPreview& p, const RasterView& view, con
   const double width = view.width, height = view.height;
   for (std::size_t i = 0; i < p.size(); ++i) {
     if ((i & 0xFFFF) == 0 && cancel != nullptr && cancel->load(std::memory_order_relaxed)) return image;
-    const double column = (p.x[i] - view.left) * view.scale;
-    const double row = (view.top - p.y[i]) * view.scale;
+    // In halves: a point and an edge 1e308 apart are a finite distance apart.
+    const double column = PointPreview::HalfSpan(view.left, p.x[i]) * view.scale * 2;
+    const double row = PointPreview::HalfSpan(p.y[i], view.top) * view.scale * 2;
     // NaN fails both tests and is left out with the points outside.
     if (!(column >= 0 && column < width && row >= 0 && row < height)) continue;
     const std::size_t at = static_cast<std::size_t>(row) * view.width + static_cast<std::size_t>(column);

@@ -2,8 +2,11 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "config/file_io.h"
+#include "config/path_text.h"
 #include "engine/run_outputs.h"
 
 namespace corvane::plot {
@@ -20,6 +23,9 @@ std::string SavePlot(OutputGuard& guard, const std::string& plotPath, std::strin
   const bool closed = std::fclose(opened.file) == 0;
   if (error == 0) error = errno;
   if (written && flushed && closed) return {};
+  // Half a picture (a full disk) is no picture: it would only pass for one.
+  std::error_code ignored;
+  std::filesystem::remove(PathFromText(plotPath), ignored);
   return "Cannot write file \"" + plotPath + "\". " + SystemReason(error);
 }
 

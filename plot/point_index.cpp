@@ -15,16 +15,20 @@ PointIndex::PointIndex(const PointPreview& preview) : preview_(preview) {
   if (!preview.hasExtent || preview.size() == 0) return;
   minX_ = preview.minX;
   minY_ = preview.minY;
-  const double spanX = preview.maxX - preview.minX, spanY = preview.maxY - preview.minY;
+  // Half spans: the extent's own span may be larger than any double (-1e308 to 1e308).
+  const double halfX = PointPreview::HalfSpan(preview.minX, preview.maxX);
+  const double halfY = PointPreview::HalfSpan(preview.minY, preview.maxY);
   // About four points a cell, the cells as square as the extent allows, at most 2^20 of them.
   const double cells = std::clamp(static_cast<double>(preview.size()) / 4, 1.0, 1048576.0);
-  const double area = spanX * spanY;
-  double side = area > 0 ? std::sqrt(area / cells) : std::max(spanX, spanY) / cells;
+  // Square roots taken apart: the area of an extent that wide is more than a double holds.
+  double side = halfX > 0 && halfY > 0 ? std::sqrt(halfX) * std::sqrt(halfY / cells) : std::max(halfX, halfY) / cells;
   if (!(side > 0) || !std::isfinite(side)) side = 1;
-  columns_ = static_cast<std::size_t>(std::clamp(std::floor(spanX / side) + 1, 1.0, cells));
-  rows_ = static_cast<std::size_t>(std::clamp(std::floor(spanY / side) + 1, 1.0, cells));
-  cellWidth_ = spanX > 0 ? spanX / static_cast<double>(columns_) : 1;
-  cellHeight_ = spanY > 0 ? spanY / static_cast<double>(rows_) : 1;
+  columns_ = static_cast<std::size_t>(std::clamp(std::floor(halfX / side) + 1, 1.0, cells));
+  // Never more cells than points call for, whatever the extent's shape.
+  rows_ = static_cast<std::size_t>(
+      std::clamp(std::floor(halfY / side) + 1, 1.0, std::max(1.0, std::floor(cells / static_cast<double>(columns_)))));
+  cellWidth_ = halfX > 0 ? halfX / static_cast<double>(columns_) : 1;
+  cellHeight_ = halfY > 0 ? halfY / static_cast<double>(rows_) : 1;
   // A counting sort: points per cell, their starts, then the points in order.
   cellStart_.assign(columns_ * rows_ + 1, 0);
   for (std::size_t i = 0; i < preview.size(); ++i) {
@@ -39,9 +43,10 @@ PointIndex::PointIndex(const PointPreview& preview) : preview_(preview) {
 }
 
 std::size_t PointIndex::CellOf(double x, double y) const {
-  const auto column = static_cast<std::size_t>(
-      std::clamp((x - minX_) / cellWidth_, 0.0, static_cast<double>(columns_ - 1)));
-  const auto row = static_cast<std::size_t>(std::clamp((y - minY_) / cellHeight_, 0.0, static_cast<double>(rows_ - 1)));
+  const auto column = static_cast<std::size_t>(std::clamp(
+      PointPreview::HalfSpan(minX_, x) / cellWidth_, 0.0, static_cast<double>(columns_ - 1)));
+  const auto row = static_cast<std::size_t>(std::clamp(
+      PointPreview::HalfSpan(minY_, y) / cellHeight_, 0.0, static_cast<double>(rows_ - 1)));
   return row * columns_ + column;
 }
 
@@ -50,8 +55,8 @@ std::int64_t PointIndex::Nearest(double x, double y, double radius) const {
   const auto range = [](double low, double high, double origin, double size, std::size_t count) {
     const double last = static_cast<double>(count - 1);
     return std::pair<std::size_t, std::size_t>(
-        static_cast<std::size_t>(std::clamp(std::floor((low - origin) / size), 0.0, last)),
-        static_cast<std::size_t>(std::clamp(std::floor((high - origin) / size), 0.0, last)));
+        static_cast<std::size_t>(std::clamp(std::floor(PointPreview::HalfSpan(origin, low) / size), 0.0, last)),
+        static_cast<std::size_t>(std::clamp(std::floor(PointPreview::HalfSpan(origin, high) / size), 0.0, last)));
   };
   // Cells wholly outside the extent hold nothing: a place far away finds nothing in them.
   if (x + radius < preview_.minX || x - radius > preview_.maxX || y + radius < preview_.minY ||

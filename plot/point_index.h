@@ -21,11 +21,14 @@ class PointIndex {
   // equally near (the same place), the last in the data file: the one drawn on top.
   std::int64_t Nearest(double x, double y, double radius) const;
 
+  // The grid's cells: never more than the points call for, whatever the extent's shape.
+  std::size_t CellCount() const { return columns_ * rows_; }
+
  private:
   std::size_t CellOf(double x, double y) const;
 
   const PointPreview& preview_;
-  double minX_ = 0, minY_ = 0, cellWidth_ = 1, cellHeight_ = 1;
+  double minX_ = 0, minY_ = 0, cellWidth_ = 1, cellHeight_ = 1;  // cells in half drawing units
   std::size_t columns_ = 0, rows_ = 0;
   std::vector<std::uint32_t> cellStart_;  // cell c holds points_[cellStart_[c], cellStart_[c + 1])
   std::vector<std::uint32_t> points_;     // point indexes by cell, in the data file's order

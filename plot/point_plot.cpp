@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <system_error>
 #include <vector>
 
 #include "plot/density_raster.h"
@@ -23,9 +24,13 @@ constexpr double kLegendWidth = 330;
 // Marks shrink as they grow many, so that a crowd still shows its shape.
 double MarkRadius(std::size_t points) { return points <= 1000 ? 3.0 : points <= 10000 ? 2.0 : 1.4; }
 
+// Picture coordinates are bounded by the frame; the buffer still holds any double's digits, and a
+// value that cannot be written never leaves bytes of the buffer behind.
 std::string Fixed(double v, int decimals) {
-  char buffer[64];
+  char buffer[400];
+  if (!std::isfinite(v)) return "0";
   const auto r = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, decimals);
+  if (r.ec != std::errc()) return "0";
   return std::string(buffer, r.ptr);
 }
 
@@ -33,6 +38,7 @@ std::string Fixed(double v, int decimals) {
 std::string Value(double v) {
   char buffer[64];
   const auto r = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::general, 10);
+  if (r.ec != std::errc()) return "?";
   return std::string(buffer, r.ptr);
 }
 
@@ -51,11 +57,12 @@ std::string Thousands(std::uint64_t n) {
   return out;
 }
 
-// Where drawing coordinates land in the picture: one scale for X and Y, Y pointing up.
+// Where drawing coordinates land in the picture: one scale for X and Y, Y pointing up. Distances
+// are taken in halves, so an extent from -1e308 to 1e308 is drawn like any other.
 struct Frame {
   double minX = 0, minY = 0, scale = 1, width = 1, height = 1;
-  double Px(double x) const { return kLeft + (x - minX) * scale; }
-  double Py(double y) const { return kTop + height - (y - minY) * scale; }
+  double Px(double x) const { return kLeft + PointPreview::HalfSpan(minX, x) * scale * 2; }
+  double Py(double y) const { return kTop + height - PointPreview::HalfSpan(minY, y) * scale * 2; }
 };
 
 Frame FrameOf(const PointPreview& p) {
@@ -67,14 +74,17 @@ Frame FrameOf(const PointPreview& p) {
   }
   f.minX = p.minX;
   f.minY = p.minY;
-  const double spanX = p.maxX - p.minX, spanY = p.maxY - p.minY;
-  const double largest = std::max(spanX, spanY);
+  double halfX = PointPreview::HalfSpan(p.minX, p.maxX), halfY = PointPreview::HalfSpan(p.minY, p.maxY);
+  // An extent that is no extent (not finite, or inverted) is drawn as a point's.
+  if (!(halfX >= 0 && std::isfinite(halfX))) halfX = 0;
+  if (!(halfY >= 0 && std::isfinite(halfY))) halfY = 0;
+  const double largest = std::max(halfX, halfY);
   // A drawing whose points lie on one line (or are one point) still gets an area to show them.
-  const double least = largest > 0 ? largest * 1e-3 : 1.0;
-  f.scale = std::min(kMaxWidth / std::max(spanX, least), kMaxHeight / std::max(spanY, least));
+  const double least = largest > 0 ? largest * 1e-3 : 0.5;
+  f.scale = std::min(kMaxWidth * 0.5 / std::max(halfX, least), kMaxHeight * 0.5 / std::max(halfY, least));
   if (!std::isfinite(f.scale) || f.scale <= 0) f.scale = 1;
-  f.width = std::max(spanX * f.scale, 1.0);
-  f.height = std::max(spanY * f.scale, 1.0);
+  f.width = std::max(halfX * f.scale * 2, 1.0);
+  f.height = std::max(halfY * f.scale * 2, 1.0);
   return f;
 }
 
@@ -103,7 +113,8 @@ void Marks(const PointPreview& p, const Frame& f, std::string& svg) {
 void Raster(const PointPreview& p, const Frame& f, std::string& svg) {
   RasterView view;
   view.left = f.minX;
-  view.top = f.minY + f.height / f.scale;
+  // The top edge is the extent's (or, for a flat one, one pixel above its bottom).
+  view.top = PointPreview::HalfSpan(p.minY, p.maxY) * f.scale * 2 >= 1 ? p.maxY : f.minY + 1 / f.scale;
   view.scale = f.scale;
   view.width = static_cast<std::uint32_t>(std::ceil(f.width)) + 1;
   view.height = static_cast<std::uint32_t>(std::ceil(f.height)) + 1;
@@ -151,6 +162,11 @@ double Legend(const PointPreview& p, bool raster, std::size_t threshold, double 
   y += 10;
   svg += Text(x, y, "Points: " + Thousands(p.size()), " class=\"total\" data-points=\"" + std::to_string(p.size()) + "\"");
   y += 20;
+  if (p.pointsWithoutPlace > 0) {
+    svg += Text(x, y, "Not drawn (a coordinate is not a finite number): " + Thousands(p.pointsWithoutPlace),
+                " class=\"unplaced\" data-unplaced=\"" + std::to_string(p.pointsWithoutPlace) + "\" fill=\"#a00\"");
+    y += 20;
+  }
   if (raster) {
     svg += Text(x, y, "Over " + Thousands(threshold) + " points: drawn as density,", " font-size=\"11\" fill=\"#555\"");
     y += 15;

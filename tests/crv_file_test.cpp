@@ -21,6 +21,11 @@
 #include <sys/resource.h>
 #endif
 #endif
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace corvane {
 namespace {
@@ -361,6 +366,40 @@ TEST(CrvFileWrite, MissingFolderGivesCannotCreate) {
   EXPECT_GT(message.size(), prefix.size());
   EXPECT_EQ(folder.EntryCount(), 0u);
 }
+
+#if !defined(_WIN32)
+// A configuration must be a file that reads back: a FIFO (or a device) at its name is refused and
+// left as it is, also when a reader waits on it.
+TEST(CrvFileWrite, AFifoIsRefusedNotWrittenTo) {
+  TempFolder folder;
+  const std::string path = folder.File("pipe.crv");
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+  const int reader = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  EXPECT_EQ(WriteConfigFile(path, Sample()), "Cannot create file \"" + path + "\". Not a regular file");
+  char byte;
+  EXPECT_LE(::read(reader, &byte, 1), 0);
+  ::close(reader);
+  EXPECT_TRUE(fs::is_fifo(path));
+  EXPECT_EQ(folder.EntryCount(), 1u);
+}
+
+// Loaded records are the ones the window's controls can show: entity bits beyond the options are
+// cleared, blanks around the block names dropped; both records in hand are that record.
+TEST(CrvFile, ALoadedRecordIsNormalised) {
+  TempFolder folder;
+  TExportConfig record = Sample();
+  record.EntityMask = 0xFFFE0001u;
+  record.BlockNames.assign("  TREE*,POLE? ");
+  const std::string path = folder.File("odd.crv");
+  ASSERT_EQ(WriteConfigFile(path, record), "");
+  TExportConfig working = ZeroConfig(), saved = ZeroConfig();
+  ASSERT_TRUE(ReadConfigFile(path, working, saved).accepted);
+  EXPECT_EQ(working.EntityMask, 1u);
+  EXPECT_EQ(working.BlockNames.view(), "TREE*,POLE?");
+  EXPECT_TRUE(SameConfig(working, saved));
+}
+#endif
 
 TEST(CrvFileWrite, FailedReplaceKeepsWhatWasThereAndCleansUp) {
   // A folder of the target's name cannot be replaced by a file.

@@ -220,5 +220,82 @@ TEST(PointIndex, FindsTheNearestPointAsAFullSearchDoes) {
   }
 }
 
+// The last column and row of a view are drawn like the others: a point just inside the right
+// edge shows, one on the edge itself belongs to the next view.
+TEST(DensityRaster, TheLastColumnAndRowAreDrawn) {
+  const PointPreview p = PreviewOf({3.5, 4.0, 0.5}, {0.5, 0.5, -0.5}, {0, 5, 14});
+  RasterView view;
+  view.left = 0;
+  view.top = 1;
+  view.scale = 1;
+  view.width = 4;
+  view.height = 1;
+  const DensityImage image = RasterizeDensity(p, view);
+  ASSERT_EQ(image.indexes.size(), 4u);
+  EXPECT_NE(image.indexes[3], 0);
+  EXPECT_EQ(image.indexes[0] + image.indexes[1] + image.indexes[2], 0);
+  view.height = 2;
+  EXPECT_NE(RasterizeDensity(p, view).indexes[4], 0);  // the 3D face corner in the second row
+}
+
+// A point on the extent's right (or top) edge lands on the column (row) just past the frame's
+// width (height): the raster must hold it, or the drawing's outermost points vanish.
+TEST(PointPlot, TheRasterHoldsThePointsOnTheExtentsEdges) {
+  PointPreview p = PreviewOf({0, 900, 450}, {0, 300, 300}, {0, 0, 0});
+  p.hasExtent = true;
+  p.minX = 0;
+  p.maxX = 900;
+  p.minY = 0;
+  p.maxY = 300;
+  PlotOptions options{"edges"};
+  options.rasterThreshold = 0;
+  const std::string svg = PlotSvg(p, options);
+  const std::size_t image = svg.find("<image class=\"density\"");
+  ASSERT_NE(image, std::string::npos);
+  const std::size_t width = svg.find(" width=\"", image);
+  const std::size_t height = svg.find(" height=\"", image);
+  EXPECT_GE(std::stoi(svg.substr(width + 8)), 901) << svg.substr(image, 200);
+  EXPECT_GE(std::stoi(svg.substr(height + 9)), 301) << svg.substr(image, 200);
+}
+
+// An extent as wide as the doubles go is drawn in the same frame as any other, with its points on
+// its edges, and the look-up grid stays within its share of memory.
+TEST(PointPlot, AnExtentAsWideAsTheDoublesGoIsDrawnInBounds) {
+  PointPreview p = PreviewOf({-1.7e308, 1.7e308, 0}, {0, 1e308, -1e308}, {0, 0, 0});
+  p.hasExtent = true;
+  p.minX = -1.7e308;
+  p.maxX = 1.7e308;
+  p.minY = -1e308;
+  p.maxY = 1e308;
+  for (std::size_t threshold : {std::size_t{100}, std::size_t{0}}) {
+    PlotOptions options{"wide"};
+    options.rasterThreshold = threshold;
+    const std::string svg = PlotSvg(p, options);
+    EXPECT_EQ(svg.find("inf"), std::string::npos);
+    EXPECT_EQ(svg.find("nan"), std::string::npos);
+    EXPECT_EQ(svg.find('\0'), std::string::npos);
+    if (threshold > 0) {
+      EXPECT_NE(svg.find("cx=\"90.0\""), std::string::npos) << svg;
+      EXPECT_NE(svg.find("cx=\"990.0\""), std::string::npos) << svg;
+    } else {
+      EXPECT_NE(svg.find("class=\"density\""), std::string::npos);
+    }
+  }
+  std::vector<double> x(50001), y(50001, 0.0);
+  for (std::size_t i = 0; i < x.size(); ++i) x[i] = static_cast<double>(i);
+  x.back() = 1.7e308;
+  y.back() = -1.7e308;
+  PointPreview many = PreviewOf(x, y, std::vector<std::uint8_t>(x.size(), 0));
+  many.hasExtent = true;
+  many.minX = 0;
+  many.maxX = 1.7e308;
+  many.minY = -1.7e308;
+  many.maxY = 0;
+  const PointIndex index(many);
+  EXPECT_LE(index.CellCount(), 50001u / 4 + 1);
+  EXPECT_EQ(index.Nearest(1.7e308, -1.7e308, 1), 50000);
+  EXPECT_EQ(index.Nearest(7, 0, 0.1), 7);
+}
+
 }  // namespace
 }  // namespace corvane

@@ -234,6 +234,25 @@ std::string ManyPoints(std::size_t count) {
   return test::DxfWithEntities(entities);
 }
 
+// A coordinate beyond the doubles is exported as the run exports it, and has no place in the
+// extent: one such point must not stretch the picture to infinity.
+TEST(PointPreview, PointsWithoutAFiniteCoordinateStayOutOfTheExtent) {
+  TempDir dir;
+  const std::string dxf = dir.Write(
+      "far.dxf", test::DxfWithEntities(test::Pairs({"0", "POINT", "10", "1", "20", "2",          //
+                                                    "0", "POINT", "10", "1e999", "20", "50",     //
+                                                    "0", "POINT", "10", "3", "20", "-4",         //
+                                                    "0", "POINT", "10", "70", "20", "-1e999"})));
+  const PointPreview p = ExpectSameAsRun(test::TestConfig(), dxf);
+  ASSERT_EQ(p.size(), 4u);
+  EXPECT_TRUE(p.hasExtent);
+  EXPECT_EQ(p.minX, 1.0);
+  EXPECT_EQ(p.maxX, 3.0);
+  EXPECT_EQ(p.minY, -4.0);
+  EXPECT_EQ(p.maxY, 2.0);
+  EXPECT_EQ(p.pointsWithoutPlace, 2u);
+}
+
 TEST(PointPreview, ACancelSetBeforeStartsStopsAtOnce) {
   TempDir dir;
   const std::string dxf = dir.Write("many.dxf", ManyPoints(1000));

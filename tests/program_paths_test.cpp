@@ -59,6 +59,11 @@ TEST(ProgramPaths, TheUsersDataFolderFollowsTheXdgRule) {
   EXPECT_EQ(UserDataFolder(Environment({{"HOME", "/home/u"}})), "/home/u/.local/share/Tessoran/corvane2/");
   EXPECT_EQ(UserDataFolder(Environment({{"XDG_DATA_HOME", ""}, {"HOME", "/home/u"}})),
             "/home/u/.local/share/Tessoran/corvane2/");
+  // A relative path is not a place: ignored, as the XDG rules say.
+  EXPECT_EQ(UserDataFolder(Environment({{"XDG_DATA_HOME", "reldata"}, {"HOME", "/home/u"}})),
+            "/home/u/.local/share/Tessoran/corvane2/");
+  EXPECT_EQ(UserDataFolder(Environment({{"XDG_DATA_HOME", "./data"}, {"HOME", "/home/u"}})),
+            "/home/u/.local/share/Tessoran/corvane2/");
   // Without HOME the password database still knows the user's home.
   EXPECT_NE(UserDataFolder(Environment({})), "");
 }

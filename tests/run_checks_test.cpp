@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
 
 #include "engine/conversion_run.h"
 #include "engine/save_guard.h"
@@ -197,6 +198,47 @@ TEST(SaveGuard, ASavedFileNeverReplacesWhatItMustNot) {
   EXPECT_EQ(said(dir.File("new.crv"), SavedFileKind::kConfiguration), "(saves)");
   EXPECT_EQ(ReadFile(program), "hints");
 }
+
+// The report labels every option from the hint list: one line short is one label missing.
+TEST(RunChecks, TheHintListMustHoldEveryLineTheReportNeeds) {
+  TempDir dir;
+  const std::string drawing = dir.Write("a.dxf", "");
+  const TExportConfig config = TestConfig();
+  RunRequest request = RequestFor(config, {drawing});
+  request.hintLines.resize(36);
+  EXPECT_EQ(MessageOf(CheckRun(config, request)), "(runs)");
+  request.hintLines.resize(35);
+  EXPECT_EQ(MessageOf(CheckRun(config, request)), "The hint list holds 35 lines; the report needs 36");
+}
+
+#if !defined(_WIN32)
+// A name is judged as given and as reached: a harmless-looking link to a drawing is a drawing, a
+// drawing of the run is first of all a DXF file, and ".." after a link leaves the folder the link
+// leads to, not the link's own.
+TEST(SaveGuard, NamesAreJudgedAsGivenAndAsReached) {
+  TempDir dir;
+  dir.Write("other.dxf", "a drawing");
+  fs::create_symlink(dir.path() / "other.dxf", dir.path() / "keep.crv");
+  const std::string plan = dir.Write("plan.dxf", "a drawing of the run");
+  const std::string log = dir.Write("real/log.txt", "the report");
+  fs::create_directories(dir.path() / "real/sub");
+  fs::create_symlink(dir.path() / "real/sub", dir.path() / "ln");
+
+  SaveGuard guard;
+  guard.Protect(ResolveTarget(plan), ProtectedKind::kDrawing, plan);
+  guard.Protect(log, ProtectedKind::kReport);
+  const std::string head = "The configuration file \"";
+  EXPECT_EQ(guard.Check(dir.File("keep.crv"), SavedFileKind::kConfiguration).value_or("(saves)"),
+            head + dir.File("keep.crv") + "\" would replace a DXF file");
+  EXPECT_EQ(guard.Check(plan, SavedFileKind::kConfiguration).value_or("(saves)"),
+            head + plan + "\" would replace a DXF file");
+  const std::string throughLink = dir.File("ln/../log.txt");
+  EXPECT_EQ(guard.Check(throughLink, SavedFileKind::kConfiguration).value_or("(saves)"),
+            head + throughLink + "\" is the report file");
+  EXPECT_EQ(guard.Check(dir.File("log.txt"), SavedFileKind::kConfiguration).value_or("(saves)"), "(saves)");
+  EXPECT_EQ(ReadFile(dir.path() / "other.dxf"), "a drawing");
+}
+#endif
 
 }  // namespace
 }  // namespace corvane

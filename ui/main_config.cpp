@@ -372,10 +372,8 @@ bool TForm1::SaveConfigAs() {
 
   const std::string path = ToPath(chosen);
   // A slip in the dialog must cost neither a drawing nor a file the program needs to start.
-  SaveGuard guard;
-  guard.ProtectAll(ShippedProgramFiles(places_), ProtectedKind::kProgramFile);
-  guard.Protect(reportPath_, ProtectedKind::kReport);
-  if (const std::optional<std::string> refusal = guard.Check(path, SavedFileKind::kConfiguration)) {
+  if (const std::optional<std::string> refusal = SaveGuard::CheckConfigurationSave(
+          path, {ShippedProgramFiles(places_), reportPath_, nullptr, false})) {
     ShowErrorBox(*refusal, this);
     return false;
   }

@@ -46,23 +46,23 @@ void PointPreviewView::FitToView() {
   }
   fitPending_ = false;
   const PointPreview& p = data_->preview;
-  const double cx = (p.minX + p.maxX) / 2;
-  const double cy = (p.minY + p.maxY) / 2;
+  // In halves: an extent from -1e308 to 1e308 has a span no double holds.
+  const double cx = p.minX * 0.5 + p.maxX * 0.5;
+  const double cy = p.minY * 0.5 + p.maxY * 0.5;
   // A single point, or points on one line, still get a view of some size around them.
-  const double widest = std::max(p.maxX - p.minX, p.maxY - p.minY);
-  const double least = widest > 0 ? widest * 1e-3 : 1.0;
-  const double spanX = std::max(p.maxX - p.minX, least);
-  const double spanY = std::max(p.maxY - p.minY, least);
+  const double halfX = PointPreview::HalfSpan(p.minX, p.maxX), halfY = PointPreview::HalfSpan(p.minY, p.maxY);
+  const double widest = std::max(halfX, halfY);
+  const double least = widest > 0 ? widest * 1e-3 : 0.5;
   const double usableW = width() * (1 - 2 * kFitMargin);
   const double usableH = height() * (1 - 2 * kFitMargin);
-  scale_ = std::min(usableW / spanX, usableH / spanY);
+  scale_ = std::min(usableW * 0.5 / std::max(halfX, least), usableH * 0.5 / std::max(halfY, least));
   left_ = cx - width() / 2.0 / scale_;
   top_ = cy + height() / 2.0 / scale_;
   ViewChanged();
 }
 
 QPointF PointPreviewView::ToWidget(double x, double y) const {
-  return QPointF((x - left_) * scale_, (top_ - y) * scale_);
+  return QPointF(PointPreview::HalfSpan(left_, x) * scale_ * 2, PointPreview::HalfSpan(y, top_) * scale_ * 2);
 }
 
 QPointF PointPreviewView::ToDrawing(QPointF at) const {
@@ -111,8 +111,9 @@ QImage PointPreviewView::Picture() {
     colors[t] = qRgb(c.r, c.g, c.b);
   }
   for (std::size_t i = 0; i < p.size(); ++i) {
-    const double cx = (p.x[i] - left_) * scale_;
-    const double cy = (top_ - p.y[i]) * scale_;
+    const QPointF at = ToWidget(p.x[i], p.y[i]);
+    const double cx = at.x();
+    const double cy = at.y();
     if (!(cx > -2 && cx < w + 2 && cy > -2 && cy < h + 2)) continue;  // NaN fails too
     const int px = static_cast<int>(std::floor(cx));
     const int py = static_cast<int>(std::floor(cy));

@@ -229,7 +229,9 @@ class LoadStartupStateTest : public QObject {
     QTest::addColumn<QByteArray>("xdgDataHome");
     QTest::newRow("set") << QByteArray("/tmp/corvane-data-home");
     QTest::newRow("with a separator at the end") << QByteArray("/tmp/corvane-data-home/");
-    // Taken as it is, relative to the working folder, as Qt takes it.
+    // A relative path is ignored, as the XDG rules say (Qt takes it relative to the working
+    // folder, which would scatter configurations wherever the program starts): both programs
+    // use the default, which Qt gives when the variable is unset.
     QTest::newRow("relative") << QByteArray("relative/data");
     QTest::newRow("empty") << QByteArray("");
     QTest::newRow("unset") << QByteArray();
@@ -243,9 +245,10 @@ class LoadStartupStateTest : public QObject {
     } else {
       qputenv("XDG_DATA_HOME", xdgDataHome);
     }
+    const QString ours = QDir::cleanPath(QDir::fromNativeSeparators(QFile::decodeName(UserDataFolder().c_str())));
+    if (!xdgDataHome.isEmpty() && !xdgDataHome.startsWith('/')) qunsetenv("XDG_DATA_HOME");
     const QString qt = QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                                        QStringLiteral("/Tessoran/corvane2"));
-    const QString ours = QDir::cleanPath(QDir::fromNativeSeparators(QFile::decodeName(UserDataFolder().c_str())));
     if (wasSet) {
       qputenv("XDG_DATA_HOME", saved);
     } else {
