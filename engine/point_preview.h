@@ -82,9 +82,9 @@ struct PointPreview {
   // The summary: one entry per summary line (kComplete only; empty otherwise).
   std::vector<PreviewTypeCount> summary;
   // Every counter of the drawing (index: entity option), also when it ended early.
-  std::array<std::int64_t, 17> entityCounts{};
+  std::array<std::int64_t, kEntityOptionCount> entityCounts{};
   // Points per type (index: entity option), for a legend beside the entity counts.
-  std::array<std::uint64_t, 17> pointCounts{};
+  std::array<std::uint64_t, kEntityOptionCount> pointCounts{};
 
   // The extent of the points' X and Y (NaN coordinates left out); `hasExtent` false when none.
   bool hasExtent = false;
@@ -117,9 +117,5 @@ using PreviewProgress = std::function<void(std::uint64_t bytesRead, std::uint64_
 // Time: about twice a run's (0.4 s for that drawing on the 2-core test machine).
 PointPreview PreviewPoints(const TExportConfig& config, const PreviewRequest& request,
                            const std::atomic<bool>* cancel = nullptr, const PreviewProgress& progress = {});
-
-// The entity option a data line's EntityName belongs to (the names readers pass: "POINT",
-// "LWPOLYLINE", "2DPOLYLINE", ...), or -1 for a name no reader passes.
-int EntityOptionOfName(std::string_view entityName);
 
 }  // namespace corvane
