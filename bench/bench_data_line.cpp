@@ -74,7 +74,7 @@ BENCHMARK(WriteDataLines);
 // point each.
 void WriteVerticesOfOneEntity(benchmark::State& state) {
   Composer c;
-  for (auto _ : state) WriteEntityPoint(c.file, Coord(c.file.values.ZText), "3DPOLYLINE");
+  for (auto _ : state) ExportPoint(c.file, Coord(c.file.values.ZText), "3DPOLYLINE");
   c.Finish(state);
 }
 BENCHMARK(WriteVerticesOfOneEntity);
@@ -82,7 +82,7 @@ BENCHMARK(WriteVerticesOfOneEntity);
 void WriteEntitiesOfOnePoint(benchmark::State& state) {
   Composer c;
   for (auto _ : state) {
-    WriteLoneEntityPoint(c.file, Coord(c.file.values.ZText), "POINT");
+    ExportLonePoint(c.file, Coord(c.file.values.ZText), "POINT");
     c.file.CountEntity(entity_bit::kPoints);
   }
   c.Finish(state);

@@ -1,10 +1,16 @@
 #include "cli/cli_options.h"
 
 #include <charconv>
+#include <string>
+
+#include "config/entity_options.h"
+#include "config/field_tables.h"
 
 namespace corvane {
 
-const char* const kCliUsage =
+namespace {
+
+const char* const kUsageBeforeEntities =
     "Usage: corvane-cli [OPTIONS] INPUT...\n"
     "Converts DXF drawings into point lists: one data file per drawing, and a run report.\n"
     "\n"
@@ -34,14 +40,29 @@ const char* const kCliUsage =
     "  -h, --help               show this help\n"
     "      --version            show the version\n"
     "\n"
-    "Examples of --set:\n"
-    "  Entities=points,lines,...  options: points circles arcs ellipses blocks lines 2dpolylines\n"
-    "                             2dadded 3dpolylines 3dadded splines controlpoints text mtext\n"
-    "                             3dfaces 3pointsonly fitpoints, or all, or none\n"
+    "Examples of --set:\n";
+
+// The entity options' names, as many on a line as fit, from the options' table.
+std::string EntitiesHelp() {
+  constexpr std::size_t kWidth = 92;
+  std::string text, line = "  Entities=points,lines,...  options:";
+  for (const EntityOption& option : kEntityOptions) {
+    if (line.size() + 1 + option.shortName.size() > kWidth) {
+      text += line + "\n";
+      line = std::string(28, ' ');
+    }
+    line += ' ';
+    line += option.shortName;
+  }
+  return text + line + ", or all, or none\n";
+}
+
+const char* const kUsageAfterEntities =
     "  Fields=N,X,Y,Z,C           exported fields in this order (N number, X, Y, Z, C custom\n"
     "                             data); \"-CODE\" keeps a row unticked; fields not listed are\n"
     "                             not exported\n"
-    "  CustomItems=type,layer     type layer handle block text label sequence entity, likewise\n"
+    ;
+const char* const kUsageAfterCustomItems =
     "  XDecimals=2   FieldSeparator=;   IncludeHeader=yes   BlockNames=TREE*,POLE?\n"
     "  A value in double quotes may use \\t \\n \\r \\\" \\\\ \\xHH; quote it for the shell too:\n"
     "  --set 'FieldSeparator=\"\\t\"'\n"
@@ -89,6 +110,22 @@ const char* const kCliUsage =
     "  shipped configurations into it, never replacing a file of the user's. Its settings are\n"
     "  in $XDG_CONFIG_HOME/Tessoran/corvane2.conf (~/.config when it is not set).\n";
 #endif
+
+std::string CustomItemsHelp() {
+  std::string line = "  CustomItems=type,layer    ";
+  for (const CustomItem& item : kCustomItems) {
+    line += ' ';
+    line += item.name;
+  }
+  return line + ", likewise\n";
+}
+
+const std::string kUsageText = kUsageBeforeEntities + EntitiesHelp() + kUsageAfterEntities +
+                               CustomItemsHelp() + kUsageAfterCustomItems;
+
+}  // namespace
+
+const char* const kCliUsage = kUsageText.c_str();
 
 namespace {
 
@@ -169,68 +206,82 @@ bool Apply(const OptionSpec& o, const std::string& value, CliOptions& out, std::
 
 }  // namespace
 
+namespace {
+
+// The arguments in hand, for an option that takes the next one as its value.
+struct Arguments {
+  const std::vector<std::string>& args;
+  std::size_t i = 0;
+  bool NextValue(const OptionSpec& known, std::string& into, std::string& error) {
+    if (i + 1 >= args.size()) {
+      error = "option " + Shown(known) + " needs a value";
+      return false;
+    }
+    into = args[++i];
+    return true;
+  }
+};
+
+// "--name", "--name=value" or "--name value".
+bool ParseLong(Arguments& in, const std::string& a, CliOptions& o, std::string& error) {
+  const std::size_t eq = a.find('=');
+  const std::string name = a.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
+  const OptionSpec* known = FindLong(name);
+  if (known == nullptr) {
+    error = "unknown option --" + name;
+    return false;
+  }
+  std::string value;
+  if (known->takes == Takes::kNothing) {
+    if (eq != std::string::npos) {
+      error = "option " + Shown(*known) + " takes no value";
+      return false;
+    }
+  } else if (eq != std::string::npos) {
+    value = a.substr(eq + 1);
+  } else if (!in.NextValue(*known, value, error)) {
+    return false;
+  }
+  return Apply(*known, value, o, error);
+}
+
+// A bundle of short options: flags, then at most one option with a value, which takes the rest
+// of the bundle or the next argument.
+bool ParseShortBundle(Arguments& in, const std::string& a, CliOptions& o, std::string& error) {
+  for (std::size_t k = 1; k < a.size(); ++k) {
+    const OptionSpec* known = FindShort(a[k]);
+    if (known == nullptr) {
+      error = std::string("unknown option -") + a[k];
+      return false;
+    }
+    std::string value;
+    if (known->takes == Takes::kValue) {
+      if (k + 1 < a.size()) {
+        value = a.substr(k + 1);
+      } else if (!in.NextValue(*known, value, error)) {
+        return false;
+      }
+      return Apply(*known, value, o, error);
+    }
+    if (!Apply(*known, value, o, error)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string& error) {
   CliOptions o;
   bool onlyInputs = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
+  Arguments in{args};
+  for (; in.i < args.size(); ++in.i) {
+    const std::string& a = args[in.i];
     if (onlyInputs || a.empty() || a[0] != '-' || a == "-") {
       o.inputs.push_back(a);
-      continue;
-    }
-    if (a == "--") {
+    } else if (a == "--") {
       onlyInputs = true;
-      continue;
-    }
-    auto nextValue = [&](const OptionSpec& known, std::string& into) -> bool {
-      if (i + 1 >= args.size()) {
-        error = "option " + Shown(known) + " needs a value";
-        return false;
-      }
-      into = args[++i];
-      return true;
-    };
-    if (a.rfind("--", 0) == 0) {
-      const std::size_t eq = a.find('=');
-      const std::string name = a.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
-      const OptionSpec* known = FindLong(name);
-      if (known == nullptr) {
-        error = "unknown option --" + name;
-        return std::nullopt;
-      }
-      std::string value;
-      if (known->takes == Takes::kNothing) {
-        if (eq != std::string::npos) {
-          error = "option " + Shown(*known) + " takes no value";
-          return std::nullopt;
-        }
-      } else if (eq != std::string::npos) {
-        value = a.substr(eq + 1);
-      } else if (!nextValue(*known, value)) {
-        return std::nullopt;
-      }
-      if (!Apply(*known, value, o, error)) return std::nullopt;
-      continue;
-    }
-    // A bundle of short options: flags, then at most one option with a value, which takes the
-    // rest of the bundle or the next argument.
-    for (std::size_t k = 1; k < a.size(); ++k) {
-      const OptionSpec* known = FindShort(a[k]);
-      if (known == nullptr) {
-        error = std::string("unknown option -") + a[k];
-        return std::nullopt;
-      }
-      std::string value;
-      if (known->takes == Takes::kValue) {
-        if (k + 1 < a.size()) {
-          value = a.substr(k + 1);
-        } else if (!nextValue(*known, value)) {
-          return std::nullopt;
-        }
-        if (!Apply(*known, value, o, error)) return std::nullopt;
-        break;
-      }
-      if (!Apply(*known, value, o, error)) return std::nullopt;
+    } else if (a.rfind("--", 0) == 0 ? !ParseLong(in, a, o, error) : !ParseShortBundle(in, a, o, error)) {
+      return std::nullopt;
     }
   }
   const bool needsInput = !o.help && !o.version && !o.showConfig && o.saveConfigPath.empty();

@@ -42,7 +42,7 @@ void TerminalObserver::FileStarted(std::size_t, std::string_view stepText) {
 void TerminalObserver::ProgressPosition(std::size_t index, std::uint64_t units) {
   if (!show_ || index >= done_.size()) return;
   std::lock_guard<std::mutex> lock(mutex_);
-  done_[index] = std::min(units * 128, sizes_[index]);
+  done_[index] = std::min(units * kProgressUnit, sizes_[index]);
   Draw(false);
 }
 

@@ -7,22 +7,24 @@
 #include <limits>
 #include <optional>
 
+#include "config/entity_options.h"
+#include "config/field_tables.h"
 #include "config/file_io.h"
 #include "config/quoted_text.h"
+#include "config/text_rules.h"
 
 namespace corvane {
 namespace {
 
-// Short names of the entity options, index = bit of EntityMask.
-constexpr std::array<std::string_view, kEntityOptionCount> kEntityNames = {
-    "points",      "circles", "arcs",        "ellipses",    "blocks",   "lines",
-    "2dpolylines", "2dadded", "3dpolylines", "3dadded",     "splines",  "controlpoints",
-    "text",        "mtext",   "3dfaces",     "3pointsonly", "fitpoints"};
-
 // Codes of the lines of the field-name list and of the custom-item list.
-constexpr std::array<std::string_view, kFieldCount> kFieldCodes = {"N", "X", "Y", "Z", "C"};
-constexpr std::array<std::string_view, kCustomItemCount> kCustomCodes = {
-    "type", "layer", "handle", "block", "text", "label", "sequence", "entity"};
+template <typename Row, std::size_t N>
+constexpr std::array<std::string_view, N> NamesOf(const std::array<Row, N>& rows) {
+  std::array<std::string_view, N> names{};
+  for (std::size_t i = 0; i < N; ++i) names[i] = rows[i].name;
+  return names;
+}
+constexpr std::array<std::string_view, kFieldCount> kFieldCodes = NamesOf(kFieldKinds);
+constexpr std::array<std::string_view, kCustomItemCount> kCustomCodes = NamesOf(kCustomItems);
 
 // A row shown with this mark before its code is in the list but not ticked.
 constexpr char kUntickedMark = '-';
@@ -33,49 +35,22 @@ constexpr std::size_t kShownValueLimit = 60;
 
 using Problem = std::optional<std::string>;  // a refusal's text after the field's name
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
-bool IsControl(unsigned char c) { return c < 32 || c == 127; }
-
 // Blanks and control characters, as the window trims its boxes.
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && static_cast<unsigned char>(s.front()) <= 32) s.remove_prefix(1);
-  while (!s.empty() && static_cast<unsigned char>(s.back()) <= 32) s.remove_suffix(1);
-  return s;
-}
+constexpr std::string_view Trim(std::string_view s) { return TrimBlanks(s); }
 
 std::string QuoteShort(std::string_view text) {
   if (text.size() <= kShownValueLimit) return QuoteText(text);
   return QuoteText(text.substr(0, kShownValueLimit)) + "...";
 }
 
-// A whole number of optional sign and digits within [low, high]; nothing when it is not one.
-std::optional<std::int32_t> ParseInt32(std::string_view text, bool signAllowed, std::int64_t low,
-                                       std::int64_t high) {
-  bool negative = false;
-  if (signAllowed && !text.empty() && (text[0] == '-' || text[0] == '+')) {
-    negative = text[0] == '-';
-    text.remove_prefix(1);
-  }
-  if (text.empty()) return std::nullopt;
-  std::int64_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-    // Stops long before int64 could overflow; any such value is out of every range here.
-    if (value > std::int64_t{1} << 40) return std::nullopt;
-  }
-  if (negative) value = -value;
-  if (value < low || value > high) return std::nullopt;
-  return static_cast<std::int32_t>(value);
+// A whole number of optional sign and digits within [low, high] (a range of 32-bit values);
+// nothing when it is not one.
+std::optional<std::int32_t> ParseInt32InRange(std::string_view text, bool signAllowed, std::int64_t low,
+                                              std::int64_t high) {
+  if (!signAllowed && !text.empty() && (text[0] == '-' || text[0] == '+')) return std::nullopt;
+  const std::optional<std::int32_t> value = ParseInt32(text);
+  if (!value || *value < low || *value > high) return std::nullopt;
+  return value;
 }
 
 std::string RangeText(std::int64_t low, std::int64_t high) {
@@ -105,7 +80,7 @@ std::string JoinNames(const std::array<std::string_view, N>& names) {
 template <std::size_t N>
 int FindName(const std::array<std::string_view, N>& names, std::string_view name) {
   for (std::size_t i = 0; i < N; ++i) {
-    if (SameIgnoringCase(names[i], name)) return static_cast<int>(i);
+    if (SameIgnoringAsciiCase(names[i], name)) return static_cast<int>(i);
   }
   return -1;
 }
@@ -131,7 +106,7 @@ FieldDescriptor Text(std::string_view name, ShortText<N> TExportConfig::*field,
         if (rule == TextRule::kForcedZ) {
           value = Trim(value);
           // As the window's box: emptied, it stands for a Z of 0.
-          if (value.empty()) value = "0.00";
+          if (value.empty()) value = kForcedZWhenEmpty;
           for (char ch : value) {
             if ((ch < '0' || ch > '9') && ch != '.') {
               return " takes digits and \".\" only, not " + QuoteShort(value);
@@ -139,11 +114,9 @@ FieldDescriptor Text(std::string_view name, ShortText<N> TExportConfig::*field,
           }
         }
         if (rule == TextRule::kExtension) {
-          for (char ch : value) {
-            if (ch == '/' || ch == '\\' || ch == ':' || IsControl(static_cast<unsigned char>(ch))) {
-              return " cannot hold \"/\", \"\\\", \":\" or control characters, as in " +
-                     QuoteShort(value);
-            }
+          if (!IsUsableExtension(value)) {
+            return " cannot hold \"/\", \"\\\", \":\" or control characters, as in " +
+                   QuoteShort(value);
           }
         }
         if (value.size() > N) {
@@ -166,7 +139,7 @@ FieldDescriptor Integer(std::string_view name, std::int32_t TExportConfig::*fiel
               c.*field = *whenEmpty;
               return std::nullopt;
             }
-            const auto number = ParseInt32(value, signAllowed, low, high);
+            const auto number = ParseInt32InRange(value, signAllowed, low, high);
             if (!number) return " takes " + RangeText(low, high) + ", not " + QuoteShort(value);
             c.*field = *number;
             return std::nullopt;
@@ -197,7 +170,7 @@ FieldDescriptor Entities() {
             for (int bit = 0; bit < kEntityOptionCount; ++bit) {
               if (!(c.EntityMask & EntityBitValue(bit))) continue;
               if (!out.empty()) out += ',';
-              out += kEntityNames[static_cast<std::size_t>(bit)];
+              out += EntityOptionOf(bit).shortName;
             }
             return out.empty() ? std::string("none") : out;
           },
@@ -205,13 +178,13 @@ FieldDescriptor Entities() {
             if (Trim(value).empty()) return " needs options separated by commas, or all, or none";
             std::uint32_t mask = 0;
             for (std::string_view item : SplitCommas(value)) {
-              if (SameIgnoringCase(item, "all")) {
+              if (SameIgnoringAsciiCase(item, "all")) {
                 mask |= kAllEntityOptions;
-              } else if (!SameIgnoringCase(item, "none")) {
-                const int bit = FindName(kEntityNames, item);
+              } else if (!SameIgnoringAsciiCase(item, "none")) {
+                const int bit = EntityOptionOfShortName(item);
                 if (bit < 0) {
                   return " has no option " + QuoteShort(item) + "; the options are " +
-                         JoinNames(kEntityNames) + ", all, none";
+                         EntityShortNames(", ") + ", all, none";
                 }
                 mask |= EntityBitValue(bit);
               }
@@ -253,7 +226,7 @@ Problem SetRows(std::int32_t (&rowOrder)[N], std::uint8_t (&rowChecked)[N],
     checked[count] = tick ? 1 : 0;
     ++count;
   };
-  if (!SameIgnoringCase(Trim(value), "none")) {
+  if (!SameIgnoringAsciiCase(Trim(value), "none")) {
     for (std::string_view item : SplitCommas(value)) {
       const bool tick = item.empty() || item.front() != kUntickedMark;
       const std::string_view code = tick ? item : Trim(item.substr(1));
@@ -347,7 +320,7 @@ bool SetConfigField(TExportConfig& config, std::string_view assignment, std::str
 
   const FieldDescriptor* field = nullptr;
   for (const FieldDescriptor& candidate : Descriptors()) {
-    if (SameIgnoringCase(candidate.name, name)) field = &candidate;
+    if (SameIgnoringAsciiCase(candidate.name, name)) field = &candidate;
   }
   if (field == nullptr) {
     std::string known;

@@ -25,7 +25,7 @@ TExportConfig MakeDefaultConfig() {
   c.StartNumber = 1;
   c.XDecimals = c.YDecimals = c.ZDecimals = 3;
   c.ForceZ = 0;
-  c.ForcedZValue.assign("0.00");
+  c.ForcedZValue.assign(kForcedZWhenEmpty);
   c.CustomSeparator.assign("/");
   c.SequenceStart = 0;
   c.EntityNumberStart = 1;

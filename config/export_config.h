@@ -130,6 +130,9 @@ constexpr std::uint32_t EntityBitValue(int bit) { return std::uint32_t{1} << bit
 
 inline constexpr std::string_view kConfigSignature = "CRV200";
 
+// The forced Z of the defaults, and what an emptied forced-Z box stands for.
+inline constexpr std::string_view kForcedZWhenEmpty = "0.00";
+
 // True when all 576 bytes are equal, reserved bytes and stale text bytes included.
 // The record as both programs use it: entity bits beyond the seventeen options cleared, block
 // names without blanks or control characters around them (as the window's box keeps them). Every

@@ -7,24 +7,12 @@
 
 #include "config/file_io.h"
 #include "config/path_text.h"
+#include "config/text_rules.h"
 
 namespace corvane {
 namespace {
 
 namespace fs = std::filesystem;
-
-unsigned char FoldCase(unsigned char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : c;
-}
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (FoldCase(static_cast<unsigned char>(a[i])) != FoldCase(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
 
 std::string LinesText(std::size_t count) {
   return DecimalText(static_cast<long long>(count)) + (count == 1 ? " line" : " lines");
@@ -42,7 +30,7 @@ std::optional<std::string> CheckDistinct(const std::string& path,
                                          const std::vector<std::string>& names) {
   for (std::size_t i = 0; i < names.size(); ++i) {
     for (std::size_t j = i + 1; j < names.size(); ++j) {
-      if (SameIgnoringCase(names[i], names[j])) {
+      if (SameIgnoringAsciiCase(names[i], names[j])) {
         return "The file \"" + path + "\" holds the name \"" + names[j] + "\" on lines " +
                DecimalText(static_cast<long long>(i + 1)) + " and " +
                DecimalText(static_cast<long long>(j + 1)) +

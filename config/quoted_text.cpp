@@ -1,5 +1,7 @@
 #include "config/quoted_text.h"
 
+#include "config/text_rules.h"
+
 namespace corvane {
 namespace {
 
@@ -31,7 +33,7 @@ std::string QuoteText(std::string_view text) {
     if (escape != nullptr) {
       out += '\\';
       out += escape->letter;
-    } else if (u < 32 || u == 127) {
+    } else if (IsControlCharacter(c)) {
       out += "\\x";
       out += kHex[u >> 4];
       out += kHex[u & 15];

@@ -3,27 +3,20 @@
 #include <algorithm>
 #include <cstring>
 
+#include "config/text_rules.h"
+
 namespace corvane {
 
 namespace {
 
-// Only "a" to "z" fold: block names are bytes in whatever 8-bit code page the drawing was written
-// in, so any wider folding would guess at an encoding we do not know.
-inline unsigned char ToUpper(unsigned char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - ('a' - 'A')) : c;
-}
-
+// Block names are bytes in whatever 8-bit code page the drawing was written in: only ASCII
+// letters fold.
 void UpperCaseInPlace(std::string& text) {
-  for (char& c : text) c = static_cast<char>(ToUpper(static_cast<unsigned char>(c)));
+  for (char& c : text) c = UpperAscii(c);
 }
 
 // Blanks and control characters (codes 0 to 32) around a piece are not part of it.
-std::string_view Trim(std::string_view text) {
-  const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
+constexpr std::string_view Trim(std::string_view text) { return TrimBlanks(text); }
 
 // Whole-name wildcard match of already upper-cased texts.
 //

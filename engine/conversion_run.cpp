@@ -7,6 +7,8 @@
 #include <exception>
 #include <filesystem>
 #include <memory>
+
+#include "config/text_rules.h"
 #include <mutex>
 #include <new>
 #include <system_error>
@@ -24,15 +26,8 @@ namespace corvane {
 
 namespace {
 
-constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
 
-bool IsSeparator(char c) { return c == '/' || c == kSeparator; }
-
-std::string FileNameOf(const std::string& name) {
-  std::size_t cut = name.size();
-  while (cut > 0 && !IsSeparator(name[cut - 1])) --cut;
-  return name.substr(cut);
-}
+std::string FileNameOf(const std::string& name) { return std::string(LastPathPart(name)); }
 
 std::string JoinReport(const std::vector<std::string>& lines) {
   std::size_t size = 0;
@@ -149,14 +144,7 @@ RunSettings PrepareRunSettings(const TExportConfig& config, const RunRequest& re
   }
   for (const FieldRow& row : request.fieldRows) {
     if (!row.checked || row.text.empty()) continue;
-    switch (row.text[0]) {
-      case 'N': run.SelectedFields.push_back(FieldCode::kNumber); break;
-      case 'X': run.SelectedFields.push_back(FieldCode::kX); break;
-      case 'Y': run.SelectedFields.push_back(FieldCode::kY); break;
-      case 'Z': run.SelectedFields.push_back(FieldCode::kZ); break;
-      case 'C': run.SelectedFields.push_back(FieldCode::kCustom); break;
-      default: break;
-    }
+    if (const FieldKind* kind = FieldKindOfCode(row.text[0])) run.SelectedFields.push_back(kind->field);
   }
   run.BlockNamePatterns = std::string(config.BlockNames.view());
   run.fieldSeparator = std::string(config.FieldSeparator.view());
@@ -166,6 +154,101 @@ RunSettings PrepareRunSettings(const TExportConfig& config, const RunRequest& re
   PrepareDataLines(run);
   return run;
 }
+
+namespace {
+
+// What converting the files leaves for the report: each file's outcome, and how many started.
+struct FilesConverted {
+  std::vector<FileOutcome> outcomes;
+  std::size_t started = 0;
+};
+
+// Converts the planned files on up to request.jobs threads. Files start in list order, and none
+// once the run is ending.
+FilesConverted ConvertFiles(const RunSettings& run, const RunRequest& request,
+                            const std::vector<PlannedFile>& plan, RunControl& observer, OutputGuard& guard) {
+  const std::size_t count = plan.size();
+  FilesConverted done;
+  done.outcomes.resize(count);
+  FileQueue queue(count);
+  auto convertOne = [&](std::size_t i, FileBuffers& buffers) {
+    FileOutcome& out = done.outcomes[i];
+    try {
+      queue.WaitFor(plan[i].sameDataFileBefore);
+      FileJob job{i, plan[i].dxfPath, plan[i].dataPath, FileNameOf(request.files[i].name)};
+      ConvertFile(run, job, observer, guard, buffers, out);
+    } catch (const std::bad_alloc&) {
+      out.fatalError = "There is not enough memory to convert \"" + plan[i].dxfPath + "\"";
+    } catch (const std::exception& e) {
+      out.fatalError = std::string(e.what());
+    } catch (...) {
+      out.fatalError = "An unexpected error ended the conversion of \"" + plan[i].dxfPath + "\"";
+    }
+    // The stop flag is looked at again after each file; a later file must not start.
+    out.stopAfter = observer.UserStopRequested();
+    if (!out.fatalError.empty()) observer.Abort();
+    if (out.stopAfter || !out.fatalError.empty()) queue.Close();
+    queue.Finish(i);
+  };
+  const std::size_t jobs = std::max<std::size_t>(
+      1, std::min<std::size_t>(static_cast<std::size_t>(std::max(1, request.jobs)), count));
+  auto work = [&] {
+    FileBuffers buffers;  // one set per job, reused for each of its files
+    while (auto i = queue.Take([&] { return observer.StopRequested(); })) convertOne(*i, buffers);
+  };
+  if (jobs <= 1) {
+    work();
+  } else {
+    std::vector<std::thread> workers;
+    workers.reserve(jobs);
+    for (std::size_t w = 0; w < jobs; ++w) workers.emplace_back(work);
+    for (auto& t : workers) t.join();
+  }
+  done.started = queue.Started();
+  return done;
+}
+
+// Every file that started is in the report, in list order: each created or emptied a data file
+// that the user must hear of. The run's end (an output error or the user's stop) comes last.
+void ReportFiles(const std::vector<PlannedFile>& plan, const FilesConverted& done, RunControl& observer,
+                 RunResult& result) {
+  std::vector<std::string>& report = result.report;
+  std::string fatalError;
+  for (std::size_t i = 0; i < done.started; ++i) {
+    const FileOutcome& out = done.outcomes[i];
+    if (!out.fatalError.empty() && fatalError.empty()) fatalError = out.fatalError;
+    if (out.stopAfter) result.stopped = true;
+  }
+  // A stop that came before a file could start still ends the run as a stop.
+  if (done.started < plan.size() && observer.UserStopRequested()) result.stopped = true;
+  result.dataFiles.assign(plan.size(), std::string());
+  for (std::size_t i = 0; i < done.started; ++i) {
+    const FileOutcome& out = done.outcomes[i];
+    if (out.dataFileOpened) result.dataFiles[i] = plan[i].dataPath;
+    report.push_back(DrawingLineText(plan[i].dxfPath));
+    for (std::size_t k : out.errorLines) result.errorLines.push_back({plan[i].dxfPath, out.lines[k]});
+    report.insert(report.end(), out.lines.begin(), out.lines.end());
+    if (out.hadError || !out.fatalError.empty()) ++result.filesWithErrors;
+    // Blocks are separated by an empty line; the line that tells why a run ended follows the
+    // last block directly, as it always has for a single job.
+    if (fatalError.empty() || i + 1 < done.started) report.push_back("");
+  }
+  if (!fatalError.empty()) {
+    report.push_back(ErrorLineText(fatalError));
+    result.errorLines.push_back({std::string(), report.back()});
+    result.fatalError = fatalError;
+    result.stopped = false;
+  } else if (result.stopped) {
+    report.push_back(std::string(kCanceledLine));
+  }
+  for (std::string& line : report) ShowControlsAsQuestionMarks(line);
+  for (ReportErrorLine& error : result.errorLines) {
+    ShowControlsAsQuestionMarks(error.drawing);
+    ShowControlsAsQuestionMarks(error.line);
+  }
+}
+
+}  // namespace
 
 RunResult RunConversion(const TExportConfig& config, const RunRequest& request,
                         RunObserver& userObserver) {
@@ -189,76 +272,8 @@ RunResult RunConversion(const TExportConfig& config, const RunRequest& request,
 
   observer.RunStarted(request.files.size());
   FinishGuard finish(observer);
-  const std::size_t count = plan.size();
-  std::vector<FileOutcome> outcomes(count);
-  FileQueue queue(count);
-
-  auto convertOne = [&](std::size_t i, FileBuffers& buffers) {
-    FileOutcome& out = outcomes[i];
-    try {
-      queue.WaitFor(plan[i].sameDataFileBefore);
-      FileJob job{i, plan[i].dxfPath, plan[i].dataPath, FileNameOf(request.files[i].name)};
-      ConvertFile(run, job, observer, guard, buffers, out);
-    } catch (const std::bad_alloc&) {
-      out.fatalError = "There is not enough memory to convert \"" + plan[i].dxfPath + "\"";
-    } catch (const std::exception& e) {
-      out.fatalError = std::string(e.what());
-    } catch (...) {
-      out.fatalError = "An unexpected error ended the conversion of \"" + plan[i].dxfPath + "\"";
-    }
-    // The stop flag is looked at again after each file; a later file must not start.
-    out.stopAfter = observer.UserStopRequested();
-    if (!out.fatalError.empty()) observer.Abort();
-    if (out.stopAfter || !out.fatalError.empty()) queue.Close();
-    queue.Finish(i);
-  };
-
-  const std::size_t jobs = std::max<std::size_t>(
-      1, std::min<std::size_t>(static_cast<std::size_t>(std::max(1, request.jobs)), count));
-  auto work = [&] {
-    FileBuffers buffers;  // one set per job, reused for each of its files
-    while (auto i = queue.Take([&] { return observer.StopRequested(); })) convertOne(*i, buffers);
-  };
-  if (jobs <= 1) {
-    work();
-  } else {
-    std::vector<std::thread> workers;
-    workers.reserve(jobs);
-    for (std::size_t w = 0; w < jobs; ++w) workers.emplace_back(work);
-    for (auto& t : workers) t.join();
-  }
-
-  // Every file that started is in the report, in list order: each created or emptied a data file
-  // that the user must hear of. The run's end (an output error or the user's stop) comes last.
-  const std::size_t started = queue.Started();
-  std::string fatalError;
-  for (std::size_t i = 0; i < started; ++i) {
-    const FileOutcome& out = outcomes[i];
-    if (!out.fatalError.empty() && fatalError.empty()) fatalError = out.fatalError;
-    if (out.stopAfter) result.stopped = true;
-  }
-  // A stop that came before a file could start still ends the run as a stop.
-  if (started < count && observer.UserStopRequested()) result.stopped = true;
-  result.dataFiles.assign(count, std::string());
-  for (std::size_t i = 0; i < started; ++i) {
-    const FileOutcome& out = outcomes[i];
-    if (out.dataFileOpened) result.dataFiles[i] = plan[i].dataPath;
-    report.push_back("DXF File  : " + plan[i].dxfPath);
-    report.insert(report.end(), out.lines.begin(), out.lines.end());
-    if (out.hadError || !out.fatalError.empty()) ++result.filesWithErrors;
-    // Blocks are separated by an empty line; the line that tells why a run ended follows the
-    // last block directly, as it always has for a single job.
-    if (fatalError.empty() || i + 1 < started) report.push_back("");
-  }
-  if (!fatalError.empty()) {
-    report.push_back("*** Error, " + fatalError + " ***");
-    result.fatalError = fatalError;
-    result.stopped = false;
-  } else if (result.stopped) {
-    report.push_back(std::string(kCanceledLine));
-  }
-
-  for (std::string& line : report) ShowControlsAsQuestionMarks(line);
+  const FilesConverted done = ConvertFiles(run, request, plan, observer, guard);
+  ReportFiles(plan, done, observer, result);
   finish.Finish();
   if (!request.reportPath.empty() && !request.reportSavedByCaller) {
     result.reportWriteError = SaveRunReport(request.reportPath, report);

@@ -9,6 +9,7 @@
 #include "config/export_config.h"
 #include "engine/run_checks.h"
 #include "engine/run_observer.h"
+#include "engine/report_text.h"
 #include "engine/run_plan.h"
 #include "engine/run_request.h"
 #include "engine/run_state.h"
@@ -20,6 +21,8 @@ struct RunResult {
   std::optional<RunRefusal> refusal;
   std::vector<std::string> report;
   std::size_t filesWithErrors = 0;  // files that got an "*** Error, ... ***" line
+  // Those lines of `report`, as they stand there, each with its drawing.
+  std::vector<ReportErrorLine> errorLines;
   bool stopped = false;
   // The text of an error that ended the whole run (a data file could not be written); the
   // front end shows it in its error box.

@@ -15,15 +15,15 @@
 #include "engine/line_reader.h"
 #include "engine/output_files.h"
 #include "engine/pairs.h"
+#include "engine/report_text.h"
 
 namespace corvane {
 
 namespace {
 
-constexpr std::uint64_t kProgressUnit = 128;
-
 void AddErrorLine(FileOutcome& outcome, const std::string& text) {
-  outcome.lines.push_back("*** Error, " + text + " ***");
+  outcome.lines.push_back(ErrorLineText(text));
+  outcome.errorLines.push_back(outcome.lines.size() - 1);
   outcome.hadError = true;
 }
 
@@ -89,9 +89,10 @@ bool ScanForEntities(LineReader& in, RunObserver* observer, std::size_t index) {
 }  // namespace
 
 void AddSummary(const RunSettings& run, const FileState& state, std::vector<std::string>& lines) {
-  for (int i = 0; i < 15; ++i) {
-    if (!state.Enabled(i) || i == 7 || i == 9 || i == 11) continue;
-    const std::size_t labelLine = static_cast<std::size_t>(2 * i);
+  for (const EntityOption& option : kEntityOptions) {
+    const int i = option.bit;
+    if (!option.counted || !state.Enabled(i)) continue;
+    const std::size_t labelLine = option.HintLine();
     const std::string& label =
         labelLine < run.hintLines.size() ? run.hintLines[labelLine] : std::string();
     std::string line(" ");
@@ -113,6 +114,7 @@ DrawingEnd ConvertDrawing(FileState& state, RunObserver* observer, std::size_t i
   std::uint64_t shown = 0;
   std::string_view line;
   state.phase = LinePhase::kCode;
+  PairCursor pairs(state);
   for (;;) {
     if (observer != nullptr) {
       const std::uint64_t units = in.BytesTaken() / kProgressUnit;
@@ -123,20 +125,29 @@ DrawingEnd ConvertDrawing(FileState& state, RunObserver* observer, std::size_t i
       if (observer->StopRequested()) return DrawingEnd::kStopped;
     }
     state.SequenceNumber = cfg.SequenceStart;
-    // The pairs of entities no reader takes (and of the other sections' leftovers) go by two lines at
-    // a time; a group 0 and anything unusual take the way of single lines.
-    std::string_view valueLine;
-    if (state.phase == LinePhase::kCode && in.NextPairInBlock(line, valueLine)) {
-      if (CodeOfLine(line) > 0) {
-        state.lastValueCode = CodeOfLine(valueLine);
-        if (in.AtEnd()) break;
-        continue;
+    if (state.phase == LinePhase::kValueOfZero) {
+      // A reader handed back the name of the entity that ended it.
+      if (!in.Next(line)) break;
+      DispatchEntityName(state, line);
+    } else {
+      // The pairs of entities no reader takes (and of the other sections' leftovers) go by in runs,
+      // up to the next entity's name.
+      std::string_view name;
+      bool named = false;
+      pairs.TakeInBlock([&](const Pair& taken) {
+        if (taken.code != 0) return PairTaken::kTaken;
+        name = taken.line;
+        named = true;
+        return PairTaken::kTakenLast;
+      });
+      Pair pair;
+      if (named) {
+        DispatchEntityName(state, name);
+      } else {
+        if (pairs.Next(pair) != PairRead::kPair) break;
+        if (pair.code == 0) DispatchEntityName(state, pair.line);
       }
-      in.Unread();
-    } else if (!in.Next(line)) {
-      break;
     }
-    DispatchEntityLine(state, line);
     if (in.AtEnd()) break;
   }
   return DrawingEnd::kComplete;

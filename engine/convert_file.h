@@ -25,6 +25,7 @@ struct FileJob {
 struct FileOutcome {
   std::vector<std::string> lines;  // report lines after "DXF File  : "
   bool hadError = false;           // an "*** Error, ... ***" line was added
+  std::vector<std::size_t> errorLines;  // which of `lines` they are
   bool stoppedInside = false;      // the stop flag ended the main loop
   bool stopAfter = false;          // the stop flag was set when the file was done
   bool dataFileOpened = false;     // its data file was created (or emptied) for it

@@ -1,5 +1,7 @@
 #include "engine/coordinate_value.h"
 
+#include "config/text_rules.h"
+
 #include <charconv>
 #include <cstdint>
 #include <limits>
@@ -9,7 +11,6 @@ namespace corvane {
 
 namespace {
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Powers of ten that a double holds exactly.
@@ -19,8 +20,7 @@ constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7
 }  // namespace
 
 double CoordinateValue(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  text = TrimBlanks(text);
   if (text.empty()) return 0.0;
   bool negative = false;
   if (text.front() == '+' || text.front() == '-') {

@@ -14,7 +14,6 @@ namespace corvane {
 
 namespace {
 
-constexpr std::size_t kNumberRoom = 24;  // the bound of PutNumber and CounterText::Put
 static_assert(CounterText::kRoom <= kNumberRoom);
 
 inline char* PutNumber(char* p, std::int64_t value) {
@@ -40,208 +39,6 @@ inline char* PutNumber(char* p, std::int64_t value) {
 }
 
 }  // namespace
-
-std::string BuildHeaderLine(const RunSettings& run, const std::vector<std::string>& customItemNames) {
-  std::string line;
-  bool first = true;
-  for (FieldCode field : run.SelectedFields) {
-    if (!first) line += run.fieldSeparator;
-    first = false;
-    switch (field) {
-      case FieldCode::kNumber: line += "Number"; break;
-      case FieldCode::kX: line += "X Coord."; break;
-      case FieldCode::kY: line += "Y Coord."; break;
-      case FieldCode::kZ: line += "Z Coord."; break;
-      case FieldCode::kCustom: {
-        line += run.config.CustomPrefix.view();
-        bool firstItem = true;
-        for (int item : run.SelectedCustomItems) {
-          if (!firstItem) line += run.customSeparator;
-          firstItem = false;
-          if (item >= 0 && static_cast<std::size_t>(item) < customItemNames.size()) {
-            line += customItemNames[static_cast<std::size_t>(item)];
-          }
-        }
-        break;
-      }
-    }
-  }
-  return line;
-}
-
-namespace {
-
-// Builds the plan: fixed text gathers until a value is due, which closes a step.
-class PlanBuilder {
- public:
-  explicit PlanBuilder(LinePlan& plan) : plan_(plan) {
-    plan_.steps.clear();
-    plan_.fixed.clear();
-  }
-  void Fixed(std::string_view text) { plan_.fixed += text; }
-  void Value(LineValue value, int decimals = 0) {
-    LineStep step;
-    step.fixedOffset = static_cast<std::uint32_t>(pieceStart_);
-    step.fixedLength = static_cast<std::uint32_t>(plan_.fixed.size() - pieceStart_);
-    step.value = value;
-    step.decimals = static_cast<std::uint8_t>(std::clamp(decimals, 0, 14));
-    plan_.steps.push_back(step);
-    pieceStart_ = plan_.fixed.size();
-  }
-  void Finish() {
-    Fixed("\r\n");
-    Value(LineValue::kNothing);
-    plan_.fixed.append(LinePlan::kFixedSlack, '\0');
-  }
-
- private:
-  LinePlan& plan_;
-  std::size_t pieceStart_ = 0;
-};
-
-constexpr LineValue kEntityTextValues[5] = {LineValue::kEntityName, LineValue::kLayer, LineValue::kHandle,
-                                            LineValue::kBlockName, LineValue::kTextValue};
-
-void PlanCustomField(const RunSettings& run, PlanBuilder& plan) {
-  const TExportConfig& cfg = run.config;
-  plan.Fixed(cfg.CustomPrefix.view());
-  bool firstItem = true;
-  for (int item : run.SelectedCustomItems) {
-    if (!firstItem) plan.Fixed(run.customSeparator);
-    firstItem = false;
-    if (item >= 0 && item < 5) {
-      plan.Value(kEntityTextValues[item]);
-    } else if (item == 5) {
-      plan.Fixed(cfg.CustomLabel.view());
-    } else if (item == 6) {
-      plan.Value(LineValue::kSequenceNumber);
-    } else if (item == 7) {
-      plan.Value(LineValue::kEntityNumber);
-    }
-  }
-}
-
-void PlanForcedZ(const TExportConfig& cfg, PlanBuilder& plan) {
-  // The same value on every line: formatted once. One that is not a number fails the first line
-  // that reaches it, as it would if it were formatted there.
-  const std::string_view forced = cfg.ForcedZValue.view();
-  char text[kMaxCoordinateText];
-  const int n = FormatCoordinate(forced.empty() ? std::string_view("0") : forced, cfg.ZDecimals, text);
-  if (n < 0) {
-    plan.Value(LineValue::kForcedZNotANumber);
-  } else {
-    plan.Fixed(std::string_view(text, static_cast<std::size_t>(n)));
-  }
-}
-
-// Whether a value can change from one point of an entity to the next (the forced Z value that is not
-// a number counts as one: it must fail the line when the line reaches it).
-bool ChangesWithThePoint(LineValue value) {
-  switch (value) {
-    case LineValue::kNothing:
-    case LineValue::kPointNumber:
-    case LineValue::kX:
-    case LineValue::kY:
-    case LineValue::kZ:
-    case LineValue::kForcedZNotANumber:
-    case LineValue::kSequenceNumber: return true;
-    default: return false;
-  }
-}
-
-// Cuts the steps into segments, each ending with a value that changes with the point.
-void PlanSegments(LinePlan& plan) {
-  plan.segments.clear();
-  plan.changingRoom = 0;
-  std::uint32_t first = 0;
-  for (std::uint32_t i = 0; i < plan.steps.size(); ++i) {
-    const LineStep& step = plan.steps[i];
-    if (!ChangesWithThePoint(step.value)) continue;
-    plan.segments.push_back(LineSegment{first, i, step.value, step.decimals});
-    first = i + 1;
-    switch (step.value) {
-      case LineValue::kPointNumber:
-      case LineValue::kSequenceNumber: plan.changingRoom += kNumberRoom; break;
-      // FormatCoordinate may use all of its output block, beyond the text it returns.
-      case LineValue::kX:
-      case LineValue::kY:
-      case LineValue::kZ: plan.changingRoom += kMaxCoordinateText; break;
-      default: break;
-    }
-  }
-}
-
-}  // namespace
-
-void PrepareDataLines(RunSettings& run) {
-  const TExportConfig& cfg = run.config;
-  PlanBuilder plan(run.linePlan);
-  bool firstField = true;
-  for (FieldCode field : run.SelectedFields) {
-    if (!firstField) plan.Fixed(run.fieldSeparator);
-    firstField = false;
-    switch (field) {
-      case FieldCode::kNumber:
-        plan.Fixed(cfg.NumberPrefix.view());
-        plan.Value(LineValue::kPointNumber);
-        break;
-      case FieldCode::kX:
-        plan.Fixed(cfg.XPrefix.view());
-        plan.Value(LineValue::kX, cfg.XDecimals);
-        break;
-      case FieldCode::kY:
-        plan.Fixed(cfg.YPrefix.view());
-        plan.Value(LineValue::kY, cfg.YDecimals);
-        break;
-      case FieldCode::kZ:
-        plan.Fixed(cfg.ZPrefix.view());
-        if (cfg.ForceZ) {
-          PlanForcedZ(cfg, plan);
-        } else {
-          plan.Value(LineValue::kZ, cfg.ZDecimals);
-        }
-        break;
-      case FieldCode::kCustom: PlanCustomField(run, plan); break;
-    }
-  }
-  plan.Finish();
-
-  PlanSegments(run.linePlan);
-  // The entity texts are counted apart, by how often the most repeated one is written.
-  std::size_t textTimes[5] = {};
-  for (const LineStep& step : run.linePlan.steps) {
-    switch (step.value) {
-      case LineValue::kEntityName: ++textTimes[0]; break;
-      case LineValue::kLayer: ++textTimes[1]; break;
-      case LineValue::kHandle: ++textTimes[2]; break;
-      case LineValue::kBlockName: ++textTimes[3]; break;
-      case LineValue::kTextValue: ++textTimes[4]; break;
-      default: break;
-    }
-  }
-  run.textCopies = *std::max_element(textTimes, textTimes + 5);
-  // A whole line at once: every fixed piece and value with the overshoot of its moves, the texts
-  // apart (their lengths vary).
-  std::size_t room = 0;
-  for (const LineStep& step : run.linePlan.steps) {
-    room += step.fixedLength + LinePlan::kFixedSlack;
-    switch (step.value) {
-      case LineValue::kPointNumber:
-      case LineValue::kSequenceNumber:
-      case LineValue::kEntityNumber: room += kNumberRoom; break;
-      case LineValue::kX:
-      case LineValue::kY:
-      case LineValue::kZ: room += kMaxCoordinateText; break;
-      case LineValue::kEntityName:
-      case LineValue::kLayer:
-      case LineValue::kHandle:
-      case LineValue::kBlockName:
-      case LineValue::kTextValue: room += kLineSlack; break;
-      default: break;
-    }
-  }
-  run.lineRoom = room;
-}
 
 namespace {
 
@@ -375,7 +172,7 @@ void WriteDataLine(FileState& file, const CoordText& XText, const CoordText& YTe
   }
 }
 
-void WriteEntityPoint(FileState& file, const CoordText& ZText, std::string_view entityName) {
+void ExportPoint(FileState& file, const CoordText& ZText, std::string_view entityName) {
   const EntityValues& v = file.values;
   EntityLinePart& part = file.entityPart;
   if (!part.composed || part.textChanges != v.textChanges || part.entityNumber != file.EntityNumber ||
@@ -392,7 +189,7 @@ void WriteEntityPoint(FileState& file, const CoordText& ZText, std::string_view 
   }
 }
 
-void WriteLoneEntityPoint(FileState& file, const CoordText& ZText, std::string_view entityName) {
+void ExportLonePoint(FileState& file, const CoordText& ZText, std::string_view entityName) {
   const RunSettings& run = file.run;
   const EntityValues& v = file.values;
   file.entityPart.composed = false;  // not composed for this entity

@@ -25,10 +25,10 @@ void WriteDataLine(FileState& file, const CoordText& XText, const CoordText& YTe
 // The same for a point of the entity being read: its X and Y, the given Z, and the texts in
 // file.values. The part of the line that only changes from entity to entity is composed for the
 // entity's first point and reused for the rest.
-void WriteEntityPoint(FileState& file, const CoordText& ZText, std::string_view entityName);
+void ExportPoint(FileState& file, const CoordText& ZText, std::string_view entityName);
 
 // The same for the point of an entity that has only one: its line is composed straight into the
 // data file, without keeping the entity's part for further points.
-void WriteLoneEntityPoint(FileState& file, const CoordText& ZText, std::string_view entityName);
+void ExportLonePoint(FileState& file, const CoordText& ZText, std::string_view entityName);
 
 }  // namespace corvane

@@ -9,6 +9,9 @@
 
 namespace corvane {
 
+// The room a point number, sequence number or entity number takes in a line at most.
+inline constexpr std::size_t kNumberRoom = 24;
+
 // What a step writes after its fixed piece.
 enum class LineValue : std::uint8_t {
   kNothing,  // the last step: its fixed piece ends the line

@@ -1,43 +1,69 @@
 #include "engine/dispatch.h"
 
+#include <array>
+
+#include "config/entity_options.h"
 #include "engine/readers.h"
 
 namespace corvane {
 
+namespace {
+
+struct NamedStart {
+  std::string_view name;
+  EntityReader reader = EntityReader::kNone;
+  int option = -1;
+};
+
+// The entity names that start a reader, in one flat list: an entity of any other name costs a
+// length compare per entry. A name that starts two options (POLYLINE) is listed once, under the
+// first: its reader decides between them.
+constexpr std::size_t kStartCount = [] {
+  std::size_t n = 0;
+  for (const EntityOption& option : kEntityOptions) {
+    for (const EntityStart& start : option.starts) n += start.reader != EntityReader::kNone ? 1 : 0;
+  }
+  return n;
+}();
+
+constexpr std::array<NamedStart, kStartCount> kStarts = [] {
+  std::array<NamedStart, kStartCount> starts{};
+  std::size_t n = 0;
+  for (const EntityOption& option : kEntityOptions) {
+    for (const EntityStart& start : option.starts) {
+      if (start.reader != EntityReader::kNone) starts[n++] = NamedStart{start.name, start.reader, option.bit};
+    }
+  }
+  return starts;
+}();
+
+void StartReader(FileState& file, const NamedStart& start) {
+  // Always read, so that the vertices of a polyline whose kind is off are consumed with it.
+  if (start.reader == EntityReader::kPolyline) return ReadPolylineEntity(file);
+  if (!file.Enabled(start.option)) return;
+  const std::string_view typeName = EntityOptionOf(start.option).typeNames[0];
+  switch (start.reader) {
+    case EntityReader::kPoint: return ReadPointEntity(file, start.option, typeName);
+    case EntityReader::kText: return ReadTextEntity(file, start.option, typeName);
+    case EntityReader::kLine: return ReadLineEntity(file, start.option, typeName);
+    case EntityReader::kInsert: return ReadInsertEntity(file, start.option, typeName);
+    case EntityReader::kLwPolyline: return ReadLwPolylineEntity(file, start.option, typeName);
+    case EntityReader::kSpline: return ReadSplineEntity(file, start.option, typeName);
+    case EntityReader::k3DFace: return Read3DFaceEntity(file, start.option, typeName);
+    case EntityReader::kPolyline:
+    case EntityReader::kNone: return;
+  }
+}
+
+}  // namespace
+
 void DispatchEntityName(FileState& file, std::string_view line) {
-  // An entity name. The pairs of an entity no reader takes follow as code and value lines; a
-  // reader that runs sets the phase it leaves the input in.
   file.phase = LinePhase::kCode;
   file.lastValueCode = -1;
-  using namespace entity_bit;
-  if (line == "LINE") {
-    if (file.Enabled(kLines)) ReadLineEntity(file);
-  } else if (line == "POINT") {
-    if (file.Enabled(kPoints)) ReadPointEntity(file, "POINT");
-  } else if (line == "CIRCLE") {
-    if (file.Enabled(kCircles)) ReadPointEntity(file, "CIRCLE");
-  } else if (line == "ELLIPSE") {
-    if (file.Enabled(kEllipses)) ReadPointEntity(file, "ELLIPSE");
-  } else if (line == "ARC") {
-    if (file.Enabled(kArcs)) ReadPointEntity(file, "ARC");
-  } else if (line == "TEXT") {
-    if (file.Enabled(kSingleLineText)) ReadTextEntity(file, "TEXT");
-  } else if (line == "MTEXT") {
-    if (file.Enabled(kMultilineText)) ReadTextEntity(file, "MTEXT");
-  } else if (line == "INSERT") {
-    if (file.Enabled(kBlocks)) ReadInsertEntity(file);
-  } else if (line == "3DFACE") {
-    if (file.Enabled(k3DFaces)) Read3DFaceEntity(file, file.Enabled(kThreePointsOnly));
-  } else if (line == "LWPOLYLINE") {
-    if (file.Enabled(k2DPolylines)) ReadLwPolylineEntity(file);
-  } else if (line == "SPLINE") {
-    if (file.Enabled(kSplines)) ReadSplineEntity(file);
-  } else if (line == "POLYLINE") {
-    // Always read, so that the vertices of a polyline whose kind is off are consumed with it.
-    ReadPolylineEntity(file);
-  } else if (line == "EOF") {
-    file.afterEof = true;
+  for (const NamedStart& start : kStarts) {
+    if (start.name == line) return StartReader(file, start);
   }
+  if (line == "EOF") file.afterEof = true;
 }
 
 }  // namespace corvane

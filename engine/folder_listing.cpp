@@ -1,5 +1,7 @@
 #include "engine/folder_listing.h"
 
+#include "config/text_rules.h"
+
 #include <algorithm>
 #include <filesystem>
 
@@ -14,8 +16,6 @@ namespace corvane {
 namespace {
 
 namespace fs = std::filesystem;
-
-unsigned char FoldAsciiCase(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 32 : c; }
 
 bool IsHidden(const fs::directory_entry& entry) {
   const std::string name = TextOfPath(entry.path().filename());
@@ -35,15 +35,14 @@ bool IsHidden(const fs::directory_entry& entry) {
 bool IsDxfName(std::string_view name) {
   if (name.size() < 4) return false;
   const std::string_view ext = name.substr(name.size() - 4);
-  return ext[0] == '.' && FoldAsciiCase(ext[1]) == 'D' && FoldAsciiCase(ext[2]) == 'X' &&
-         FoldAsciiCase(ext[3]) == 'F';
+  return ext[0] == '.' && SameIgnoringAsciiCase(ext.substr(1), "DXF");
 }
 
 bool ListingOrder(std::string_view a, std::string_view b) {
   const std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {
-    const unsigned char x = FoldAsciiCase(static_cast<unsigned char>(a[i]));
-    const unsigned char y = FoldAsciiCase(static_cast<unsigned char>(b[i]));
+    const auto x = static_cast<unsigned char>(UpperAscii(a[i]));
+    const auto y = static_cast<unsigned char>(UpperAscii(b[i]));
     if (x != y) return x < y;
   }
   if (a.size() != b.size()) return a.size() < b.size();

@@ -30,6 +30,13 @@
 namespace corvane {
 
 inline constexpr std::size_t kMaxLineLength = std::size_t{1} << 20;  // 1 MiB
+
+// What the callback of LineReader::TakePairsInBlock did with a pair.
+enum class PairTaken : std::uint8_t {
+  kDeclined,   // left unread, as if never seen; the run ends
+  kTaken,      // the run goes on
+  kTakenLast,  // taken, and the run ends behind it
+};
 // Each block read ahead wakes the reading thread once: 512 KiB wakes it half as often as 256 KiB
 // did, for less CPU time; 1 MiB blocks, larger than what a core here keeps close, cost wall time.
 inline constexpr std::size_t kReadBlockSize = std::size_t{512} << 10;
@@ -99,10 +106,11 @@ class LineReader {
   }
 
   // Hands takePair(first, second) the following pairs of lines, each while both are whole among
-  // the next 32 bytes of the block, until it returns false (that pair is left unread, as if never
-  // seen) or a pair is not whole there. The same as NextPairInBlock() in a loop, with the reader's
-  // place kept in registers: a long run of pairs does not wait on its own stores. takePair may ask
-  // LineNumber() (the second line's) but must not read lines itself.
+  // the next 32 bytes of the block, until it declines one (that pair is left unread, as if never
+  // seen) or takes the last, or a pair is not whole there. The same as NextPairInBlock() in a
+  // loop, with the reader's place kept in registers: a long run of pairs does not wait on its own
+  // stores. takePair may ask LineNumber() (the second line's) but must not read lines itself;
+  // Unread() after it hands back the second line of the last pair taken.
   template <typename TakePair>
   void TakePairsInBlock(TakePair&& takePair) {
     if (pushed_back_ || skipping_long_) return;
@@ -117,13 +125,15 @@ class LineReader {
       // pair it declines is given back.
       begin_ = begin + pair.length;
       line_number_ = number + 2;
-      if (!takePair(pair.first, pair.second)) {
+      const PairTaken taken = takePair(pair.first, pair.second);
+      if (taken == PairTaken::kDeclined) {
         begin_ = begin;
         line_number_ = number;
         return;
       }
       last_data_ = pair.second.data();
       last_size_ = pair.second.size();
+      if (taken == PairTaken::kTakenLast) return;
       begin += pair.length;
       number += 2;
     }

@@ -1,24 +1,19 @@
-// Group pairs: trimming, group codes, and the pair loop shared by the entity readers.
+// Group pairs: the group code of a code line, and the pair cursor every entity reader and the main
+// loop read the drawing through. The cursor reads a pair's code and value in one pass, hands the
+// value on as a view into the input block, and puts pairs that are one line out of step back in
+// step, in one place for every reader.
 #pragma once
 
 #include <string_view>
 
+#include "config/text_rules.h"
 #include "engine/line_reader.h"
 #include "engine/run_state.h"
 
 namespace corvane {
 
 // Removes every leading and trailing character of code 32 or less.
-inline std::string_view TrimDxf(std::string_view s) {
-  // Nearly every value has nothing to trim: its first and last bytes tell.
-  if (!s.empty() && static_cast<unsigned char>(s.front()) > 32 && static_cast<unsigned char>(s.back()) > 32) {
-    return s;
-  }
-  std::size_t b = 0, e = s.size();
-  while (b < e && static_cast<unsigned char>(s[b]) <= 32) ++b;
-  while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32) --e;
-  return s.substr(b, e - b);
-}
+inline std::string_view TrimDxf(std::string_view s) { return TrimBlanks(s); }
 
 // The group code of a trimmed code line, or -1 when it is not written as DXF writes codes (only
 // digits, no leading zero, at most 4 digits). Codes are compared as text, so "010" is not 10.
@@ -63,63 +58,116 @@ inline bool CouldBeGroupCode(std::string_view trimmed) {
   return true;
 }
 
-// True when `codeLine`, read where a code is due and not a code DXF writers use, cannot be one
-// at all: the pairs are out of step. The first such line of a file is remembered for its
-// report line. Behind 0/EOF nothing is judged.
-inline bool OutOfStep(FileState& file, std::string_view codeLine) {
-  if (file.afterEof || CouldBeGroupCode(TrimDxf(codeLine))) return false;
-  if (file.outOfStepLine == 0) file.outOfStepLine = file.input.LineNumber();
-  return true;
-}
+// One group pair. `value` is the value line trimmed, `line` the value line as read (entity names
+// are matched untrimmed); both are views into the input block, valid until the next read.
+struct Pair {
+  int code = -1;  // -1: a code line no DXF writer uses
+  std::string_view value;
+  std::string_view line;
+};
 
-// Reads group pairs of one entity and hands each (code, trimmed value) to onPair, until a code
-// line that trims to "0" has been read (its value line, the next entity's name, stays unread).
-// At the end of the input the loop ends as if that code had come, and file.endedInsideEntity is
-// set; a code line without its value line is not handed on. Returns false in that case.
-//
-// A code line that cannot be a code puts the pairs back in step: it is taken as the value of a
-// pair whose code was the line before it, so a "0" there ends the entity with this line as the
-// next entity's name (handed back to the main loop).
+enum class PairRead : std::uint8_t {
+  kPair,
+  kEnd,  // no line left where a code was due
+  kCut,  // the input ends after the code line: Pair::code is set, its value is missing
+};
+
+class PairCursor {
+ public:
+  explicit PairCursor(FileState& file) : file_(file), in_(file.input) {}
+
+  // The next pair. A code line that cannot be a code means the pairs are out of step: it is taken
+  // as the value of a pair whose code was the line before it, and the first such line of a file is
+  // remembered for its report line. Behind 0/EOF nothing is judged.
+  PairRead Next(Pair& pair) {
+    std::string_view codeLine;
+    if (!in_.Next(codeLine)) return PairRead::kEnd;
+    const int code = CodeOfLine(codeLine);
+    if (code < 0 && OutOfStep(codeLine)) {
+      pair.code = file_.lastValueCode;
+      file_.lastValueCode = -1;
+      pair.line = codeLine;
+      pair.value = TrimDxf(codeLine);
+      return PairRead::kPair;
+    }
+    pair.code = code;
+    if (!in_.Next(pair.line)) return PairRead::kCut;
+    pair.value = TrimDxf(pair.line);
+    file_.lastValueCode = GroupCode(pair.value);
+    return PairRead::kPair;
+  }
+
+  // Hands take(pair) the following pairs, each while both its lines are whole in the input block
+  // and its code is one DXF writers use, until take declines one (left unread, as if never seen)
+  // or takes the last. Nearly every pair of a drawing goes this way; Next() takes the rest.
+  template <typename Take>
+  void TakeInBlock(Take&& take) {
+    in_.TakePairsInBlock([&](std::string_view codeLine, std::string_view valueLine) {
+      Pair pair;
+      pair.code = CodeOfLine(codeLine);
+      if (pair.code < 0) return PairTaken::kDeclined;
+      pair.line = valueLine;
+      pair.value = TrimDxf(valueLine);
+      const PairTaken taken = take(static_cast<const Pair&>(pair));
+      if (taken != PairTaken::kDeclined) file_.lastValueCode = GroupCode(pair.value);
+      return taken;
+    });
+  }
+
+  // The value of the group-0 pair read last names the next entity: it goes back to the main loop,
+  // which dispatches it.
+  void HandBackEntityName() {
+    in_.Unread();
+    file_.phase = LinePhase::kValueOfZero;
+  }
+
+ private:
+  bool OutOfStep(std::string_view codeLine) {
+    if (file_.afterEof || CouldBeGroupCode(TrimDxf(codeLine))) return false;
+    if (file_.outOfStepLine == 0) file_.outOfStepLine = in_.LineNumber();
+    return true;
+  }
+
+  FileState& file_;
+  LineReader& in_;
+};
+
+// Reads the pairs of one entity and hands each (code, trimmed value) to onPair, until a group-0
+// pair, whose value (the next entity's name) goes back to the main loop. At the end of the input
+// the loop ends as if that pair had come, and file.endedInsideEntity is set, unless the input
+// ended on the code line "0" itself; a code line without its value line is not handed on.
+// Returns false when the input ended.
 template <typename OnPair>
 bool ReadPairsUntilZero(FileState& file, OnPair&& onPair) {
-  LineReader& in = file.input;
-  std::string_view codeLine, valueLine;
+  PairCursor pairs(file);
+  Pair pair;
   for (;;) {
-    // Nearly every pair: both lines whole in the block and a code other than 0. Trimmed once: the
-    // value's code as a code line is the code of the trimmed text (CodeOfLine's three columns are
-    // only a shortcut to that).
-    in.TakePairsInBlock([&](std::string_view code, std::string_view value) {
-      const int group = CodeOfLine(code);
-      if (group <= 0) return false;
-      const std::string_view trimmed = TrimDxf(value);
-      file.lastValueCode = GroupCode(trimmed);
-      onPair(group, trimmed);
-      return true;
+    bool ended = false;
+    pairs.TakeInBlock([&](const Pair& taken) {
+      if (taken.code == 0) {
+        ended = true;
+        return PairTaken::kTakenLast;
+      }
+      onPair(taken.code, taken.value);
+      return PairTaken::kTaken;
     });
-    // The end of the entity, a line out of step, or lines not whole in the block: one by one.
-    if (!in.Next(codeLine)) break;
-    int code = CodeOfLine(codeLine);
-    std::string_view value;
-    if (code == 0) {
-      file.phase = LinePhase::kValueOfZero;
+    if (ended) {
+      pairs.HandBackEntityName();
       return true;
     }
-    if (code < 0 && OutOfStep(file, codeLine)) {
-      const int shiftedCode = file.lastValueCode;
-      file.lastValueCode = -1;
-      if (shiftedCode == 0) {
-        in.Unread();
+    const PairRead read = pairs.Next(pair);
+    if (read != PairRead::kPair) {
+      if (read == PairRead::kCut && pair.code == 0) {
         file.phase = LinePhase::kValueOfZero;
         return true;
       }
-      code = shiftedCode;
-      value = TrimDxf(codeLine);
-    } else {
-      if (!in.Next(valueLine)) break;
-      value = TrimDxf(valueLine);
-      file.lastValueCode = GroupCode(value);
+      break;
     }
-    onPair(code, value);
+    if (pair.code == 0) {
+      pairs.HandBackEntityName();
+      return true;
+    }
+    onPair(pair.code, pair.value);
   }
   file.endedInsideEntity = true;
   return false;

@@ -19,7 +19,6 @@ namespace corvane {
 
 namespace {
 
-constexpr std::uint64_t kProgressUnit = 128;            // ConvertDrawing's unit of progress
 constexpr std::uint64_t kProgressStep = (1u << 20) / kProgressUnit;  // tell the caller once per MiB
 
 // The stop flag and the progress of a preview, as a run's observer.
@@ -63,7 +62,7 @@ class PointCollector : public PointListener {
     // Readers pass their entity names as literals: the same name is mostly the same pointer.
     if (entityName.data() != lastName_.data() || entityName.size() != lastName_.size()) {
       lastName_ = entityName;
-      lastOption_ = EntityOptionOfName(entityName);
+      lastOption_ = EntityOptionOfTypeName(entityName);
     }
     p_.type.push_back(static_cast<std::uint8_t>(lastOption_ < 0 ? 0 : lastOption_));
     p_.lineStart.push_back(file.out.MemoryUsed());
@@ -88,11 +87,12 @@ void FillSummary(const RunSettings& run, const FileState& state, PointPreview& p
   std::vector<std::string> lines;
   AddSummary(run, state, lines);
   std::size_t k = 0;
-  for (int i = 0; i < 15; ++i) {
-    if (!state.Enabled(i) || i == 7 || i == 9 || i == 11) continue;
+  for (const EntityOption& option : kEntityOptions) {
+    const int i = option.bit;
+    if (!option.counted || !state.Enabled(i)) continue;
     PreviewTypeCount entry;
     entry.option = i;
-    const std::size_t labelLine = static_cast<std::size_t>(2 * i);
+    const std::size_t labelLine = option.HintLine();
     if (labelLine < run.hintLines.size()) entry.label = run.hintLines[labelLine];
     entry.count = state.EntityCounts[static_cast<std::size_t>(i)];
     entry.line = lines[k++];
@@ -106,7 +106,7 @@ void Convert(const TExportConfig& config, const PreviewRequest& request, const s
   FileHandle dxf = OpenDrawing(request.dxfPath, size);
   if (!dxf) {
     preview.end = PreviewEnd::kCannotOpen;
-    preview.reportLines.push_back(std::string("*** Error, ") + kCannotOpenDrawingText + " ***");
+    preview.reportLines.push_back(ErrorLineText(kCannotOpenDrawingText));
     return;
   }
   RunRequest runRequest;
@@ -191,23 +191,6 @@ void MeasureExtent(PointPreview& p) {
   p.maxX = maxX;
   p.minY = minY;
   p.maxY = maxY;
-}
-
-int EntityOptionOfName(std::string_view name) {
-  using namespace entity_bit;
-  if (name == "POINT") return kPoints;
-  if (name == "CIRCLE") return kCircles;
-  if (name == "ARC") return kArcs;
-  if (name == "ELLIPSE") return kEllipses;
-  if (name == "INSERT") return kBlocks;
-  if (name == "LINE") return kLines;
-  if (name == "LWPOLYLINE" || name == "2DPOLYLINE") return k2DPolylines;
-  if (name == "3DPOLYLINE") return k3DPolylines;
-  if (name == "SPLINE") return kSplines;
-  if (name == "TEXT") return kSingleLineText;
-  if (name == "MTEXT") return kMultilineText;
-  if (name == "3DFACE") return k3DFaces;
-  return -1;
 }
 
 PointPreview PreviewPoints(const TExportConfig& config, const PreviewRequest& request,

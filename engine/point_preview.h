@@ -87,9 +87,9 @@ struct PointPreview {
   // The summary: one entry per summary line (kComplete only; empty otherwise).
   std::vector<PreviewTypeCount> summary;
   // Every counter of the drawing (index: entity option), also when it ended early.
-  std::array<std::int64_t, 17> entityCounts{};
+  std::array<std::int64_t, kEntityOptionCount> entityCounts{};
   // Points per type (index: entity option), for a legend beside the entity counts.
-  std::array<std::uint64_t, 17> pointCounts{};
+  std::array<std::uint64_t, kEntityOptionCount> pointCounts{};
 
   // The extent of the points' X and Y (points with a coordinate that is not a finite number left
   // out, and counted in pointsWithoutPlace); `hasExtent` false when none. Its span may exceed the
@@ -130,9 +130,5 @@ PointPreview PreviewPoints(const TExportConfig& config, const PreviewRequest& re
 
 // Sets the extent and pointsWithoutPlace from the points' X and Y (PreviewPoints does this).
 void MeasureExtent(PointPreview& preview);
-
-// The entity option a data line's EntityName belongs to (the names readers pass: "POINT",
-// "LWPOLYLINE", "2DPOLYLINE", ...), or -1 for a name no reader passes.
-int EntityOptionOfName(std::string_view entityName);
 
 }  // namespace corvane

@@ -26,16 +26,6 @@ inline EntityValues& StartEntity(FileState& file, std::string_view blockName = {
   return v;
 }
 
-// One data line with the entity's current X and Y, the given Z and the entity's other values.
-inline void WritePoint(FileState& file, const CoordText& z, std::string_view entityName) {
-  WriteEntityPoint(file, z, entityName);
-}
-
-// The one data line of an entity that has a single point (POINT, TEXT, INSERT, ...).
-inline void WriteLonePoint(FileState& file, std::string_view entityName) {
-  WriteLoneEntityPoint(file, Coord(file.values.ZText), entityName);
-}
-
 // The point of an entity whose X or Y has arrived but whose Z has not. 2D writers leave out the Z
 // groups; such a point is written with an empty Z when the next point or the end of the entity
 // comes first, so that a counted entity never silently loses a point.
@@ -50,7 +40,7 @@ class PointAwaitingZ {
   void WriteWithoutZ(FileState& file) {
     if (which_ < 0) return;
     which_ = -1;
-    WritePoint(file, CoordText{}, entityName_);
+    ExportPoint(file, CoordText{}, entityName_);
   }
 
  private:

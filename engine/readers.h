@@ -9,14 +9,18 @@
 
 namespace corvane {
 
-void ReadPointEntity(FileState& file, std::string_view entityName);  // POINT CIRCLE ARC ELLIPSE
-void ReadTextEntity(FileState& file, std::string_view entityName);   // TEXT MTEXT
-void ReadLineEntity(FileState& file);
-void ReadInsertEntity(FileState& file);
+// `option` is the entity option the reader counts the entity under, `typeName` the entity name its
+// data lines carry (both from the entity options' table).
+void ReadPointEntity(FileState& file, int option, std::string_view typeName);  // POINT CIRCLE ARC ELLIPSE
+void ReadTextEntity(FileState& file, int option, std::string_view typeName);   // TEXT MTEXT
+void ReadLineEntity(FileState& file, int option, std::string_view typeName);
+void ReadInsertEntity(FileState& file, int option, std::string_view typeName);
+void ReadLwPolylineEntity(FileState& file, int option, std::string_view typeName);
+void ReadSplineEntity(FileState& file, int option, std::string_view typeName);
+void Read3DFaceEntity(FileState& file, int option, std::string_view typeName);
 
+// 2D or 3D by the polyline's flags; read whether its option is ticked or not, so that its vertices
+// are consumed with it.
 void ReadPolylineEntity(FileState& file);
-void ReadLwPolylineEntity(FileState& file);
-void ReadSplineEntity(FileState& file);
-void Read3DFaceEntity(FileState& file, bool ThreePointsOnly);
 
 }  // namespace corvane

@@ -1,12 +1,13 @@
 // The readers of the entities that carry many points: POLYLINE with its VERTEX and SEQEND
 // entities, LWPOLYLINE, SPLINE and 3DFACE.
 #include <cstdint>
-#include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "engine/data_line.h"
-#include "engine/line_reader.h"
+#include "config/entity_options.h"
+#include "config/text_rules.h"
 #include "engine/pairs.h"
 #include "engine/reader_support.h"
 #include "engine/report_text.h"
@@ -20,173 +21,143 @@ namespace {
 // which vertices are exported, so a value that is not one ends the file rather than being
 // guessed at.
 std::int32_t GroupSeventyValue(std::string_view text, std::uint64_t line) {
-  std::size_t i = 0;
-  bool negative = false;
-  if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
-    negative = text[0] == '-';
-    i = 1;
-  }
-  bool valid = i < text.size();
-  std::int64_t magnitude = 0;
-  const std::int64_t limit = negative ? std::int64_t{1} << 31 : (std::int64_t{1} << 31) - 1;
-  for (; valid && i < text.size(); ++i) {
-    const char c = text[i];
-    if (c < '0' || c > '9') {
-      valid = false;
-    } else {
-      magnitude = magnitude * 10 + (c - '0');
-      if (magnitude > limit) valid = false;
-    }
-  }
-  if (!valid) {
-    throw FileConversionError{"group 70 value " + QuoteForReport(text) + " in line " +
-                              std::to_string(line) + " is not an integer"};
-  }
-  return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+  if (const std::optional<std::int32_t> value = ParseInt32(text)) return *value;
+  throw FileConversionError{"group 70 value " + QuoteForReport(text) + " in line " +
+                            std::to_string(line) + " is not an integer"};
 }
 
 constexpr std::int32_t k3DPolylineFlag = 8;
 constexpr std::int32_t kSplineFrameFlag = 16;
 constexpr std::int32_t k3DVertexFlags = 32;
 
-}  // namespace
+// A POLYLINE entity with the VERTEX entities that follow it up to its SEQEND.
+class PolylineReader {
+ public:
+  explicit PolylineReader(FileState& file) : file_(file), pairs_(file), v_(StartEntity(file)) {}
 
-void ReadPolylineEntity(FileState& file) {
-  using namespace entity_bit;
-  EntityValues& v = StartEntity(file);
-  LineReader& in = file.input;
-  std::int32_t PolylineFlags = 0;
-  std::int32_t VertexFlags = 0;
+  void Read() {
+    const bool vertexFollows = ReadOwnPairs();
+    const bool is3D = (polylineFlags_ & k3DPolylineFlag) != 0;
+    option_ = is3D ? entity_bit::k3DPolylines : entity_bit::k2DPolylines;
+    exported_ = file_.Enabled(option_);
+    allVertices_ = file_.Enabled(is3D ? entity_bit::kAdded3D : entity_bit::kAdded2D);
+    ordinaryFlags_ = is3D ? k3DVertexFlags : 0;
+    entityName_ = EntityOptionOf(option_).typeNames[is3D ? 0 : 1];
+    if (vertexFollows) ReadVertices();
+    if (endOfInput_) file_.endedInsideEntity = true;
+    if (exported_) file_.CountEntity(option_);
+  }
 
-  std::string_view codeLine, valueLine;
-  int code = -1;
-  std::string_view value;
-  // Reads one pair; false at the end of the input (a code line without its value is dropped).
-  // The code is taken before the value line is read, which may move the code line's bytes.
-  // A code line that cannot be a code is the value of a pair whose code was the line before it
-  // (the pairs were out of step); a group-0 value read that way is handed back like any other.
-  auto nextPair = [&] {
-    if (!in.Next(codeLine)) return false;
-    code = CodeOfLine(codeLine);
-    if (code < 0 && OutOfStep(file, codeLine)) {
-      code = file.lastValueCode;
-      file.lastValueCode = -1;
-      value = TrimDxf(codeLine);
-      return true;
+ private:
+  // The POLYLINE entity's own pairs; true when a vertex follows. Its point (the elevation of a 2D
+  // polyline) is not used.
+  bool ReadOwnPairs() {
+    Pair pair;
+    for (;;) {
+      if (pairs_.Next(pair) != PairRead::kPair) {
+        endOfInput_ = true;
+        return false;
+      }
+      if (pair.code == 0) {
+        if (pair.value == "VERTEX") return true;
+        EndWithoutVertex(pair.value);
+        return false;
+      }
+      switch (pair.code) {
+        case 5: v_.Handle.Set(pair.value); break;
+        case 8: v_.Layer.Set(pair.value); break;
+        case 70: polylineFlags_ = GroupSeventyValue(pair.value, file_.input.LineNumber()); break;
+        default: break;
+      }
     }
-    if (!in.Next(valueLine)) return false;
-    value = TrimDxf(valueLine);
-    file.lastValueCode = GroupCode(value);
-    return true;
-  };
+  }
+
   // A group-0 pair that is neither a vertex nor the SEQEND starts the next entity: the
   // polyline's SEQEND is missing. Its name goes back to the main loop to be dispatched as usual.
-  auto handBackEntityName = [&] {
-    in.Unread();
-    file.phase = LinePhase::kValueOfZero;
-  };
+  void EndWithoutVertex(std::string_view name) {
+    if (name == "SEQEND") {
+      file_.phase = LinePhase::kCode;
+    } else {
+      pairs_.HandBackEntityName();
+    }
+  }
 
-  // Phase 1: the POLYLINE entity's own pairs. Its point (the elevation of a 2D polyline) is not
-  // used.
-  bool readVertices = false;
-  bool endOfInput = false;
-  for (;;) {
-    if (!nextPair()) {
-      endOfInput = true;
-      break;
-    }
-    if (code == 0) {
-      if (value == "VERTEX") {
-        readVertices = true;
-      } else if (value == "SEQEND") {
-        file.phase = LinePhase::kCode;
-      } else {
-        handBackEntityName();
+  // The vertices. Each group-0 pair closes the vertex read before it. The coordinates and the
+  // vertex flags carry over from one vertex to the next.
+  void ReadVertices() {
+    Pair pair;
+    for (;;) {
+      // Runs of whole pairs in the block: the vertices' own pairs and the names of further vertices.
+      pairs_.TakeInBlock([&](const Pair& taken) {
+        if (taken.code != 0) {
+          VertexPair(taken.code, taken.value);
+        } else if (taken.value == "VERTEX") {
+          JudgeVertex();
+        } else {
+          return PairTaken::kDeclined;
+        }
+        return PairTaken::kTaken;
+      });
+      if (pairs_.Next(pair) != PairRead::kPair) {
+        // Cut off: a vertex of which nothing but its name arrived is not in hand.
+        if (vertexHasPairs_) JudgeVertex();
+        endOfInput_ = true;
+        return;
       }
-      break;
+      if (pair.code != 0) {
+        VertexPair(pair.code, pair.value);
+        continue;
+      }
+      JudgeVertex();
+      if (pair.value == "VERTEX") continue;
+      EndWithoutVertex(pair.value);
+      return;
     }
+  }
+
+  void VertexPair(int code, std::string_view value) {
+    vertexHasPairs_ = true;
+    const std::uint64_t line = file_.input.LineNumber();
     switch (code) {
-      case 5: v.Handle.Set(value); break;
-      case 8: v.Layer.Set(value); break;
-      case 70: PolylineFlags = GroupSeventyValue(value, in.LineNumber()); break;
+      case 70: vertexFlags_ = GroupSeventyValue(value, line); break;
+      case 10: v_.XText.SetFromLine(value, line); break;
+      case 20: v_.YText.SetFromLine(value, line); break;
+      case 30: v_.ZText.SetFromLine(value, line); break;
       default: break;
     }
   }
 
-  const bool is3D = (PolylineFlags & k3DPolylineFlag) != 0;
-  const bool exported = is3D ? file.Enabled(k3DPolylines) : file.Enabled(k2DPolylines);
-  const bool allVertices = is3D ? file.Enabled(kAdded3D) : file.Enabled(kAdded2D);
-  const std::int32_t ordinaryFlags = is3D ? k3DVertexFlags : 0;
-  const std::string_view entityName = is3D ? "3DPOLYLINE" : "2DPOLYLINE";
   // Vertices that curve or spline fitting added are left out unless asked for; spline frame
   // control points always go out. A vertex without group 70 is judged as an ordinary one of its
   // kind, except the first, which starts from 0.
-  auto judgeVertex = [&] {
-    if (!exported) return;
-    if (VertexFlags == ordinaryFlags || (VertexFlags & kSplineFrameFlag) != 0 || allVertices) {
-      WritePoint(file, Coord(v.ZText), entityName);
+  void JudgeVertex() {
+    vertexHasPairs_ = false;
+    if (!exported_) return;
+    if (vertexFlags_ == ordinaryFlags_ || (vertexFlags_ & kSplineFrameFlag) != 0 || allVertices_) {
+      ExportPoint(file_, Coord(v_.ZText), entityName_);
     }
-    VertexFlags = ordinaryFlags;
-  };
-
-  // Phase 2: the vertices. Each group-0 pair closes the vertex read before it. The coordinates
-  // and the vertex flags carry over from one vertex to the next.
-  if (readVertices) {
-    bool vertexHasPairs = false;
-    auto vertexPair = [&](int pairCode, std::string_view pairValue) {
-      vertexHasPairs = true;
-      const std::uint64_t line = in.LineNumber();
-      switch (pairCode) {
-        case 70: VertexFlags = GroupSeventyValue(pairValue, line); break;
-        case 10: v.XText.SetFromLine(pairValue, line); break;
-        case 20: v.YText.SetFromLine(pairValue, line); break;
-        case 30: v.ZText.SetFromLine(pairValue, line); break;
-        default: break;
-      }
-    };
-    for (;;) {
-      // Runs of whole pairs in the block: the vertices' own pairs and the names of further vertices.
-      in.TakePairsInBlock([&](std::string_view pairCodeLine, std::string_view pairValueLine) {
-        const int pairCode = CodeOfLine(pairCodeLine);
-        if (pairCode < 0) return false;
-        const std::string_view pairValue = TrimDxf(pairValueLine);
-        if (pairCode == 0) {
-          if (pairValue != "VERTEX") return false;
-          file.lastValueCode = GroupCode(pairValue);
-          judgeVertex();
-          vertexHasPairs = false;
-          return true;
-        }
-        file.lastValueCode = GroupCode(pairValue);
-        vertexPair(pairCode, pairValue);
-        return true;
-      });
-      if (!nextPair()) {
-        // Cut off: a vertex of which nothing but its name arrived is not in hand.
-        if (vertexHasPairs) judgeVertex();
-        endOfInput = true;
-        break;
-      }
-      if (code == 0) {
-        judgeVertex();
-        vertexHasPairs = false;
-        if (value == "VERTEX") continue;
-        if (value == "SEQEND") {
-          file.phase = LinePhase::kCode;
-        } else {
-          handBackEntityName();
-        }
-        break;
-      }
-      vertexPair(code, value);
-    }
+    vertexFlags_ = ordinaryFlags_;
   }
 
-  if (endOfInput) file.endedInsideEntity = true;
-  if (exported) file.CountEntity(is3D ? k3DPolylines : k2DPolylines);
-}
+  FileState& file_;
+  PairCursor pairs_;
+  EntityValues& v_;
+  std::int32_t polylineFlags_ = 0;
+  std::int32_t vertexFlags_ = 0;
+  int option_ = entity_bit::k2DPolylines;
+  bool exported_ = false;
+  bool allVertices_ = false;
+  std::int32_t ordinaryFlags_ = 0;
+  std::string_view entityName_;
+  bool vertexHasPairs_ = false;
+  bool endOfInput_ = false;
+};
 
-void ReadLwPolylineEntity(FileState& file) {
+}  // namespace
+
+void ReadPolylineEntity(FileState& file) { PolylineReader(file).Read(); }
+
+void ReadLwPolylineEntity(FileState& file, int option, std::string_view typeName) {
   EntityValues& v = StartEntity(file, {}, "0");
   ReadPairsUntilZero(file, [&](int code, std::string_view value) {
     const std::uint64_t line = file.input.LineNumber();
@@ -197,19 +168,19 @@ void ReadLwPolylineEntity(FileState& file) {
       case 10: v.XText.SetFromLine(value, line); break;
       case 20:
         v.YText.SetFromLine(value, line);
-        WritePoint(file, Coord(v.ZText), "LWPOLYLINE");
+        ExportPoint(file, Coord(v.ZText), typeName);
         break;
       default: break;
     }
   });
-  file.CountEntity(entity_bit::k2DPolylines);
+  file.CountEntity(option);
 }
 
-void ReadSplineEntity(FileState& file) {
+void ReadSplineEntity(FileState& file, int option, std::string_view typeName) {
   using namespace entity_bit;
   EntityValues& v = StartEntity(file);
   const bool kindWritten[2] = {file.Enabled(kControlPoints), file.Enabled(kFitPoints)};
-  PointAwaitingZ pending("SPLINE");
+  PointAwaitingZ pending(typeName);
   ReadPairsUntilZero(file, [&](int code, std::string_view value) {
     const std::uint64_t line = file.input.LineNumber();
     switch (code) {
@@ -231,19 +202,19 @@ void ReadSplineEntity(FileState& file) {
       case 31:
         v.ZText.SetFromLine(value, line);
         pending.Arrived();
-        if (kindWritten[code - 30]) WritePoint(file, Coord(v.ZText), "SPLINE");
+        if (kindWritten[code - 30]) ExportPoint(file, Coord(v.ZText), typeName);
         break;
       default: break;
     }
   });
   pending.WriteWithoutZ(file);
-  file.CountEntity(kSplines);
+  file.CountEntity(option);
 }
 
-void Read3DFaceEntity(FileState& file, bool ThreePointsOnly) {
+void Read3DFaceEntity(FileState& file, int option, std::string_view typeName) {
   EntityValues& v = StartEntity(file);
-  const int corners = ThreePointsOnly ? 3 : 4;
-  PointAwaitingZ pending("3DFACE");
+  const int corners = file.Enabled(entity_bit::kThreePointsOnly) ? 3 : 4;
+  PointAwaitingZ pending(typeName);
   ReadPairsUntilZero(file, [&](int code, std::string_view value) {
     const std::uint64_t line = file.input.LineNumber();
     if (code == 5) {
@@ -261,11 +232,11 @@ void Read3DFaceEntity(FileState& file, bool ThreePointsOnly) {
     } else if (code >= 30 && code < 30 + corners) {
       v.ZText.SetFromLine(value, line);
       pending.Arrived();
-      WritePoint(file, Coord(v.ZText), "3DFACE");
+      ExportPoint(file, Coord(v.ZText), typeName);
     }
   });
   pending.WriteWithoutZ(file);
-  file.CountEntity(entity_bit::k3DFaces);
+  file.CountEntity(option);
 }
 
 }  // namespace corvane

@@ -9,7 +9,7 @@
 
 namespace corvane {
 
-void ReadPointEntity(FileState& file, std::string_view entityName) {
+void ReadPointEntity(FileState& file, int option, std::string_view typeName) {
   EntityValues& v = StartEntity(file);
   ReadPairsUntilZero(file, [&](int code, std::string_view value) {
     const std::uint64_t line = file.input.LineNumber();
@@ -22,22 +22,13 @@ void ReadPointEntity(FileState& file, std::string_view entityName) {
       default: break;
     }
   });
-  WriteLonePoint(file, entityName);
-  using namespace entity_bit;
-  if (entityName == "POINT") {
-    file.CountEntity(kPoints);
-  } else if (entityName == "CIRCLE") {
-    file.CountEntity(kCircles);
-  } else if (entityName == "ARC") {
-    file.CountEntity(kArcs);
-  } else {
-    file.CountEntity(kEllipses);
-  }
+  ExportLonePoint(file, Coord(file.values.ZText), typeName);
+  file.CountEntity(option);
 }
 
-void ReadTextEntity(FileState& file, std::string_view entityName) {
+void ReadTextEntity(FileState& file, int option, std::string_view typeName) {
   EntityValues& v = StartEntity(file);
-  const bool mtext = entityName == "MTEXT";
+  const bool mtext = option == entity_bit::kMultilineText;
   // The pairs after a group 101 belong to an embedded object (text columns); its own point
   // would otherwise replace the text's insertion point.
   bool inEmbeddedObject = false;
@@ -55,13 +46,13 @@ void ReadTextEntity(FileState& file, std::string_view entityName) {
       default: break;
     }
   });
-  WriteLonePoint(file, entityName);
-  file.CountEntity(mtext ? entity_bit::kMultilineText : entity_bit::kSingleLineText);
+  ExportLonePoint(file, Coord(file.values.ZText), typeName);
+  file.CountEntity(option);
 }
 
-void ReadLineEntity(FileState& file) {
+void ReadLineEntity(FileState& file, int option, std::string_view typeName) {
   EntityValues& v = StartEntity(file);
-  PointAwaitingZ pending("LINE");
+  PointAwaitingZ pending(typeName);
   ReadPairsUntilZero(file, [&](int code, std::string_view value) {
     const std::uint64_t line = file.input.LineNumber();
     switch (code) {
@@ -83,16 +74,16 @@ void ReadLineEntity(FileState& file) {
       case 31:
         v.ZText.SetFromLine(value, line);
         pending.Arrived();
-        WritePoint(file, Coord(v.ZText), "LINE");
+        ExportPoint(file, Coord(v.ZText), typeName);
         break;
       default: break;
     }
   });
   pending.WriteWithoutZ(file);
-  file.CountEntity(entity_bit::kLines);
+  file.CountEntity(option);
 }
 
-void ReadInsertEntity(FileState& file) {
+void ReadInsertEntity(FileState& file, int option, std::string_view typeName) {
   EntityValues& v = StartEntity(file, kNoBlockName);
   ReadPairsUntilZero(file, [&](int code, std::string_view value) {
     const std::uint64_t line = file.input.LineNumber();
@@ -109,8 +100,8 @@ void ReadInsertEntity(FileState& file) {
   });
   // A rejected insertion leaves no trace: the next accepted one takes its entity number.
   if (!file.blockFilter.Empty() && !file.blockFilter.Accepts(v.BlockName.view())) return;
-  WriteLonePoint(file, "INSERT");
-  file.CountEntity(entity_bit::kBlocks);
+  ExportLonePoint(file, Coord(file.values.ZText), typeName);
+  file.CountEntity(option);
 }
 
 }  // namespace corvane

@@ -5,19 +5,14 @@
 #include <string>
 #include <string_view>
 
+#include "config/text_rules.h"
+
 namespace corvane {
 
 inline constexpr std::size_t kMaxQuotedLength = 60;
 
 // The report's last line when the user stopped the work.
 inline constexpr std::string_view kCanceledLine = "*** Process canceled by user ***";
-
-// What a report or a terminal must not receive as it stands: the C0 controls and DEL. Bytes from
-// 128 up are left alone, as they may belong to a name in UTF-8 or the system's 8-bit encoding.
-inline bool IsControlCharacter(char c) {
-  const auto u = static_cast<unsigned char>(c);
-  return u < 32 || u == 127;
-}
 
 inline std::string QuoteForReport(std::string_view text) {
   std::string quoted = "\"";
@@ -36,5 +31,27 @@ inline void ShowControlsAsQuestionMarks(std::string& line) {
     if (IsControlCharacter(c)) c = '?';
   }
 }
+
+// The report's line for a problem: "*** Error, " and the problem, then " ***". Built here only;
+// whoever needs to know which lines are errors asks RunResult::errorLines, never the text.
+inline std::string ErrorLineText(std::string_view problem) {
+  std::string line = "*** Error, ";
+  line.append(problem).append(" ***");
+  return line;
+}
+
+// The report's line that starts the block of a drawing.
+inline std::string DrawingLineText(std::string_view dxfPath) {
+  std::string line = "DXF File  : ";
+  line.append(dxfPath);
+  return line;
+}
+
+// An error line of a run's report, with the drawing whose block holds it (empty: the run's own
+// last line).
+struct ReportErrorLine {
+  std::string drawing;
+  std::string line;
+};
 
 }  // namespace corvane

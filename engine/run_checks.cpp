@@ -3,15 +3,16 @@
 #include <filesystem>
 #include <system_error>
 
+#include "config/field_tables.h"
+#include "config/lookup_lists.h"
 #include "config/path_text.h"
+#include "config/text_rules.h"
 #include "engine/report_text.h"
 #include "engine/save_guard.h"
 
 namespace corvane {
 
 namespace {
-
-constexpr std::size_t kHintLinesNeeded = 36;
 
 RunRefusal Information(std::string message) {
   return RunRefusal{RunRefusal::Kind::kInformation, std::move(message)};
@@ -21,25 +22,19 @@ RunRefusal Error(std::string message) {
   return RunRefusal{RunRefusal::Kind::kError, std::move(message)};
 }
 
-bool IsFieldCode(char c) { return c == 'N' || c == 'X' || c == 'Y' || c == 'Z' || c == 'C'; }
-
 // A row exports something only when it is ticked and its text starts with a field code: a
 // hand-edited field-name list can hold rows that name no field at all.
 bool AnyFieldExported(const std::vector<FieldRow>& rows) {
   for (const FieldRow& row : rows) {
-    if (row.checked && !row.text.empty() && IsFieldCode(row.text[0])) return true;
+    if (row.checked && !row.text.empty() && FieldKindOfCode(row.text[0]) != nullptr) return true;
   }
   return false;
 }
 
 std::optional<RunRefusal> CheckExtension(const TExportConfig& config) {
-  for (char c : config.FileExtension.view()) {
-    if (c == '/' || c == '\\' || c == ':' || IsControlCharacter(c)) {
-      return Error("The file extension \"" + std::string(config.FileExtension.view()) +
-                   "\" cannot be used: it contains a character that is not allowed in a file name");
-    }
-  }
-  return std::nullopt;
+  if (IsUsableExtension(config.FileExtension.view())) return std::nullopt;
+  return Error("The file extension \"" + std::string(config.FileExtension.view()) +
+               "\" cannot be used: it contains a character that is not allowed in a file name");
 }
 
 // A drawing's data file goes to the folder chosen for it. Writing beside the drawing needs no
@@ -111,9 +106,9 @@ namespace {
 std::optional<RunRefusal> CheckBeforePlan(const TExportConfig& config, const RunRequest& request) {
   if (auto refusal = CheckSelection(config, request.fieldRows)) return refusal;
   if (auto refusal = CheckExtension(config)) return refusal;
-  if (request.hintLines.size() < kHintLinesNeeded) {
+  if (request.hintLines.size() < kHintLines) {
     return Error("The hint list holds " + std::to_string(request.hintLines.size()) +
-                 " lines; the report needs " + std::to_string(kHintLinesNeeded));
+                 " lines; the report needs " + std::to_string(kHintLines));
   }
   return CheckDestinations(request);
 }

@@ -9,6 +9,10 @@
 
 namespace corvane {
 
+// Progress is counted in units of this many bytes of a drawing, so a position fits the 32-bit
+// counters of a progress bar whatever the drawing's size.
+inline constexpr std::uint64_t kProgressUnit = 128;
+
 // The threading contract. RunConversion may run on any thread; a desktop front end runs it on a
 // worker thread and keeps its own event loop free. The per-file calls (FileStarted to
 // FileFinished, StopRequested) come from the converting threads, several at once with more than
@@ -37,7 +41,7 @@ class RunObserver {
     (void)stepText;
   }
 
-  // Progress of file `index` in units of 128 bytes: the maximum is its size, the position the
+  // Progress of file `index` in units of kProgressUnit bytes: the maximum is its size, the position the
   // bytes taken from it so far. The position is reported whenever it changes.
   virtual void ProgressMaximum(std::size_t index, std::uint64_t units) {
     (void)index;

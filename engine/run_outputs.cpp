@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "config/text_rules.h"
+
 namespace corvane {
 
 void ProtectRunFiles(OutputGuard& guard, const std::vector<PlannedFile>& plan, const RunRequest& request) {
@@ -26,8 +28,7 @@ std::unique_ptr<OutputGuard> GuardBesideRun(const std::vector<PlannedFile>& plan
 std::string PlotFilePath(const std::string& dataPath) {
   // The data file's name is the drawing's name up to its first dot, a dot and the extension; the
   // extension holds no separator, so the name starts behind the last one.
-  std::size_t nameStart = dataPath.find_last_of("/\\");
-  nameStart = nameStart == std::string::npos ? 0 : nameStart + 1;
+  const std::size_t nameStart = dataPath.size() - LastPathPart(dataPath).size();
   const std::size_t dot = dataPath.find('.', nameStart);
   return dataPath.substr(0, dot) + ".svg";
 }

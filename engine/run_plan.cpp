@@ -6,13 +6,11 @@
 #include <system_error>
 #include <thread>
 
+#include "config/text_rules.h"
+
 namespace corvane {
 
 namespace {
-
-constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
-
-bool IsSeparator(char c) { return c == '/' || c == kSeparator; }
 
 // Fewer files than this are resolved on one thread: a thread of its own would cost more than it
 // saves.
@@ -56,8 +54,8 @@ void ResolveTargets(std::vector<PlannedFile>& plan, int requestedJobs) {
 }  // namespace
 
 std::string WithSeparator(const std::string& folder) {
-  if (folder.empty() || IsSeparator(folder.back())) return folder;
-  return folder + kSeparator;
+  if (folder.empty() || IsPathSeparator(folder.back())) return folder;
+  return folder + kNativeSeparator;
 }
 
 std::string DataFilePath(const std::string& destFolder, const std::string& name,

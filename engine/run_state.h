@@ -12,7 +12,9 @@
 #include <string_view>
 #include <vector>
 
+#include "config/entity_options.h"
 #include "config/export_config.h"
+#include "config/field_tables.h"
 #include "engine/block_filter.h"
 #include "engine/counter_text.h"
 #include "engine/data_line_plan.h"
@@ -24,8 +26,6 @@ namespace corvane {
 
 class LineReader;
 class DataFileWriter;
-
-enum class FieldCode : std::uint8_t { kNumber, kX, kY, kZ, kCustom };
 
 // Everything a run derives from its configuration copy before the first file.
 struct RunSettings {
@@ -101,7 +101,7 @@ inline CoordText Coord(const ValueSlot& slot) { return CoordText{slot.view(), sl
 
 // Where the main loop stands in the pair structure of the file: entity names are recognised only
 // on the value line of a group-0 pair.
-enum class LinePhase : std::uint8_t { kCode, kValueOfZero, kValue };
+enum class LinePhase : std::uint8_t { kCode, kValueOfZero };
 
 // A text of the entity being read (handle, layer, block name, text value). Every change is counted,
 // so the part of the data lines made of these texts is composed again only after one of them changed.
@@ -182,7 +182,7 @@ struct FileState {
   // Their texts as the data lines last wrote them.
   CounterText pointNumberText;
   CounterText entityNumberText;
-  std::array<std::int64_t, 17> EntityCounts{};
+  std::array<std::int64_t, kEntityOptionCount> EntityCounts{};
 
   LinePhase phase = LinePhase::kCode;
   // The group code the last value line would have as a code line (-1: none): when a code line

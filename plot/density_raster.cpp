@@ -1,6 +1,7 @@
 #include "plot/density_raster.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "plot/plot_colors.h"
@@ -11,11 +12,15 @@ namespace {
 
 constexpr int kLevels = 16;
 
-// The counted types (0..14 but the sub-options 7, 9, 11) as palette slots.
-int SlotOf(int type) {
-  static constexpr int kSlots[17] = {0, 1, 2, 3, 4, 5, 6, -1, 7, -1, 8, -1, 9, 10, 11, -1, -1};
-  return (type >= 0 && type < 17) ? kSlots[type] : -1;
-}
+// The counted types, in option order, as palette slots; a sub-option is never a point's type.
+constexpr std::array<int, kEntityOptionCount> kSlots = [] {
+  std::array<int, kEntityOptionCount> slots{};
+  int next = 0;
+  for (const EntityOption& option : kEntityOptions) slots[static_cast<std::size_t>(option.bit)] = option.counted ? next++ : -1;
+  return slots;
+}();
+
+int SlotOf(int type) { return (type >= 0 && type < kEntityOptionCount) ? kSlots[static_cast<std::size_t>(type)] : -1; }
 
 }  // namespace
 
@@ -23,7 +28,7 @@ const std::vector<PaletteEntry>& DensityPalette() {
   static const std::vector<PaletteEntry> palette = [] {
     std::vector<PaletteEntry> p(1 + 12 * kLevels);
     p[0] = PaletteEntry{0, 0, 0, 0};
-    for (int t = 0; t < 17; ++t) {
+    for (int t = 0; t < kEntityOptionCount; ++t) {
       const int slot = SlotOf(t);
       if (slot < 0) continue;
       const Rgb c = EntityColor(t);

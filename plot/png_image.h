@@ -1,6 +1,5 @@
-// A minimal PNG encoder of our own (no zlib): 8-bit indexed colour with a transparency table, its
-// image data compressed by a small deflate that codes runs of repeated bytes (the empty rows and
-// spans of a density picture) with fixed Huffman codes, and everything else as literals.
+// A PNG encoder for the density pictures: 8-bit indexed colour with a transparency table, its image
+// data compressed by zlib.
 #pragma once
 
 #include <cstdint>
@@ -21,8 +20,7 @@ std::string EncodeIndexedPng(std::uint32_t width, std::uint32_t height, const st
 // The zlib stream (RFC 1950) of `bytes`, as the PNG's image data holds it.
 std::string ZlibCompress(const std::string& bytes);
 
-// CRC-32 as PNG chunks use it, and Adler-32 as zlib streams end with it.
+// CRC-32 as PNG chunks use it.
 std::uint32_t Crc32(const std::uint8_t* bytes, std::size_t n, std::uint32_t crc = 0);
-std::uint32_t Adler32(const std::uint8_t* bytes, std::size_t n);
 
 }  // namespace corvane::plot

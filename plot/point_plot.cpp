@@ -95,11 +95,11 @@ bool Drawable(const PointPreview& p, std::size_t i) {
 void Marks(const PointPreview& p, const Frame& f, std::string& svg) {
   const std::string radius = Fixed(MarkRadius(p.size()), 1);
   // One group per type, in the legend's order; within it the points in the data file's order.
-  std::vector<std::vector<std::uint32_t>> byType(17);
+  std::vector<std::vector<std::uint32_t>> byType(kEntityOptionCount);
   for (std::size_t i = 0; i < p.size(); ++i) {
     if (Drawable(p, i)) byType[p.type[i]].push_back(static_cast<std::uint32_t>(i));
   }
-  for (int t = 0; t < 17; ++t) {
+  for (int t = 0; t < kEntityOptionCount; ++t) {
     if (byType[t].empty()) continue;
     svg += "<g class=\"type-" + std::to_string(t) + "\" fill=\"" + Hex(EntityColor(t)) + "\">\n";
     for (std::uint32_t i : byType[t]) {

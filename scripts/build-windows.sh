@@ -27,7 +27,8 @@ for arg in "$@"; do
   esac
 done
 
-bash scripts/setup.sh g++-mingw-w64-x86-64-posix wine64 zip librsvg2-bin nsis imagemagick
+# libz-mingw-w64-dev: zlib for the plots, linked into the programs.
+bash scripts/setup.sh g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 zip librsvg2-bin nsis imagemagick
 export WINEDEBUG=-all
 export WINEPREFIX=${WINEPREFIX:-$PWD/build-windows/wineprefix}
 mkdir -p "$WINEPREFIX"

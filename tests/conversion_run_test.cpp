@@ -90,6 +90,27 @@ TEST(ConversionReport, MissingDrawingIsReportedAndGetsNoDataFile) {
   EXPECT_EQ(r.filesWithErrors, 1u);
 }
 
+// The front ends learn which lines are errors, and of which drawing, from the result itself: a
+// drawing whose name looks like a report line must not pass for one.
+TEST(ConversionReport, ErrorLinesComeWithTheirDrawing) {
+  TempDir dir;
+  TExportConfig cfg = TestConfig();
+  cfg.EntityMask = EntityBitValue(entity_bit::kPoints);
+  const std::string bad = dir.Write("*** Error, b.dxf", DxfWithEntities(PointPairs("1,5", "2", "3")));
+  const std::string good = dir.Write("c.dxf", DxfWithEntities(PointPairs("7", "8", "9")));
+  const std::string missing = (dir.path() / "a.dxf").string();
+  TestObserver observer;
+  const RunResult r = RunConversion(cfg, RequestFor(cfg, {missing, bad, good}), observer);
+  ASSERT_EQ(r.errorLines.size(), 2u);
+  EXPECT_EQ(r.errorLines[0].drawing, missing);
+  EXPECT_EQ(r.errorLines[0].line, "*** Error, file is used by another application ***");
+  EXPECT_EQ(r.errorLines[1].drawing, bad);
+  EXPECT_EQ(r.errorLines[1].line, "*** Error, \"1,5\" in line 20 is not a number ***");
+  for (const ReportErrorLine& error : r.errorLines) {
+    EXPECT_NE(std::find(r.report.begin(), r.report.end(), error.line), r.report.end()) << error.line;
+  }
+}
+
 #if !defined(_WIN32)
 // A file name may hold a line break or an escape sequence: the report shows them as "?", so its
 // lines stay as the run made them, while the data file takes the name as it is.

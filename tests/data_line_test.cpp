@@ -219,9 +219,9 @@ Composed Compose(const RunSettings& run, const std::vector<PointTexts>& points, 
         v.BlockName.Set(WithSlack(texts.blockName, slack));
         v.TextValue.Set(WithSlack(texts.textValue, slack));
         if (route == Route::kLonePoints) {
-          WriteLoneEntityPoint(state, Coord(v.ZText), texts.entityName);
+          ExportLonePoint(state, Coord(v.ZText), texts.entityName);
         } else {
-          WriteEntityPoint(state, Coord(v.ZText), texts.entityName);
+          ExportPoint(state, Coord(v.ZText), texts.entityName);
         }
       }
     } catch (const FileConversionError&) {

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <string>
 
+#include <zlib.h>
+
 #include "engine/run_outputs.h"
 #include "plot/density_raster.h"
 #include "plot/png_image.h"
@@ -41,68 +43,24 @@ TEST(PngImage, ChecksumsAreTheKnownValues) {
   const std::string text = "123456789";
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
   EXPECT_EQ(Crc32(bytes, text.size()), 0xCBF43926u);
-  EXPECT_EQ(Adler32(bytes, text.size()), 0x091E01DEu);
+  // A chunk's CRC may be taken in pieces.
+  EXPECT_EQ(Crc32(bytes + 4, 5, Crc32(bytes, 4)), 0xCBF43926u);
 }
 
-// A small inflater for what ZlibCompress writes (one fixed-code block), to hold it to its input.
-std::string InflateFixed(const std::string& z) {
-  std::size_t bit = 16;  // after the two header bytes
-  auto take = [&](int n) {
-    std::uint32_t v = 0;
-    for (int i = 0; i < n; ++i, ++bit) v |= ((static_cast<unsigned char>(z[bit / 8]) >> (bit % 8)) & 1u) << i;
-    return v;
-  };
-  auto code = [&](int n) {
-    std::uint32_t v = 0;
-    for (int i = 0; i < n; ++i) v = (v << 1) | take(1);
-    return v;
-  };
-  EXPECT_EQ(take(1), 1u);
-  EXPECT_EQ(take(2), 1u);
-  static constexpr int kBase[29] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
-                                    31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
-  static constexpr int kExtra[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
-                                     2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-  std::string out;
-  for (;;) {
-    std::uint32_t c = code(7);
-    int symbol;
-    if (c <= 0x17) {
-      symbol = 256 + static_cast<int>(c);
-    } else {
-      c = (c << 1) | take(1);
-      if (c >= 0x30 && c <= 0xBF) {
-        symbol = static_cast<int>(c - 0x30);
-      } else if (c >= 0xC0 && c <= 0xC7) {
-        symbol = 280 + static_cast<int>(c - 0xC0);
-      } else {
-        c = (c << 1) | take(1);
-        symbol = 144 + static_cast<int>(c - 0x190);
-      }
-    }
-    if (symbol < 256) {
-      out += static_cast<char>(symbol);
-    } else if (symbol == 256) {
-      break;
-    } else {
-      const int k = symbol - 257;
-      const int length = kBase[k] + static_cast<int>(take(kExtra[k]));
-      EXPECT_EQ(code(5), 0u);  // distance 1
-      for (int i = 0; i < length; ++i) out += out.back();
-    }
-  }
-  return out;
-}
-
-TEST(PngImage, TheDeflateStreamGivesBackItsBytes) {
+TEST(PngImage, TheImageDataGivesBackItsBytes) {
   std::string bytes;
   for (int i = 0; i < 300; ++i) bytes += static_cast<char>(i % 7 == 0 ? 200 : 0);
   bytes += std::string(1000, '\x05') + "abc" + std::string(258, '\0') + std::string(259, '\0') + "x";
   for (int i = 0; i < 256; ++i) bytes += static_cast<char>(i);
   const std::string z = ZlibCompress(bytes);
-  EXPECT_EQ(z.substr(0, 2), "\x78\x01");
   EXPECT_EQ(((static_cast<unsigned char>(z[0]) << 8) | static_cast<unsigned char>(z[1])) % 31, 0);
-  EXPECT_EQ(InflateFixed(z), bytes);
+  std::string back(bytes.size() + 16, '\0');
+  uLongf size = static_cast<uLongf>(back.size());
+  ASSERT_EQ(uncompress(reinterpret_cast<Bytef*>(back.data()), &size, reinterpret_cast<const Bytef*>(z.data()),
+                       static_cast<uLong>(z.size())),
+            Z_OK);
+  back.resize(size);
+  EXPECT_EQ(back, bytes);
   EXPECT_LT(z.size(), bytes.size() / 2);
 }
 

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <limits>
 
+#include "config/export_config.h"
+
 namespace corvane {
 namespace {
 
@@ -74,7 +76,7 @@ ForcedZInput FilterForcedZ(const QString& typed) {
     }
     result.boxText = TrimControls(kept);
   }
-  result.stored = result.boxText.isEmpty() ? std::string("0.00") : RecordBytes(result.boxText, 10);
+  result.stored = result.boxText.isEmpty() ? std::string(kForcedZWhenEmpty) : RecordBytes(result.boxText, 10);
   return result;
 }
 

@@ -18,7 +18,9 @@
 #include <QUrl>
 #include <QUrlQuery>
 
+#include "config/entity_options.h"
 #include "config/program_paths.h"
+#include "config/text_rules.h"
 #include "engine/folder_listing.h"
 #include "ui/desktop_opener.h"
 #include "ui/folder_in_view.h"
@@ -53,8 +55,6 @@ constexpr int kCustomPage = 4;
 constexpr int kCustomLabelItem = 5;
 constexpr int kSequenceItem = 6;
 constexpr int kEntityNumberItem = 7;
-
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 bool SameLetters(const std::string& a, const QByteArray& b) {
   if (a.size() != static_cast<std::size_t>(b.size())) return false;
@@ -251,10 +251,11 @@ void TForm1::ConnectHandlers() {
     if (browseDestination_) browseDestination_();
   });
 
-  const std::pair<QCheckBox*, int> parents[] = {
-      {ui_->c4, 4}, {ui_->c6, 6}, {ui_->c8, 8}, {ui_->c10, 10}, {ui_->c14, 14}};
-  for (const auto& [box, number] : parents) {
-    connect(box, &QCheckBox::toggled, this, [this, number = number] { EntityBoxClicked(number); });
+  for (const EntityOption& option : kEntityOptions) {
+    if (option.parent >= 0) continue;
+    if (auto* box = findChild<QCheckBox*>(QStringLiteral("c%1").arg(option.bit))) {
+      connect(box, &QCheckBox::toggled, this, [this, number = option.bit] { EntityBoxClicked(number); });
+    }
   }
 
   // A row is "clicked" when it becomes current (mouse or arrow keys) and when its tick changes
@@ -508,21 +509,22 @@ bool TForm1::IsLocked() const { return !ui_->SpeedButton1->isHidden(); }
 void TForm1::EntityBoxClicked(int box) {
   // Only the enabled state follows the parent: a greyed sub-option keeps its tick and still
   // counts in the entity mask.
-  switch (box) {
-    case 4: ui_->c17->setEnabled(ui_->c4->isChecked()); break;
-    case 6: ui_->c7->setEnabled(ui_->c6->isChecked()); break;
-    case 8: ui_->c9->setEnabled(ui_->c8->isChecked()); break;
-    case 10:
-      ui_->c11->setEnabled(ui_->c10->isChecked());
-      ui_->c16->setEnabled(ui_->c10->isChecked());
-      break;
-    case 14: ui_->c15->setEnabled(ui_->c14->isChecked()); break;
-    default: break;
+  const auto* parent = findChild<QCheckBox*>(QStringLiteral("c%1").arg(box));
+  if (!parent) return;
+  for (const EntityOption& option : kEntityOptions) {
+    if (option.parent != box) continue;
+    if (auto* child = findChild<QCheckBox*>(QStringLiteral("c%1").arg(option.bit))) {
+      child->setEnabled(parent->isChecked());
+    }
   }
+  // The block-name box is no entity option, but follows the blocks' box the same way.
+  if (box == entity_bit::kBlocks) ui_->c17->setEnabled(parent->isChecked());
 }
 
 void TForm1::ApplyEntityDependencies() {
-  for (int box : {6, 8, 10, 14, 4}) EntityBoxClicked(box);
+  for (const EntityOption& option : kEntityOptions) {
+    if (option.parent < 0) EntityBoxClicked(option.bit);
+  }
 }
 
 // ---- exported fields and custom items -------------------------------------------------------
