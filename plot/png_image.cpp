@@ -71,7 +71,8 @@ std::string EncodeIndexedPng(std::uint32_t width, std::uint32_t height, const st
   }
   PutChunk(png, "PLTE", colours);
   PutChunk(png, "tRNS", alphas);
-  // Every row starts with filter 0 (none): runs of one index are what the deflate above codes.
+  // Every row starts with filter 0 (none): a density picture is runs of one index, which zlib packs
+  // well without a filter.
   std::string raw;
   raw.reserve(static_cast<std::size_t>(height) * (width + 1));
   for (std::uint32_t y = 0; y < height; ++y) {

@@ -182,7 +182,9 @@ TEST(ConfigTextSet, RefusalsNameTheFieldAndLeaveEveryByte) {
       {"Fields=N,X,N", "Fields"}, {"Fields=N,Q", "Fields"}, {"Fields=", "Fields"},
       {"CustomItems=type,colour", "CustomItems"}, {"Entities=points,pts", "Entities"},
       {"CustomLabel=\"a\\qb\"", "CustomLabel"}, {"CustomLabel=\"a\"b\"", "CustomLabel"},
-      {"Colour=red", "\"Colour\""}, {"XDecimals", "XDecimals"}};
+      {"Colour=red", "\"Colour\""}, {"XDecimals", "XDecimals"},
+      // Boxes that keep digits only take no sign, not even one that changes nothing.
+      {"XDecimals=+3", "XDecimals"}, {"StartNumber=-0", "StartNumber"}};
   // clang-format on
   TExportConfig c = MakeDefaultConfig();
   InvalidateSavedConfig(c);  // a refusal must not even mend the signature
