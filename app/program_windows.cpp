@@ -59,7 +59,8 @@ ProgramWindows::ProgramWindows(const ProgramPlaces& places, const QString& setti
   QObject::connect(&form1_, &TForm1::HintsSwitched, &hints_, &HintFilter::SetEnabled);
 
   form3_.SetDestinationHandler([this](const QString& folder) { form1_.SetDestinationFolder(folder); });
-  form1_.SetBrowseDestinationHandler([this] { form3_.exec(); });
+  form1_.SetBrowseDestinationHandler(
+      [this] { form3_.ExecAt(form1_.DestinationFolder(), form1_.FileListFolder()); });
 }
 
 ProgramWindows::~ProgramWindows() = default;

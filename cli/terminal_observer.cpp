@@ -1,24 +1,11 @@
 #include "cli/terminal_observer.h"
 
 #include <algorithm>
-#include <ctime>
 
+#include "engine/report_date.h"
 #include "engine/report_text.h"
 
 namespace corvane {
-
-std::string LocalDateTimeText() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-#if defined(_WIN32)
-  localtime_s(&local, &now);
-#else
-  localtime_r(&now, &local);
-#endif
-  char text[128];
-  const std::size_t n = std::strftime(text, sizeof text, "%x %X", &local);
-  return std::string(text, n);
-}
 
 TerminalObserver::TerminalObserver(std::atomic<bool>& stopFlag, bool showProgress,
                                    std::vector<std::uint64_t> fileSizes)
@@ -26,7 +13,7 @@ TerminalObserver::TerminalObserver(std::atomic<bool>& stopFlag, bool showProgres
   for (auto s : sizes_) total_ += s;
 }
 
-std::string TerminalObserver::ReportDateTime() { return LocalDateTimeText(); }
+std::string TerminalObserver::ReportDateTime() { return ReportDateTimeText(); }
 
 void TerminalObserver::RunStarted(std::size_t) {
   start_ = lastDraw_ = std::chrono::steady_clock::now();

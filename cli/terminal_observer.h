@@ -44,9 +44,6 @@ class TerminalObserver : public RunObserver {
   std::chrono::steady_clock::time_point lastDraw_;
 };
 
-// The local date and time as "short date, a space, long time" of the user's locale.
-std::string LocalDateTimeText();
-
 // One drawing of the progress line: back to the start of the line and clear it, then the bar,
 // percentage, files done, speed and the step text. A control character in the step text (a file
 // name may hold an escape sequence) shows as "?", so that it cannot act on the terminal.

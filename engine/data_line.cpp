@@ -31,7 +31,7 @@ inline char* PutNumber(char* p, std::int64_t value) {
 [[noreturn]] void ThrowNotANumber(const CoordText& text, bool forced) {
   std::string message;
   if (forced) {
-    message = "the forced Z value " + QuoteForReport(text.text) + " is not a number";
+    message = ForcedZNotANumberText(text.text);
   } else {
     message = QuoteForReport(text.text) + " in line " + std::to_string(text.line) + " is not a number";
   }
@@ -39,6 +39,15 @@ inline char* PutNumber(char* p, std::int64_t value) {
 }
 
 }  // namespace
+
+bool ForcedZIsNumber(std::string_view forcedZ) {
+  char text[kMaxCoordinateText];
+  return FormatCoordinate(forcedZ.empty() ? std::string_view("0") : forcedZ, 0, text) >= 0;
+}
+
+std::string ForcedZNotANumberText(std::string_view forcedZ) {
+  return "the forced Z value " + QuoteForReport(forcedZ) + " is not a number";
+}
 
 namespace {
 

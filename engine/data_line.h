@@ -16,6 +16,13 @@ std::string BuildHeaderLine(const RunSettings& run, const std::vector<std::strin
 // items, the separators and the configuration; once per run, before the first data line.
 void PrepareDataLines(RunSettings& run);
 
+// The forced Z value as every data line would write it is a number: an empty value is 0, as DXF
+// takes a missing coordinate, and anything FormatCoordinate cannot format ("1.2.3") is not.
+bool ForcedZIsNumber(std::string_view forcedZ);
+// What the report says, between "*** Error, " and " ***", of a forced Z value that is not a number;
+// the run's refusal says the same with a capital letter.
+std::string ForcedZNotANumberText(std::string_view forcedZ);
+
 // Composes one data line from the texts a reader collected and appends it, with CR LF, to the
 // file's data file. Throws FileConversionError when a selected coordinate is not a number.
 void WriteDataLine(FileState& file, const CoordText& XText, const CoordText& YText, const CoordText& ZText,

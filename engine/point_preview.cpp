@@ -107,6 +107,7 @@ void Convert(const TExportConfig& config, const PreviewRequest& request, const s
   if (!dxf) {
     preview.end = PreviewEnd::kCannotOpen;
     preview.reportLines.push_back(ErrorLineText(kCannotOpenDrawingText));
+    preview.errorLineCount = 1;
     return;
   }
   RunRequest runRequest;
@@ -158,6 +159,10 @@ void Convert(const TExportConfig& config, const PreviewRequest& request, const s
   }
   CountAndMeasure(preview);
   preview.reportLines = std::move(outcome.lines);
+  // A complete drawing's lines end with its summary and an empty line.
+  const std::size_t summaryLines = preview.end == PreviewEnd::kComplete ? preview.summary.size() + 1 : 0;
+  preview.errorLineCount =
+      preview.reportLines.size() > summaryLines ? preview.reportLines.size() - summaryLines : 0;
   observer.Finish();
 }
 

@@ -84,6 +84,10 @@ struct PointPreview {
   // The report's lines for this drawing after "Data File : " and its empty line: its error lines,
   // then (kComplete) the summary lines and an empty line.
   std::vector<std::string> reportLines;
+  // How many of reportLines come before the summary: the lines that say what went wrong with the
+  // drawing (a bad number, pairs out of step, a file that ends inside an entity), each of which a
+  // run's report holds too.
+  std::size_t errorLineCount = 0;
   // The summary: one entry per summary line (kComplete only; empty otherwise).
   std::vector<PreviewTypeCount> summary;
   // Every counter of the drawing (index: entity option), also when it ended early.

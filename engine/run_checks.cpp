@@ -7,6 +7,7 @@
 #include "config/lookup_lists.h"
 #include "config/path_text.h"
 #include "config/text_rules.h"
+#include "engine/data_line.h"
 #include "engine/report_text.h"
 #include "engine/save_guard.h"
 
@@ -35,6 +36,20 @@ std::optional<RunRefusal> CheckExtension(const TExportConfig& config) {
   if (IsUsableExtension(config.FileExtension.view())) return std::nullopt;
   return Error("The file extension \"" + std::string(config.FileExtension.view()) +
                "\" cannot be used: it contains a character that is not allowed in a file name");
+}
+
+// A forced Z value that is not a number fails the first data line of every drawing: found here,
+// the user mends one box instead of reading a report of empty data files. Only a value that
+// reaches a line counts: with "Force to" off, or no ticked Z row, the run never formats it.
+std::optional<RunRefusal> CheckForcedZ(const TExportConfig& config,
+                                       const std::vector<FieldRow>& fieldRows) {
+  if (!config.ForceZ) return std::nullopt;
+  std::optional<std::string> problem = ForcedZProblem(config.ForcedZValue.view());
+  if (!problem) return std::nullopt;
+  for (const FieldRow& row : fieldRows) {
+    if (row.checked && !row.text.empty() && row.text[0] == 'Z') return Error(std::move(*problem));
+  }
+  return std::nullopt;
 }
 
 // A drawing's data file goes to the folder chosen for it. Writing beside the drawing needs no
@@ -83,6 +98,14 @@ std::optional<RunRefusal> CheckReport(const RunRequest& request,
 
 }  // namespace
 
+std::optional<std::string> ForcedZProblem(std::string_view forcedZ) {
+  if (ForcedZIsNumber(forcedZ)) return std::nullopt;
+  // The report line's text, as the sentence of a box.
+  std::string message = ForcedZNotANumberText(forcedZ);
+  message[0] = 'T';
+  return message;
+}
+
 std::optional<RunRefusal> CheckSelection(const TExportConfig& config,
                                          const std::vector<FieldRow>& fieldRows) {
   using namespace entity_bit;
@@ -105,6 +128,7 @@ namespace {
 // Everything that needs no look-up of the drawings' and data files' paths.
 std::optional<RunRefusal> CheckBeforePlan(const TExportConfig& config, const RunRequest& request) {
   if (auto refusal = CheckSelection(config, request.fieldRows)) return refusal;
+  if (auto refusal = CheckForcedZ(config, request.fieldRows)) return refusal;
   if (auto refusal = CheckExtension(config)) return refusal;
   if (request.hintLines.size() < kHintLines) {
     return Error("The hint list holds " + std::to_string(request.hintLines.size()) +

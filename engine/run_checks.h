@@ -2,6 +2,8 @@
 #pragma once
 
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "config/export_config.h"
@@ -23,9 +25,13 @@ inline constexpr const char* kSelectSplinePointsMessage =
 std::optional<RunRefusal> CheckSelection(const TExportConfig& config,
                                          const std::vector<FieldRow>& fieldRows);
 
+// Why a run would refuse `forcedZ` as the forced Z value ("The forced Z value "1.2.3" is not a
+// number"), or nothing for a number or an empty value (written as 0).
+std::optional<std::string> ForcedZProblem(std::string_view forcedZ);
+
 // Every check that decides whether a run may start, in this order: the selection (above), the
-// file extension, the hint list the report needs, the destination of each drawing (chosen, and
-// an existing folder), and the report path (its folder exists; it names no drawing, data file,
+// forced Z value (a number, when it is forced on a ticked Z row), the file extension, the hint
+// list the report needs, the destination of each drawing (chosen, and an existing folder), and the report path (its folder exists; it names no drawing, data file,
 // configuration in use or file of the program; with refuseUnwritableReport, it can be replaced).
 // A refused run writes nothing.
 std::optional<RunRefusal> CheckRun(const TExportConfig& config, const RunRequest& request);

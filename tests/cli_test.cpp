@@ -335,6 +335,9 @@ TEST(CliRun, ASelectionTheWindowRefusesIsRefusedAndWritesNothing) {
       {"--set Entities=2dadded", "corvane-cli: Please, select DXF entities to be processed.\n"},
       {"--set Fields=none", "corvane-cli: Please, select data to be exported.\n"},
       {"--set Entities=splines", "corvane-cli: Please, select type of points to be exported for the Spline entity.\n"},
+      // The window refuses it too, and marks its box while the value is typed.
+      {"--set ForceZ=yes --set ForcedZValue=1.2.3 --set Fields=N,X,Y,Z",
+       "corvane-cli: The forced Z value \"1.2.3\" is not a number\n"},
   };
   for (const auto& k : cases) {
     for (const char* save : {"", " --save-config new.crv"}) {

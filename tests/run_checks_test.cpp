@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/conversion_run.h"
+#include "engine/data_line.h"
 #include "engine/save_guard.h"
 #include "tests/test_support.h"
 
@@ -104,6 +105,10 @@ TEST(RunChecks, ARefusedRunWritesNothing) {
          for (auto& t : c.FieldChecked) t = 0;
          r.fieldRows = test::FieldRowsOf(c);
        }},
+      {"a forced Z value that is not a number", [](TExportConfig& c, RunRequest&) {
+         c.ForceZ = 1;
+         c.ForcedZValue.assign("1.2.3");
+       }},
       {"an extension that leaves the folder", [](TExportConfig& c, RunRequest&) { c.FileExtension.assign("../x"); }},
       {"a short hint list", [](TExportConfig&, RunRequest& r) { r.hintLines.resize(10); }},
       {"no destination chosen", [](TExportConfig&, RunRequest& r) { r.files[0].destFolder.clear(); }},
@@ -127,6 +132,43 @@ TEST(RunChecks, ARefusedRunWritesNothing) {
     EXPECT_EQ(ReadFile(dir.path() / "out" / "a.txt"), "earlier data") << k.what;
     EXPECT_EQ(ReadFile(dir.path() / "report.txt"), "earlier report") << k.what;
     EXPECT_EQ(observer.steps.size(), std::size_t{0}) << k.what;
+  }
+}
+
+// The forced Z value is refused only where a data line would write it, with the report's text.
+TEST(RunChecks, AForcedZValueThatIsNotANumberIsRefusedWhereALineWouldWriteIt) {
+  TExportConfig config = TestConfig();
+  config.ForcedZValue.assign("1.2.3");
+  std::vector<FieldRow> rows = test::FieldRowsOf(config);
+  const std::string refused = "The forced Z value \"1.2.3\" is not a number";
+  const auto check = [&] { return MessageOf(CheckRun(config, RequestFor(config, {}))); };
+
+  EXPECT_EQ(check(), "(runs)");  // not forced: the text is never formatted
+  config.ForceZ = 1;
+  EXPECT_EQ(check(), refused);
+  EXPECT_EQ(CheckRun(config, RequestFor(config, {}))->kind, RunRefusal::Kind::kError);
+  // The report line a drawing would have got says the same.
+  EXPECT_EQ("*** Error, " + ForcedZNotANumberText("1.2.3") + " ***",
+            "*** Error, the forced Z value \"1.2.3\" is not a number ***");
+
+  // No ticked Z row: no line writes the value.
+  for (int k = 0; k < kFieldCount; ++k) {
+    if (!rows[static_cast<std::size_t>(k)].text.empty() && rows[static_cast<std::size_t>(k)].text[0] == 'Z') {
+      config.FieldChecked[k] = 0;
+    }
+  }
+  EXPECT_EQ(check(), "(runs)");
+
+  // Numbers, and the empty value (written as 0), pass.
+  config = TestConfig();
+  config.ForceZ = 1;
+  for (const char* value : {"", "12.5", "0.00", "-3"}) {
+    config.ForcedZValue.assign(value);
+    EXPECT_EQ(check(), "(runs)") << value;
+  }
+  for (const char* value : {".", "1.2.3", "1,5", "abc"}) {
+    config.ForcedZValue.assign(value);
+    EXPECT_NE(check(), "(runs)") << value;
   }
 }
 

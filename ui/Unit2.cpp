@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QIcon>
 
+#include "ui/whole_names.h"
 #include "ui/window_scale.h"
 #include "ui_Unit2.h"
 
@@ -26,6 +27,8 @@ TForm2::TForm2(QWidget* parent)
 TForm2::~TForm2() = default;
 
 QLabel* TForm2::StepLabel() const { return ui_->Label1; }
+
+void TForm2::ShowStep(const QString& text) { ShowElided(ui_->Label1, text, Qt::ElideMiddle, text); }
 QProgressBar* TForm2::Bar() const { return ui_->ProgressBar1; }
 QToolButton* TForm2::StopButton() const { return ui_->SpeedButton1; }
 QLabel* TForm2::FileCountLabel() const { return ui_->FileCount; }

@@ -31,6 +31,9 @@ class TForm2 : public QDialog {
   std::atomic<bool>& StopFlag() { return stop_; }
 
   QLabel* StepLabel() const;
+  // The step text ("Processing " and the drawing's name): a name too long for the label is cut in
+  // the middle, where it is least telling, and the label's tooltip gives it whole.
+  void ShowStep(const QString& text);
   QProgressBar* Bar() const;
   QToolButton* StopButton() const;
   QLabel* FileCountLabel() const;

@@ -39,6 +39,10 @@ void FolderInViewKeeper::Stop() {
 
 bool FolderInViewKeeper::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
+    // The pointer on the rows means the user is about to pick one: from then on the rows stay
+    // where the user sees them, not where the program put its folder.
+    case QEvent::Enter:
+    case QEvent::MouseMove:
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
     case QEvent::KeyPress:

@@ -1,8 +1,8 @@
 // Keeps one row of a folder tree in view while the file-system model is still reading and sorting
 // the folders around it. The model lists folders in the background and sorts their rows later, so
 // rows above a folder chosen at start-up arrive or move after it was scrolled to and push it out
-// of sight. It is brought back after each such change, until the user acts on the tree (a click, a
-// key, the wheel, the scroll bar) or another row becomes current.
+// of sight. It is brought back after each such change, until the user acts on the tree (the
+// pointer comes over it, a click, a key, the wheel, the scroll bar) or another row becomes current.
 #pragma once
 
 #include <QObject>

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "engine/output_files.h"
+#include "ui/rows_stay_put.h"
 
 namespace corvane {
 namespace {
@@ -262,6 +263,7 @@ FolderTreeModel* SetUpFolderTree(FolderTreeView* tree, QFileIconProvider* icons,
   model->setRootPath(QString());
 
   auto* follower = new CurrentFolderFollower(tree, model);
+  new RowsStayPut(tree, model);
   tree->setModel(model);
   follower->Attach();
 #ifdef Q_OS_WIN

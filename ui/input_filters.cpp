@@ -1,6 +1,7 @@
 #include "ui/input_filters.h"
 
 #include <QByteArray>
+#include <QObject>
 #include <limits>
 
 #include "config/export_config.h"
@@ -35,7 +36,7 @@ QString TrimControls(const QString& text) {
   return text.mid(begin, end - begin);
 }
 
-StartNumberInput FilterStartNumber(const QString& typed) {
+StartNumberInput FilterStartNumber(const QString& typed, std::int32_t stored) {
   StartNumberInput result;
   result.boxText = TrimControls(typed);
   if (result.boxText.isEmpty()) {
@@ -53,8 +54,9 @@ StartNumberInput FilterStartNumber(const QString& typed) {
   }
   const std::optional<std::int32_t> value = DigitValue(digits, false);
   if (!value) {
-    // The box keeps what the user typed, trimmed; the record keeps its number.
+    // The digit that overflowed is taken back: the box shows the number the record keeps.
     result.tooLarge = digits;
+    result.boxText = QString::number(stored);
     return result;
   }
   result.boxText = QString::number(*value);
@@ -62,8 +64,9 @@ StartNumberInput FilterStartNumber(const QString& typed) {
   return result;
 }
 
-std::string NotAnIntegerMessage(const QString& digits) {
-  return "'" + digits.toLocal8Bit().toStdString() + "' is not a valid integer value";
+QString StartNumberTooLargeText() {
+  return QObject::tr("The start number can be at most %1.")
+      .arg(std::numeric_limits<std::int32_t>::max());
 }
 
 ForcedZInput FilterForcedZ(const QString& typed) {

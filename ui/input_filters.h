@@ -22,10 +22,11 @@ struct StartNumberInput {
   QString tooLarge;                   // the digits that did not fit an integer, when they did not
 };
 // "a1b2" gives 12, "007" gives 7, a text without digits empties the box and gives 1. A digit run
-// too large for a signed 32-bit integer keeps the trimmed text in the box and no value.
-StartNumberInput FilterStartNumber(const QString& typed);
-// The error box text for digits that did not fit, without the final full stop.
-std::string NotAnIntegerMessage(const QString& digits);
+// too large for a signed 32-bit integer is refused: the box shows `stored` again (the value the
+// record keeps), so the box never shows a number the run does not use.
+StartNumberInput FilterStartNumber(const QString& typed, std::int32_t stored);
+// What the user is told, beside the box, when digits did not fit.
+QString StartNumberTooLargeText();
 
 // The forced Z box after the user changed its text.
 struct ForcedZInput {

@@ -1,5 +1,6 @@
 #include "ui/main.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
@@ -17,6 +18,7 @@
 #include <QSignalBlocker>
 #include <QUrl>
 #include <QUrlQuery>
+#include <QWindow>
 
 #include "config/entity_options.h"
 #include "config/program_paths.h"
@@ -113,6 +115,7 @@ TForm1::TForm1(SettingsStore& store, TExportConfig& working, QWidget* parent)
           [box = ui_->Edit1] { box->setCursorPosition(0); });
   ShowWholeTextWhenCut(ui_->Edit1);
   ShowWholeTextWhenCut(ui_->Label30);
+  ShowWholeNameOverTextOnly(ui_->fl1);
   ui_->Image1->setPixmap(QIcon(QStringLiteral(":/glyphs_main/help.svg")).pixmap(32, 32));
   ui_->Label35->setCursor(Qt::PointingHandCursor);
   ui_->Label35->installEventFilter(this);
@@ -122,6 +125,8 @@ TForm1::TForm1(SettingsStore& store, TExportConfig& working, QWidget* parent)
   ConnectHandlers();
   ConnectRecordBindings();
   ConnectRecordChangeSignal();
+  AcceptDroppedDrawings();
+  installEventFilter(this);
 
   // Nothing is listed yet, and no item of either list is current.
   ui_->BitBtn3->setEnabled(false);
@@ -186,14 +191,18 @@ void TForm1::SetUpPopupMenus() {
     }
   });
   const QKeySequence previewKey(Qt::CTRL | Qt::Key_P);
-  if (QAction* item = popupMenu1_->findChild<QAction*>(QStringLiteral("PreviewPoints1"))) {
-    // Shown in the menu; the file list's own shortcut below is the one that works outside it.
-    item->setShortcut(previewKey);
-    item->setShortcutContext(Qt::WidgetShortcut);
-  }
-  auto* previewShortcut = new QShortcut(previewKey, ui_->fl1, nullptr, nullptr, Qt::WidgetShortcut);
+  QAction* previewItem = popupMenu1_->findChild<QAction*>(QStringLiteral("PreviewPoints1"));
+  // Shown in the menu; the window's own shortcut below is the one that works outside it.
+  previewItem->setShortcut(previewKey);
+  previewItem->setShortcutContext(Qt::WidgetShortcut);
+  // Wherever the focus is in the main window (a box, a tree, a button): the user has chosen the
+  // drawing in the list, not necessarily stayed there.
+  auto* previewShortcut = new QShortcut(previewKey, this, nullptr, nullptr, Qt::WindowShortcut);
   previewShortcut->setObjectName(QStringLiteral("PreviewPointsShortcut"));
   connect(previewShortcut, &QShortcut::activated, this, [this] { OpenPointPreview(); });
+  // An empty list has no drawing to preview.
+  connect(popupMenu1_, &QMenu::aboutToShow, this,
+          [this, previewItem] { previewItem->setEnabled(ui_->fl1->count() > 0); });
 
   popupMenu2_ = new QMenu(this);
   popupMenu2_->setObjectName(QStringLiteral("PopupMenu2"));
@@ -462,6 +471,8 @@ void TForm1::ReadFileList(const QString& folder) {
   for (const std::string& name : names) {
     auto* item = new QListWidgetItem(icon, QFile::decodeName(QByteArray::fromStdString(name)), ui_->fl1);
     item->setData(kNameBytesRole, QByteArray::fromStdString(name));
+    // Over its name a row tells the whole name; the list's hint shows beside and below the names.
+    item->setToolTip(item->text());
   }
   ui_->BitBtn3->setEnabled(ui_->fl1->count() > 0);
 }
@@ -667,6 +678,13 @@ void TForm1::HelpTipsClicked(bool on) {
 void TForm1::AllowClose() { closeAllowed_ = true; }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+  // The window cannot go while a run works on its record and files; ignoring the request without
+  // a word would look like a program that hangs, so the user may stop the run from here.
+  if (runActive_ && !closeAllowed_) {
+    event->ignore();
+    AskToStopRun();
+    return;
+  }
   // A close request is a request to leave the program: the exit operation decides.
   if (!closeAllowed_ && isSignalConnected(QMetaMethod::fromSignal(&TForm1::ExitRequested))) {
     event->ignore();
@@ -676,10 +694,35 @@ void TForm1::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
+void TForm1::AskToStopRun() {
+  if (askingToStop_) return;
+  askingToStop_ = true;
+  QMessageBox box(QMessageBox::Information, tr("Information"),
+                  tr("Data files are being created: the window can be closed when the run has "
+                     "ended."),
+                  QMessageBox::Abort | QMessageBox::Cancel, this);
+  box.setObjectName(QStringLiteral("RunIsActive"));
+  box.setInformativeText(tr("Stop the run now, or let it finish?"));
+  box.button(QMessageBox::Abort)->setText(tr("Stop process"));
+  box.button(QMessageBox::Cancel)->setText(tr("Let it finish"));
+  box.setDefaultButton(QMessageBox::Cancel);
+  box.setEscapeButton(QMessageBox::Cancel);
+  // The run keeps the main window disabled; its own box must take clicks.
+  box.setEnabled(true);
+  const int answer = box.exec();
+  askingToStop_ = false;
+  // The run may have ended while the box was open; the flag is cleared by the next run.
+  if (answer == QMessageBox::Abort && runActive_) {
+    TForm2* progress = progress_ ? progress_ : ownProgress_.get();
+    if (progress) progress->StopFlag().store(true);
+  }
+}
+
 void TForm1::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (firstShowDone_) return;
   firstShowDone_ = true;
+  if (QWindow* native = windowHandle()) native->installEventFilter(this);
   if (const QScreen* shown = screen()) {
     QRect frame = frameGeometry();
     frame.moveCenter(shown->availableGeometry().center());
@@ -689,6 +732,21 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  // A run disables this window, and Qt hands a disabled window's close request no further than
+  // its native window: it is caught there, so that the user hears why the window stays.
+  if (event->type() == QEvent::Close && watched == windowHandle() && runActive_ && !closeAllowed_) {
+    event->ignore();
+    AskToStopRun();
+    return true;
+  }
+  switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+      if (HandleDropEvent(event)) return true;
+      break;
+    default: break;
+  }
   if (watched == ui_->listechoix1->viewport() || watched == ui_->listechoix2->viewport()) {
     switch (event->type()) {
       case QEvent::MouseButtonPress:

@@ -24,6 +24,7 @@
 
 class QFileIconProvider;
 class QFileSystemModel;
+class QLineEdit;
 class QListWidget;
 class QMenu;
 class QUrl;
@@ -165,7 +166,8 @@ class TForm1 : public QWidget {
   void SetProgressWindow(TForm2* progress);
   // The name of the configuration in use, shown by Label19 ("None" after falling back to the
   // defaults, which leaves no file in use).
-  void ShowConfigName(const QString& name);
+  // `path`, when given, is the file's full path, which the label's tooltip tells.
+  void ShowConfigName(const QString& name, const QString& path = QString());
   QString ConfigName() const { return configName_; }
   // Replaces the file dialogs (tests answer them); RunConfigFileDialog unless replaced.
   void SetConfigFileDialog(ConfigFileDialog dialog);
@@ -217,23 +219,41 @@ class TForm1 : public QWidget {
                 const QString& kind, bool quiet);
   void ShowNotOpened(const QUrl& url, const QString& kind);
   bool WriteSetting(const char* name, bool value);
+  // main_drop.cpp: files and folders dragged onto the window.
+  void AcceptDroppedDrawings();
+  // True when `event` was a drag or drop of local files, which the window handled.
+  bool HandleDropEvent(QEvent* event);
+  // A close request during a run: says that a run is active and offers to stop it.
+  void AskToStopRun();
 
   // main_config.cpp
   void ConnectRecordBindings();
   void ConnectRecordChangeSignal();
+  // Chooses the dropped folder, or the folder of the dropped drawings and those drawings; the
+  // text says why nothing happened ("" when something did).
+  QString DropPaths(const QStringList& paths);
   // The record the window shows, before the run button's finishing touches to the custom editor.
   TExportConfig ConfigFromWindow() const;
   void OpenPointPreviewForRow(int row);
+  // Puts a new preview window beside this one where the screen has room.
+  void PlacePreview();
   // Row `row` of `fl1` as the file system names it ("" for no row).
   std::string FileNameBytes(int row) const;
   void StartNumberEdited();
   void ForcedZEdited();
+  // Marks the forced Z box when the run would refuse its value; returns the note, or "".
+  QString MarkForcedZ();
+  // A short note under `box` that goes by itself and takes no keys.
+  void ShowNoteBeside(QLineEdit* box, const QString& note);
   void CustomItemEdited();
   void CustomItemEditFinished();
   void ShowFieldRows(QListWidget* list, const std::int32_t* order, const std::uint8_t* checked,
                      int count, const std::vector<std::string>& names);
   void ShowRefusal(const RunRefusal& refusal);
   void ShowRunOutcome(const RunResult& result, const RunRequest& request);
+  // The box that ends a run whose report holds error lines: how many drawings failed, where the
+  // report is, and a button that opens it when it was not opened already.
+  void ShowDrawingsWithErrors(std::size_t failed, const RunRequest& request, bool reportShown);
 
   std::unique_ptr<Ui::TForm1> ui_;
   SettingsStore& store_;
@@ -262,6 +282,7 @@ class TForm1 : public QWidget {
   bool reportChosen_ = false;
   bool closeAllowed_ = false;
   bool runActive_ = false;
+  bool askingToStop_ = false;
   QPointer<PointPreviewWindow> previewWindow_;
   int menuRow_ = -1;  // the file list row the popup menu was opened on
   FolderInViewKeeper* folderInView_ = nullptr;  // the folder chosen by SelectFolder, kept in view

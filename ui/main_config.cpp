@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QToolTip>
 #include <filesystem>
 #include <vector>
 
@@ -18,10 +19,12 @@
 #include "config/file_io.h"
 #include "config/path_text.h"
 #include "config/program_paths.h"
+#include "engine/run_checks.h"
 #include "engine/save_guard.h"
 #include "ui/file_dialog_fit.h"
 #include "ui/input_filters.h"
 #include "ui/main.h"
+#include "ui/whole_names.h"
 #include "ui/startup.h"
 #include "ui/window_text.h"
 #include "ui_main.h"
@@ -98,9 +101,12 @@ QString RunConfigFileDialog(QWidget* parent, const ConfigFileDialogRequest& requ
 void TForm1::SetConfigFolder(const std::string& folder) { configFolder_ = folder; }
 void TForm1::SetReportPath(const std::string& path) { reportPath_ = path; }
 void TForm1::SetProgressWindow(TForm2* progress) { progress_ = progress; }
-void TForm1::ShowConfigName(const QString& name) {
+void TForm1::ShowConfigName(const QString& name, const QString& path) {
   configName_ = name;
-  ui_->Label19->setText(name);
+  // A long name is cut with an ellipsis rather than at the label's edge; the tooltip tells the
+  // whole of it, with its folder.
+  ShowElided(ui_->Label19, name, Qt::ElideRight,
+             path.isEmpty() ? name : QDir::toNativeSeparators(path));
 }
 void TForm1::SetConfigFileDialog(ConfigFileDialog dialog) {
   configFileDialog_ = dialog ? std::move(dialog) : ConfigFileDialog(&RunConfigFileDialog);
@@ -137,6 +143,8 @@ void TForm1::ConnectRecordBindings() {
   // Typing, pasting and dropping all edit the text; setting it from the record does not.
   connect(ui_->Edit5, &QLineEdit::textEdited, this, [this] { StartNumberEdited(); });
   connect(ui_->Edit11, &QLineEdit::textEdited, this, [this] { ForcedZEdited(); });
+  // Also when a loaded configuration shows its value.
+  connect(ui_->Edit11, &QLineEdit::textChanged, this, [this] { MarkForcedZ(); });
   connect(ui_->Edit7, &QLineEdit::textChanged, this, [this] { CustomItemEdited(); });
   // Return, or the focus moving on (a click in the lists, on a button, another box).
   connect(ui_->Edit7, &QLineEdit::editingFinished, this, [this] { CustomItemEditFinished(); });
@@ -172,10 +180,12 @@ void TForm1::ConnectRecordChangeSignal() {
 }
 
 void TForm1::StartNumberEdited() {
-  const StartNumberInput input = FilterStartNumber(ui_->Edit5->text());
+  const StartNumberInput input = FilterStartNumber(ui_->Edit5->text(), working_.StartNumber);
   if (input.boxText != ui_->Edit5->text()) ui_->Edit5->setText(input.boxText);
   if (!input.tooLarge.isEmpty()) {
-    ShowErrorBox(NotAnIntegerMessage(input.tooLarge), this);
+    // A box in the middle of typing would take the keys that follow; a note beside the box
+    // says why the digit did not go in.
+    ShowNoteBeside(ui_->Edit5, StartNumberTooLargeText());
     return;
   }
   if (input.value) working_.StartNumber = *input.value;
@@ -185,6 +195,27 @@ void TForm1::ForcedZEdited() {
   const ForcedZInput input = FilterForcedZ(ui_->Edit11->text());
   if (input.boxText != ui_->Edit11->text()) ui_->Edit11->setText(input.boxText);
   working_.ForcedZValue.assign(input.stored);
+  const QString problem = MarkForcedZ();
+  if (!problem.isEmpty()) ShowNoteBeside(ui_->Edit11, problem);
+}
+
+QString TForm1::MarkForcedZ() {
+  // The run refuses this value (in both programs, with this text); the box keeps what was typed
+  // and says so at once, instead of leaving it to the run.
+  const QByteArray text = ui_->Edit11->text().toLocal8Bit();
+  const std::optional<std::string> problem =
+      ForcedZProblem(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+  const QString note = problem ? FromRecordText(*problem) + QLatin1Char('.') : QString();
+  QPalette palette = ui_->Edit11->palette();
+  palette.setColor(QPalette::Text, problem ? QColor(Qt::red) : ui_->Edit10->palette().color(QPalette::Text));
+  ui_->Edit11->setPalette(palette);
+  ui_->Edit11->setToolTip(note);
+  ui_->Edit11->setProperty("problem", note);
+  return note;
+}
+
+void TForm1::ShowNoteBeside(QLineEdit* box, const QString& note) {
+  QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())), note, box);
 }
 
 void TForm1::CustomItemEdited() {
@@ -351,7 +382,7 @@ bool TForm1::LoadConfigFile(const std::string& path) {
   }
   ShowConfigInWindow();
   const std::string name = NameWithoutFolder(path);
-  ShowConfigName(FromPath(name));
+  ShowConfigName(FromPath(name), FromPath(path));
   configInUse_ = path;
   std::string error;
   if (!store_.WriteText(kSettingConfig, name, error)) ShowErrorBox(error, this);
@@ -383,7 +414,7 @@ bool TForm1::SaveConfigAs() {
     return false;
   }
   const std::string name = NameWithoutFolder(path);
-  ShowConfigName(FromPath(name));
+  ShowConfigName(FromPath(name), FromPath(path));
   configInUse_ = path;
   std::string settingError;
   // The file holds the record whatever the settings say: the comparison follows the file.

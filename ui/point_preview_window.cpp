@@ -9,6 +9,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <utility>
 
 #include "plot/plot_colors.h"
@@ -27,14 +28,32 @@ QIcon Swatch(int option) {
   return QIcon(pixmap);
 }
 
+// The lines the run's report would hold for the drawing before its summary, one a line: what
+// went wrong with it, each told as the report tells it.
+QString ErrorLines(const PointPreview& p) {
+  QStringList lines;
+  const std::size_t n = std::min(p.errorLineCount, p.reportLines.size());
+  for (std::size_t i = 0; i < n; ++i) lines << FromRecordText(p.reportLines[i]);
+  return lines.join(QLatin1Char('\n'));
+}
+
+QString Joined(const QString& first, const QString& second) {
+  if (first.isEmpty()) return second;
+  if (second.isEmpty()) return first;
+  return first + QLatin1Char('\n') + second;
+}
+
 // What the window says instead of, or above, the picture; empty when the picture says it all.
 QString EndMessage(const PointPreview& p, const QString& name) {
   switch (p.end) {
-    case PreviewEnd::kComplete:
-      if (p.size() == 0) {
-        return QObject::tr("No point of %1 is exported with these options.").arg(name);
-      }
-      return QString();
+    case PreviewEnd::kComplete: {
+      // A drawing read to its end can still hold damage the report names (a file cut inside an
+      // entity, pairs out of step): its points alone would look like a whole drawing.
+      const QString none = p.size() == 0
+                               ? QObject::tr("No point of %1 is exported with these options.").arg(name)
+                               : QString();
+      return Joined(ErrorLines(p), none);
+    }
     case PreviewEnd::kRefused:
       return p.refusal ? FromRecordText(p.refusal->message) : QString();
     case PreviewEnd::kCannotOpen:
@@ -43,8 +62,8 @@ QString EndMessage(const PointPreview& p, const QString& name) {
     case PreviewEnd::kNotDxf:
       return QObject::tr("%1 is not a DXF file.").arg(name);
     case PreviewEnd::kDrawingError:
-      // The run stops at the same place: its report's line, and the points before it.
-      return p.reportLines.empty() ? QString() : FromRecordText(p.reportLines.front());
+      // The run stops at the same place: its report's lines, and the points before them.
+      return p.errorLineCount > 0 ? ErrorLines(p) : FromRecordText(p.error);
     case PreviewEnd::kOutOfMemory:
       return FromRecordText(p.error);
     case PreviewEnd::kCanceled:
@@ -221,6 +240,10 @@ void PointPreviewWindow::ShowPointLine(qint64 index) {
   }
   const std::size_t n = shown_->preview.size();
   const QString count = QLocale::system().toString(static_cast<qulonglong>(n));
+  if (n == 1) {
+    status_->setText(tr("1 point. Point at it to read its data line."));
+    return;
+  }
   status_->setText(n > plot::kRasterThreshold
                        ? tr("%1 points, drawn by density. Point at one to read its data line.")
                              .arg(count)

@@ -4,6 +4,7 @@
 // wants delivers. Nothing it does writes a file or changes the record.
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -19,6 +20,12 @@ class QLabel;
 class QTreeWidget;
 
 namespace corvane {
+
+// Where a window of `frame` size goes beside a main window whose frame is `mainFrame`, on a screen
+// whose free area is `available`: to its right, else to its left, at the main window's height;
+// narrowed (to no less than `minWidth`) to fit the wider side. Empty when neither side has room,
+// and the window manager's choice stands.
+QRect PlaceBeside(const QRect& mainFrame, const QSize& frame, const QRect& available, int minWidth);
 
 class PointPreviewView;
 

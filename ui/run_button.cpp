@@ -4,8 +4,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
 #include <exception>
 
@@ -100,7 +102,8 @@ void TForm1::ShowRunOutcome(const RunResult& result, const RunRequest& request) 
   const bool nothingSelected = request.files.empty();
   // A desktop without a text viewer is no error of the run, but the user is told where the
   // report is.
-  if (showReport_ && !request.reportPath.empty()) {
+  const bool reportShown = showReport_ && !request.reportPath.empty();
+  if (reportShown) {
     OpenReport(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(request.reportPath))),
                nothingSelected);
   }
@@ -111,7 +114,40 @@ void TForm1::ShowRunOutcome(const RunResult& result, const RunRequest& request) 
     box.setInformativeText(tr("Select the drawings in the file list (hold Ctrl to select "
                               "several), then create the data files again."));
     box.exec();
+    return;
   }
+  // An error box already told of a run that ended early.
+  if (result.filesWithErrors > 0 && result.fatalError.empty()) {
+    ShowDrawingsWithErrors(result.filesWithErrors, request, reportShown);
+  }
+}
+
+void TForm1::ShowDrawingsWithErrors(std::size_t failed, const RunRequest& request,
+                                    bool reportShown) {
+  // Error lines in a report nobody opens would leave the user believing every data file is
+  // whole: whatever the report option, the run ends with this box.
+  const std::size_t total = request.files.size();
+  const QString text =
+      total == 1 ? tr("The drawing could not be converted completely.")
+                 : tr("%1 of the %2 drawings could not be converted completely.")
+                       .arg(failed)
+                       .arg(total);
+  QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kApplicationTitle), text,
+                  QMessageBox::Ok, this);
+  box.setObjectName(QStringLiteral("DrawingsWithErrors"));
+  const QString report = QFile::decodeName(QByteArray::fromStdString(request.reportPath));
+  if (!request.reportPath.empty()) {
+    const QFileInfo where(report);
+    box.setInformativeText(tr("The report \"%1\" says which and why. It is in %2")
+                               .arg(where.fileName(), QDir::toNativeSeparators(where.absolutePath())));
+    // The viewer already has it when the report is shown after every run.
+    if (!reportShown) {
+      box.addButton(QMessageBox::Open)->setText(tr("Open Report"));
+      box.setDefaultButton(QMessageBox::Open);
+    }
+  }
+  box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+  if (box.exec() == QMessageBox::Open) OpenReport(QUrl::fromLocalFile(report), false);
 }
 
 }  // namespace corvane

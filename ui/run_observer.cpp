@@ -1,10 +1,8 @@
 #include "ui/run_observer.h"
 
-#include <QDateTime>
 #include <QEvent>
 #include <QEventLoop>
 #include <QLabel>
-#include <QLocale>
 #include <QPointer>
 #include <QProgressBar>
 #include <QTimer>
@@ -13,6 +11,7 @@
 #include <exception>
 #include <thread>
 
+#include "engine/report_date.h"
 #include "ui/Unit2.h"
 
 namespace corvane {
@@ -24,13 +23,8 @@ BarRange ScaleProgress(std::uint64_t position, std::uint64_t maximum) {
   return BarRange{static_cast<int>(maximum >> shift), static_cast<int>(position >> shift)};
 }
 
-std::string ProgressObserver::ReportDateTime() {
-  const QLocale locale = QLocale::system();
-  const QDateTime now = QDateTime::currentDateTime();
-  const QString text = locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
-                       locale.toString(now.time(), QLocale::LongFormat);
-  return text.toLocal8Bit().toStdString();
-}
+// The command-line tool writes the same date line: the rule lives with the engine.
+std::string ProgressObserver::ReportDateTime() { return ReportDateTimeText(); }
 
 void ProgressObserver::RunStarted(std::size_t fileCount) {
   maximum_.store(0, std::memory_order_relaxed);
@@ -129,7 +123,7 @@ void ShowProgress(TForm2& progress, ProgressObserver& observer, unsigned& seenTe
   QString text;
   std::size_t fileNumber = 0;
   if (observer.StepTextSince(seenText, text, &fileNumber)) {
-    progress.StepLabel()->setText(text);
+    progress.ShowStep(text);
     progress.ShowFileCount(fileNumber, observer.FileCount());
   }
   BarRange bar = observer.Bar();
@@ -151,7 +145,7 @@ RunResult RunWithProgress(TForm2& progress, QWidget* mainWindow, const TExportCo
 RunResult RunWithProgress(TForm2& progress, QWidget* mainWindow, const TExportConfig& config,
                           const RunRequest& request, ProgressObserver& observer) {
   progress.StopFlag().store(false);
-  progress.StepLabel()->setText(QStringLiteral("Process"));
+  progress.ShowStep(QStringLiteral("Process"));
   progress.ShowFileCount(0, 0);
   progress.Bar()->setRange(0, 1);
   progress.Bar()->setValue(0);

@@ -2,11 +2,13 @@
 
 #include <QDir>
 #include <QFileIconProvider>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QIcon>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 
+#include "ui/folder_in_view.h"
 #include "ui/folder_tree.h"
 #include "ui/whole_names.h"
 #include "ui/window_scale.h"
@@ -34,6 +36,7 @@ TForm3::TForm3(QWidget* parent)
   tree->expand(model_->index(QDir::rootPath()));
 #endif
 
+  inView_ = new FolderInViewKeeper(tree);
   ui_->SpeedButton1->setEnabled(false);
   connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
           &TForm3::SelectionChanged);
@@ -45,6 +48,31 @@ TForm3::~TForm3() {
   // The view and the model go before the icon provider they use.
   ui_->ShellTreeView1->setModel(nullptr);
   delete model_;
+}
+
+bool TForm3::SelectStartFolder(const QStringList& candidates) {
+  for (const QString& candidate : candidates) {
+    const QFileInfo info(candidate);
+    // The root is never a place to start: one click on "Select " would send the data files there.
+    if (candidate.isEmpty() || !info.isDir() || QDir(info.absoluteFilePath()).isRoot()) continue;
+    const QModelIndex index = model_->index(info.absoluteFilePath());
+    if (!index.isValid()) continue;
+    FolderTreeView* tree = ui_->ShellTreeView1;
+    for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent()) {
+      tree->expand(parent);
+    }
+    tree->setCurrentIndex(index);
+    // The model reads folders in the background: the row is brought back into view as the rows
+    // around it arrive.
+    inView_->Keep(index);
+    return true;
+  }
+  return false;
+}
+
+int TForm3::ExecAt(const QString& destination, const QString& drawingsFolder) {
+  SelectStartFolder({destination, drawingsFolder, QDir::homePath()});
+  return exec();
 }
 
 QString TForm3::SelectedPath() const {

@@ -1,9 +1,11 @@
 // The destination-folder dialog: a folder tree in which the user picks the folder that receives
-// the data files. Created once at start-up and reused, so the tree keeps its selection between
-// showings; it never preselects the current destination.
+// the data files. Created once at start-up and reused; each showing starts at the folder the
+// data files go to now (or the nearest folder that says something), never at the file system's
+// root, where "Select " would send the data files with one click.
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -18,6 +20,8 @@ class TForm3;
 
 namespace corvane {
 
+class FolderInViewKeeper;
+
 class TForm3 : public QDialog {
   Q_OBJECT
 
@@ -28,6 +32,13 @@ class TForm3 : public QDialog {
   // Receives the folder "Select " chose (the main window's destination); "Cancel " and closing
   // the dialog hand over nothing.
   void SetDestinationHandler(std::function<void(const QString& folder)> handler);
+
+  // Selects and shows the first of `candidates` that is an existing folder other than a root
+  // (the current destination, then the drawings' folder, then the home folder); false when none is.
+  bool SelectStartFolder(const QStringList& candidates);
+  // What the main window's browse button runs: the dialog at the destination, else the drawings'
+  // folder, else the home folder.
+  int ExecAt(const QString& destination, const QString& drawingsFolder);
 
   // The selected folder with native separators, "" when none is selected.
   QString SelectedPath() const;
@@ -47,6 +58,7 @@ class TForm3 : public QDialog {
   std::unique_ptr<QFileIconProvider> icons_;
   QFileSystemModel* model_ = nullptr;
   std::function<void(const QString&)> destination_;
+  FolderInViewKeeper* inView_ = nullptr;  // a child of the tree
 };
 
 }  // namespace corvane

@@ -12,6 +12,8 @@ namespace corvane {
 namespace {
 
 const char kWholeTextProperty[] = "corvaneWholeTextWhenCut";
+const char kWholeNameProperty[] = "corvaneWholeName";
+const char kTextOnlyProperty[] = "corvaneWholeNameOverTextOnly";
 
 // QLineEdit keeps this much room between its contents rectangle and the text, on each side.
 constexpr int kLineEditTextMargin = 2;
@@ -19,6 +21,14 @@ constexpr int kLineEditTextMargin = 2;
 }  // namespace
 
 void ShowWholeTextWhenCut(QWidget* control) { control->setProperty(kWholeTextProperty, true); }
+
+void ShowElided(QLabel* label, const QString& shown, Qt::TextElideMode mode, const QString& whole) {
+  const int room = label->contentsRect().width() - 2 * label->margin() - qMax(label->indent(), 0);
+  label->setText(label->fontMetrics().elidedText(shown, mode, qMax(room, 0)));
+  label->setProperty(kWholeNameProperty, whole);
+}
+
+void ShowWholeNameOverTextOnly(QWidget* view) { view->setProperty(kTextOnlyProperty, true); }
 
 bool TextIsCut(const QLabel* label) {
   if (label->wordWrap() || label->text().isEmpty()) return false;
@@ -52,8 +62,24 @@ QString WholeNameTip(const QWidget* widget, const QPoint& pos, QRect* area) {
       view && view->viewport() == widget) {
     const QModelIndex row = view->indexAt(pos);
     if (!row.isValid()) return QString();
-    if (area) *area = view->visualRect(row);
+    QRect rowArea = view->visualRect(row);
+    if (view->property(kTextOnlyProperty).toBool()) {
+      // The icon, the name and a little room after it; the rest of the row is the list's own.
+      const int iconWidth = view->iconSize().isValid()
+                                ? view->iconSize().width()
+                                : view->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, view);
+      const int icon = row.data(Qt::DecorationRole).isNull() ? 0 : iconWidth + 8;
+      const int text = view->fontMetrics().horizontalAdvance(row.data(Qt::DisplayRole).toString());
+      rowArea.setWidth(qMin(rowArea.width(), icon + text + 12));
+      if (!rowArea.contains(pos)) return QString();
+    }
+    if (area) *area = rowArea;
     return row.data(Qt::ToolTipRole).toString();
+  }
+  const QString named = widget->property(kWholeNameProperty).toString();
+  if (!named.isEmpty()) {
+    if (area) *area = widget->rect();
+    return named;
   }
   if (!widget->property(kWholeTextProperty).toBool()) return QString();
   QString whole;

@@ -7,6 +7,7 @@
 
 #include <QRect>
 #include <QString>
+#include <Qt>
 
 class QLabel;
 class QLineEdit;
@@ -17,6 +18,16 @@ namespace corvane {
 
 // Marks a label or a one-line box that shows a path.
 void ShowWholeTextWhenCut(QWidget* control);
+
+// Shows `shown` in `label`, cut with an ellipsis (at `mode`) to the label's width, and keeps
+// `whole` (the whole name, or a path that says more) for the label's tooltip. The label's width
+// is taken as it stands: call again after it changes.
+void ShowElided(QLabel* label, const QString& shown, Qt::TextElideMode mode, const QString& whole);
+
+// Marks an item view whose rows' tooltips give their whole names: a row's tooltip applies over
+// its icon and text only, so the view's own hint still shows after a short name and below the
+// last row.
+void ShowWholeNameOverTextOnly(QWidget* view);
 
 // Whether the text needs more room than the control gives it.
 bool TextIsCut(const QLabel* label);

@@ -97,7 +97,7 @@ class ConfigBindingTest : public QObject {
  private slots:
   // ---- the filtered boxes ----
   void startNumberKeepsDigitsOnly();
-  void startNumberTooLargeShowsErrorAndKeepsValue();
+  void startNumberTooLargeIsTakenBackWithoutABox();
   void forcedZKeepsDigitsAndPoints();
   void customItemEditorStartValues();
   void customItemStartValueTakesASignWhileTyped();
@@ -153,28 +153,31 @@ void ConfigBindingTest::startNumberKeepsDigitsOnly() {
   QCOMPARE(f.boxes.seen.size(), std::size_t{0});
 }
 
-void ConfigBindingTest::startNumberTooLargeShowsErrorAndKeepsValue() {
+void ConfigBindingTest::startNumberTooLargeIsTakenBackWithoutABox() {
   WindowFixture f;
   QVERIFY(f.LoadShippedDefaults());
   QLineEdit* box = f.Edit("Edit5");
   Retype(box, "2147483647");
   QCOMPARE(f.record.StartNumber, 2147483647);
+
+  // Typed key by key: the digit that would overflow does not go in, no box takes the keys that
+  // follow, and the box shows the number the run uses.
+  f.boxes.Answer({QMessageBox::Ok});
+  Retype(box, "99999999999");
+  QCOMPARE(box->text(), QStringLiteral("999999999"));
+  QCOMPARE(f.record.StartNumber, 999999999);
+  QCOMPARE(f.boxes.seen.size(), std::size_t{0});
+
   Retype(box, "77");
-
-  f.boxes.Answer({QMessageBox::Ok});
   Paste(box, QStringLiteral("  a99999999999 "));
-  QCOMPARE(f.boxes.seen.size(), std::size_t{1});
-  QCOMPARE(f.boxes.seen[0].text, QStringLiteral("'99999999999' is not a valid integer value."));
-  QCOMPARE(f.boxes.seen[0].title, QStringLiteral("Corvane 2.0"));
-  QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Critical);
-  QCOMPARE(box->text(), QStringLiteral("a99999999999"));
+  QCOMPARE(box->text(), QStringLiteral("77"));
   QCOMPARE(f.record.StartNumber, 77);
-
   // One past the largest value is already too large.
-  f.boxes.Answer({QMessageBox::Ok});
   Paste(box, QStringLiteral("2147483648"));
-  QCOMPARE(f.boxes.seen.size(), std::size_t{2});
+  QCOMPARE(box->text(), QStringLiteral("77"));
   QCOMPARE(f.record.StartNumber, 77);
+  QCOMPARE(f.boxes.seen.size(), std::size_t{0});
+  QCOMPARE(box->text(), QString::number(f.record.StartNumber));
 }
 
 void ConfigBindingTest::forcedZKeepsDigitsAndPoints() {
@@ -192,9 +195,24 @@ void ConfigBindingTest::forcedZKeepsDigitsAndPoints() {
   Retype(box, "");
   QCOMPARE(box->text(), QString());
   QCOMPARE(f.record.ForcedZValue.str(), std::string("0.00"));
+  QCOMPARE(box->property("problem").toString(), QString());
   Retype(box, "1.2.3");
   QCOMPARE(box->text(), QStringLiteral("1.2.3"));
   QCOMPARE(f.record.ForcedZValue.str(), std::string("1.2.3"));
+  // The box says at once what the run would refuse, with the run's own text, and keeps the value.
+  const QString refused = QStringLiteral("The forced Z value \"1.2.3\" is not a number.");
+  QCOMPARE(box->property("problem").toString(), refused);
+  QCOMPARE(box->toolTip(), refused);
+  QVERIFY(box->palette().color(QPalette::Text) != f.Edit("Edit10")->palette().color(QPalette::Text));
+  f.boxes.Answer({QMessageBox::Ok});
+  f.window.RunButtonClicked();
+  QCOMPARE(f.boxes.seen.size(), std::size_t{1});
+  QCOMPARE(f.boxes.seen[0].text, refused);
+  QCOMPARE(box->text(), QStringLiteral("1.2.3"));
+  Retype(box, "1.25");
+  QCOMPARE(box->property("problem").toString(), QString());
+  QCOMPARE(box->palette().color(QPalette::Text), f.Edit("Edit10")->palette().color(QPalette::Text));
+  Retype(box, "1.2.3");
   Paste(box, QStringLiteral("z = 4.75 m"));
   QCOMPARE(box->text(), QStringLiteral("4.75"));
   QCOMPARE(f.record.ForcedZValue.str(), std::string("4.75"));

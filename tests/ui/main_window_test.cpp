@@ -10,6 +10,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -30,6 +33,7 @@
 #include "config/lookup_lists.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/main.h"
+#include "ui/point_preview_window.h"
 #include "ui/whole_names.h"
 #include "ui/window_scale.h"
 
@@ -165,6 +169,10 @@ class MainWindowTest : public QObject {
   void rightClickInTheTreeChoosesTheFolder();
   void treeFollowsTheDiskAndAVanishedFolderGivesWayToItsParent();
   void longPathsShowTheirStartAndCanBeReadWhole();
+  void namesShowOverTheirTextAndLongOnesAreCutWithAnEllipsis();
+  void rowsInViewStayPutWhenFoldersAppearOrVanishAboveThem();
+  void droppedFolderOrDrawingsAreChosen();
+  void previewKeyWorksInTheWholeWindowAndNeedsADrawing();
   void countTextFollowsEverySelectionChange();
   void autoSelectWritesItsSettingAndUntickingKeepsTheSelection();
   // ---- destination lock ----
@@ -433,6 +441,171 @@ void MainWindowTest::longPathsShowTheirStartAndCanBeReadWhole() {
   auto* tree = Child<QTreeView>(f.window, "sh1");
   QCOMPARE(tree->currentIndex().data(Qt::ToolTipRole).toString(), path);
   QCOMPARE(tree->textElideMode(), Qt::ElideNone);
+}
+
+void MainWindowTest::namesShowOverTheirTextAndLongOnesAreCutWithAnEllipsis() {
+  QTemporaryDir folder;
+  MakeFiles(folder.path(), {"a.dxf", "Northern bypass, section 14 - final survey.dxf"});
+  Fixture f;
+  f.window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+  QVERIFY(f.window.SelectFolder(folder.path()));
+  QListWidget* list = f.fl1();
+  QWidget* rows = list->viewport();
+
+  // Over a name the row tells that name; after a short name and below the last row the list's
+  // own hint shows.
+  const QRect second = list->visualItemRect(list->item(1));
+  QCOMPARE(corvane::WholeNameTip(rows, second.topLeft() + QPoint(30, 3)),
+           QStringLiteral("Northern bypass, section 14 - final survey.dxf"));
+  const QRect first = list->visualItemRect(list->item(0));
+  QCOMPARE(corvane::WholeNameTip(rows, first.topLeft() + QPoint(20, 3)), QStringLiteral("a.dxf"));
+  QCOMPARE(corvane::WholeNameTip(rows, QPoint(first.right() - 5, first.top() + 3)), QString());
+  QCOMPARE(corvane::WholeNameTip(rows, QPoint(20, second.bottom() + 30)), QString());
+
+  // The configuration in use: a long name is cut with an ellipsis, its whole path is told.
+  auto* label19 = Child<QLabel>(f.window, "Label19");
+  const QString path = QDir::toNativeSeparators(folder.path() + "/" + QString(80, 'k') + ".crv");
+  f.window.ShowConfigName(QString(80, 'k') + ".crv", folder.path() + "/" + QString(80, 'k') + ".crv");
+  QVERIFY2(label19->text().endsWith(QChar(0x2026)), qPrintable(label19->text()));
+  QVERIFY(!corvane::TextIsCut(label19));
+  QCOMPARE(corvane::WholeNameTip(label19, QPoint(2, 2)), path);
+  f.window.ShowConfigName(QStringLiteral("survey.crv"), folder.path() + "/survey.crv");
+  QCOMPARE(label19->text(), QStringLiteral("survey.crv"));
+  QCOMPARE(f.window.ConfigName(), QStringLiteral("survey.crv"));
+}
+
+void MainWindowTest::rowsInViewStayPutWhenFoldersAppearOrVanishAboveThem() {
+  QTemporaryDir parent;
+  for (int i = 0; i < 40; ++i) QVERIFY(QDir(parent.path()).mkdir(QStringLiteral("m%1").arg(i, 2, 10, QChar('0'))));
+  Fixture f;
+  f.window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+  auto* tree = Child<QTreeView>(f.window, "sh1");
+  const QString target = parent.path() + "/m30";
+  QVERIFY(f.window.SelectFolder(target));
+  auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+  const QModelIndex folderRow = model->index(parent.path());
+  QTRY_COMPARE(model->rowCount(folderRow), 40);
+  // The user has the tree where it is and clicks a row in the middle of the view.
+  tree->scrollTo(model->index(target), QAbstractItemView::PositionAtCenter);
+  QTest::qWait(300);
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier,
+                    tree->visualRect(model->index(target)).center());
+  QCOMPARE(f.window.SelectedFolderPath(), QDir::toNativeSeparators(target));
+  const int before = tree->visualRect(model->index(target)).top();
+  QVERIFY(tree->viewport()->rect().contains(QPoint(5, before + 2)));
+
+  // Two folders made above it, from outside the program: the rows in view stay where they are.
+  QVERIFY(QDir(parent.path()).mkdir(QStringLiteral("a1")));
+  QVERIFY(QDir(parent.path()).mkdir(QStringLiteral("a2")));
+  QTRY_COMPARE(model->rowCount(folderRow), 42);
+  QTRY_VERIFY(model->index(parent.path() + "/a2").row() < model->index(target).row());
+  QTest::qWait(300);
+  QCOMPARE(tree->visualRect(model->index(target)).top(), before);
+
+  // And when they vanish again.
+  QVERIFY(QDir(parent.path()).rmdir(QStringLiteral("a1")));
+  QVERIFY(QDir(parent.path()).rmdir(QStringLiteral("a2")));
+  QTRY_COMPARE(model->rowCount(folderRow), 40);
+  QTest::qWait(300);
+  QCOMPARE(tree->visualRect(model->index(target)).top(), before);
+  QCOMPARE(f.window.SelectedFolderPath(), QDir::toNativeSeparators(target));
+}
+
+namespace {
+
+// Drags `paths` (local files) onto `target` at its centre and drops them, as a file manager does.
+bool DropOn(QWidget* target, const QStringList& paths) {
+  auto* data = new QMimeData;
+  QList<QUrl> urls;
+  for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
+  data->setUrls(urls);
+  const QPointF at = QRectF(target->rect()).center();
+  QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &enter);
+  if (!enter.isAccepted()) {
+    delete data;
+    return false;
+  }
+  QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &drop);
+  delete data;
+  return drop.isAccepted();
+}
+
+}  // namespace
+
+void MainWindowTest::droppedFolderOrDrawingsAreChosen() {
+  QTemporaryDir parent;
+  const QString jobs = parent.path() + "/jobs";
+  QVERIFY(QDir().mkpath(jobs));
+  MakeFiles(jobs, {"a.dxf", "b.DXF", "c.dxf"});
+  QVERIFY(corvane::uitest::WriteBytes(jobs + "/notes.txt", "notes"));
+  Fixture f;
+  f.window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+
+  // A folder dropped on the file list: chosen in the tree, its drawings listed.
+  QVERIFY(DropOn(f.fl1()->viewport(), {jobs}));
+  QCOMPARE(f.window.SelectedFolderPath(), QDir::toNativeSeparators(jobs));
+  QCOMPARE(Rows(f.fl1()), QStringList({"a.dxf", "b.DXF", "c.dxf"}));
+
+  // Two drawings dropped anywhere, here on the entity group: those two are selected.
+  QVERIFY(f.window.SelectFolder(parent.path()));
+  QVERIFY(DropOn(Child<QWidget>(f.window, "GroupBox1"), {jobs + "/b.DXF", jobs + "/c.dxf"}));
+  QCOMPARE(f.window.SelectedFolderPath(), QDir::toNativeSeparators(jobs));
+  QCOMPARE(f.window.SelectedFileNames(), QStringList({"b.DXF", "c.dxf"}));
+  QCOMPARE(f.Label("Label3"), QString("2 selected."));
+  // On a text box too: files from a file manager are the window's, not a text to paste.
+  auto* prefix = Child<QLineEdit>(f.window, "Edit6");
+  const QString prefixText = prefix->text();
+  QVERIFY(DropOn(prefix, {jobs + "/a.dxf"}));
+  QCOMPARE(f.window.SelectedFileNames(), QStringList({"a.dxf"}));
+  QCOMPARE(prefix->text(), prefixText);
+
+  // Anything else says why nothing happened.
+  MessageBoxCatcher box;
+  box.Arm(&f.window);
+  QVERIFY(DropOn(f.fl1()->viewport(), {jobs + "/notes.txt"}));
+  QCOMPARE(box.seen, 1);
+  QVERIFY2(box.text.contains(QLatin1String("\"notes.txt\" is neither a DXF drawing nor a folder")),
+           qPrintable(box.text));
+  QCOMPARE(f.window.SelectedFileNames(), QStringList({"a.dxf"}));
+}
+
+void MainWindowTest::previewKeyWorksInTheWholeWindowAndNeedsADrawing() {
+  QTemporaryDir empty;
+  Fixture f;
+  f.ShowLists();
+  f.window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+  QVERIFY(f.window.SelectFolder(empty.path()));
+  QAction* item = f.window.findChild<QAction*>(QStringLiteral("PreviewPoints1"));
+  QVERIFY(item);
+  // An empty list has nothing to preview: the menu item is off.
+  auto* menu = f.window.findChild<QMenu*>(QStringLiteral("PopupMenu1"));
+  QMetaObject::invokeMethod(menu, "aboutToShow");
+  QVERIFY(!item->isEnabled());
+  f.window.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&f.window));
+  QTest::keyClick(Child<QLineEdit>(f.window, "Edit6"), Qt::Key_P, Qt::ControlModifier);
+  QVERIFY(f.window.PreviewWindow() == nullptr);
+
+  MakeFiles(empty.path(), {"a.dxf"});
+  f.Trigger("Refreshfolder1");
+  f.fl1()->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
+  QMetaObject::invokeMethod(menu, "aboutToShow");
+  QVERIFY(item->isEnabled());
+  // Ctrl+P with the focus in a text box, far from the file list.
+  auto* prefix = Child<QLineEdit>(f.window, "Edit6");
+  prefix->setFocus();
+  QTRY_VERIFY(prefix->hasFocus());
+  QTest::keyClick(prefix, Qt::Key_P, Qt::ControlModifier);
+  QTRY_VERIFY(f.window.PreviewWindow() != nullptr);
+  QCOMPARE(f.window.PreviewWindow()->DrawingPath(),
+           QFile::encodeName(QDir(empty.path()).filePath("a.dxf")).toStdString());
+  f.window.PreviewWindow()->close();
 }
 
 void MainWindowTest::countTextFollowsEverySelectionChange() {

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTreeWidget>
 #include <QWheelEvent>
@@ -138,6 +139,9 @@ class PointPreviewWindowTest : public QObject {
   void anotherDrawingOrClosingCancelsTheWorkInHand();
   void manyPointsAreDrawnByDensityAndZoomAroundThePointer();
   void drawingsItCannotShowAreNamed();
+  void damageTheReportNamesIsShownAsTheReportSaysIt();
+  void opensBesideTheMainWindowWhereTheScreenHasRoom();
+  void onePointIsOnePoint();
 };
 
 void PointPreviewWindowTest::menuItemAndShortcutOpenTheDrawing() {
@@ -426,6 +430,85 @@ void PointPreviewWindowTest::drawingsItCannotShowAreNamed() {
   QCOMPARE(preview->Message(),
            QStringLiteral("No point of words.dxf is exported with these options."));
   QCOMPARE(LegendOf(*preview).size(), std::size_t{1});
+}
+
+void PointPreviewWindowTest::damageTheReportNamesIsShownAsTheReportSaysIt() {
+  PreviewFixture f;
+  // Cut inside the ENTITIES section, in the middle of an entity: the points before the cut are
+  // read, and the report says the file may be truncated.
+  const QByteArray whole = GeneratedDrawing(60);
+  f.AddDrawing(QStringLiteral("cut.dxf"), whole.left(whole.indexOf("POINT", whole.size() / 2) + 12));
+  // Pairs out of step, then a bad number that ends the drawing: two lines, in the report's order.
+  f.AddDrawing(QStringLiteral("shifted.dxf"),
+               QByteArray::fromStdString(test::DxfWithEntities(
+                   test::Pairs({"0", "POINT", "8", "A", "10", "1", "20", "2", "30", "3"}) +
+                   "  0\nPOINT\nA\n 10\n4\n 20\n5\n 30\n6\n" +
+                   test::Pairs({"0", "POINT", "8", "A", "10", "1,5", "20", "2", "30", "3"}))));
+
+  for (const QString name : {QStringLiteral("cut.dxf"), QStringLiteral("shifted.dxf")}) {
+    f.Select(name);
+    PointPreviewWindow* preview = f.OpenPreview();
+    QVERIFY(preview);
+    const QString message = preview->Message();
+    f.boxes.Answer({QMessageBox::Ok});
+    const QStringList report = f.Run();
+    const QStringList errors = report.filter(QRegularExpression(QStringLiteral("^\\*\\*\\* Error")));
+    QVERIFY2(!errors.isEmpty(), qPrintable(report.join('|')));
+    QCOMPARE(message, errors.join(QLatin1Char('\n')));
+  }
+  QVERIFY(f.window.PreviewWindow()->Message().contains(QStringLiteral("out of step")));
+  f.Select(QStringLiteral("cut.dxf"));
+  QVERIFY(f.OpenPreview()->Message().contains(QStringLiteral("ends inside an entity")));
+}
+
+void PointPreviewWindowTest::opensBesideTheMainWindowWhereTheScreenHasRoom() {
+  const QRect screen(0, 0, 1920, 1050);
+  const QSize wanted(780, 600);
+  // Room on the right: beside it, at its height.
+  QCOMPARE(PlaceBeside(QRect(100, 200, 620, 610), wanted, screen, 300), QRect(720, 200, 780, 600));
+  // None on the right, room on the left.
+  QCOMPARE(PlaceBeside(QRect(1200, 200, 620, 610), wanted, screen, 300), QRect(420, 200, 780, 600));
+  // A centred main window on a small screen: the wider side, narrowed to fit.
+  QCOMPARE(PlaceBeside(QRect(330, 100, 620, 610), wanted, QRect(0, 0, 1280, 1024), 300),
+           QRect(950, 100, 330, 600));
+  // Low on the screen: moved up so that it is all in sight.
+  QCOMPARE(PlaceBeside(QRect(100, 700, 620, 300), wanted, screen, 300), QRect(720, 450, 780, 600));
+  // No side with room for a useful window: the window manager decides.
+  QVERIFY(PlaceBeside(QRect(500, 100, 620, 610), wanted, QRect(0, 0, 1280, 1024), 600).isEmpty());
+
+  // On the real main window, where the screen has room (the offscreen screen is 800 by 600 wide
+  // unless told otherwise, so the main window stands at the left edge and the room is measured).
+  PreviewFixture f;
+  f.AddDrawing(QStringLiteral("site.dxf"), ExampleDrawing(QStringLiteral("survey_points.dxf")));
+  f.window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+  f.window.move(f.window.screen()->availableGeometry().topLeft());
+  f.Select(QStringLiteral("site.dxf"));
+  PointPreviewWindow* preview = f.OpenPreview();
+  QVERIFY(preview);
+  const QRect expected = PlaceBeside(f.window.frameGeometry(), preview->frameGeometry().size(),
+                                     f.window.screen()->availableGeometry(),
+                                     preview->minimumSizeHint().width() + 40);
+  if (!expected.isEmpty()) {
+    QVERIFY2(!preview->frameGeometry().intersects(f.window.frameGeometry()),
+             qPrintable(QStringLiteral("%1,%2").arg(preview->x()).arg(f.window.x())));
+  }
+  // Where the user puts it, it opens again.
+  preview->move(preview->pos() + QPoint(0, 7));
+  const QPoint moved = preview->pos();
+  preview->close();
+  QVERIFY(f.OpenPreview());
+  QCOMPARE(preview->pos(), moved);
+}
+
+void PointPreviewWindowTest::onePointIsOnePoint() {
+  PreviewFixture f;
+  f.AddDrawing(QStringLiteral("one.dxf"), QByteArray::fromStdString(test::DxfWithEntities(
+      test::Pairs({"0", "POINT", "8", "A", "10", "1", "20", "2", "30", "3"}))));
+  f.Select(QStringLiteral("one.dxf"));
+  PointPreviewWindow* preview = f.OpenPreview();
+  QVERIFY(preview);
+  QCOMPARE(preview->StatusText(), QStringLiteral("1 point. Point at it to read its data line."));
 }
 
 QTEST_MAIN(PointPreviewWindowTest)

@@ -4,6 +4,7 @@
 // (app/program_windows.h) and says when the main window is up. Started in this process, every
 // box of the start-up must show over the main window, already on screen, in the fixed order.
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QMessageBox>
@@ -15,6 +16,8 @@
 #include <QWindow>
 
 #include "app/program_windows.h"
+#include "ui/main.h"
+#include "ui/selrep.h"
 #include "tests/ui/ui_test_support.h"
 
 #ifdef Q_OS_WIN
@@ -163,6 +166,52 @@ class ProgramStartTest : public QObject {
     QVERIFY(settings.contains("autosel=0"));
     QVERIFY(settings.contains("config=survey.crv"));
     QVERIFY(settings.contains("dxfpath=" + QDir::toNativeSeparators(home.path()).toLocal8Bit()));
+  }
+
+  // The destination dialog opens at the destination, else at the drawings' folder, else at the
+  // home folder: never at the file system's root, where "Select " is one click away.
+  // (Before the test of a program that cannot run: the application's exit it asks for ends every
+  // modal loop started later in this process.)
+  void TheDestinationDialogOpensAtTheDestination() {
+    ProgramCopy copy;
+    QVERIFY(QDir().mkpath(copy.Path(QStringLiteral("drawings"))));
+    QVERIFY(QDir().mkpath(copy.Path(QStringLiteral("results"))));
+    const QString drawings = QDir::toNativeSeparators(copy.Path(QStringLiteral("drawings")));
+    const QString results = QDir::toNativeSeparators(copy.Path(QStringLiteral("results")));
+    copy.WriteSettings("config=survey.crv\nlocked=0\ndxfpath=" + drawings.toLocal8Bit() +
+                       "\ndestpath=" + results.toLocal8Bit() + "\n");
+    ProgramWindows windows(corvane::PortablePlaces(copy.ProgramFolder()), copy.Settings());
+    windows.Show();
+    QTRY_VERIFY_WITH_TIMEOUT(windows.StartupDone(), 20000);
+    corvane::TForm1& form1 = windows.MainWindow();
+    auto* browse = form1.findChild<QAbstractButton*>(QStringLiteral("SpeedButton4"));
+    QVERIFY(browse && browse->isEnabled());
+
+    const auto openedAt = [&] {
+      QString shown;
+      QTimer look;
+      look.setInterval(10);
+      QObject::connect(&look, &QTimer::timeout, [&shown, &look] {
+        auto* dialog = qobject_cast<corvane::TForm3*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible()) return;
+        look.stop();
+        shown = dialog->SelectedPath();
+        dialog->reject();
+      });
+      look.start();
+      browse->click();
+      return shown;
+    };
+    QCOMPARE(openedAt(), results);
+    form1.SetDestinationFolder(QStringLiteral("/no/such/folder"));
+    QCOMPARE(openedAt(), drawings);
+    QVERIFY(form1.SelectFolder(QDir::rootPath()));
+    QVERIFY(QDir(copy.Path(QStringLiteral("results"))).removeRecursively());
+    form1.SetDestinationFolder(results);
+    // The drawings' folder is the root itself here: the home folder is chosen instead.
+    const QString home = openedAt();
+    QCOMPARE(home, QDir::toNativeSeparators(QDir::homePath()));
+    QCOMPARE(form1.DestinationFolder(), results);
   }
 
   void StartUpBoxesShowOverTheMainWindowInTheirOrder() {

@@ -5,6 +5,7 @@
 #include <QToolButton>
 
 #include "ui/Unit2.h"
+#include "ui/whole_names.h"
 #include "ui/window_scale.h"
 
 using corvane::TForm2;
@@ -50,6 +51,22 @@ class ProgressWindowTest : public QObject {
     QVERIFY(form.isVisible());
     QTest::mouseClick(form.StopButton(), Qt::LeftButton);
     QVERIFY(form.StopFlag().load());
+  }
+
+  void ALongDrawingNameIsCutInTheMiddleAndToldWhole() {
+    TForm2 form2;
+    const QString step = QStringLiteral("Processing Northern bypass ") + QString(60, 'x') +
+                         QStringLiteral(" section 14 final.dxf");
+    form2.ShowStep(step);
+    const QString shown = form2.StepLabel()->text();
+    // Both ends stay: the step word and the drawing's last characters.
+    QVERIFY2(shown.contains(QChar(0x2026)), qPrintable(shown));
+    QVERIFY(shown.startsWith(QStringLiteral("Processing")));
+    QVERIFY(shown.endsWith(QStringLiteral(".dxf")));
+    QVERIFY(!corvane::TextIsCut(form2.StepLabel()));
+    QCOMPARE(corvane::WholeNameTip(form2.StepLabel(), QPoint(2, 2)), step);
+    form2.ShowStep(QStringLiteral("Processing a.dxf"));
+    QCOMPARE(form2.StepLabel()->text(), QStringLiteral("Processing a.dxf"));
   }
 
   void CannotBeClosedByTheUser() {

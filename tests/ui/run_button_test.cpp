@@ -125,6 +125,8 @@ class RunButtonTest : public QObject {
   void configurationLoadedFromElsewhereIsNeverReplaced();
   void reportThatNoProgramOpensIsNamedInABox();
   void runWithNoFileSelectedSaysSo();
+  void runWithErrorsAlwaysEndsWithABox();
+  void closeDuringARunSaysSoAndOffersStop();
 };
 
 void RunButtonTest::checksInTheirOrder_data() {
@@ -437,8 +439,11 @@ void RunButtonTest::configurationLoadedFromElsewhereIsNeverReplaced() {
   f.AddDrawing(QStringLiteral("survey_points.dxf"), ExampleDrawing("survey_points.dxf"));
   f.SelectAll();
   f.Edit("Edit1")->setText(QDir::toNativeSeparators(f.drawings));
+  // The drawing whose data file was refused is told at the end of the run.
+  f.boxes.Answer({QMessageBox::Ok});
   f.Run();
-  QCOMPARE(f.boxes.seen.size(), std::size_t{0});
+  QCOMPARE(f.boxes.seen.size(), std::size_t{1});
+  QCOMPARE(f.boxes.seen[0].text, QStringLiteral("1 of the 2 drawings could not be converted completely."));
   QCOMPARE(ReadBytes(crv), saved);
   QVERIFY(QFile::exists(f.drawings + QStringLiteral("/survey_points.crv")));
   const QStringList report = ReportLines(f.ReportPath());
@@ -504,6 +509,97 @@ void RunButtonTest::runWithNoFileSelectedSaysSo() {
   f.Run();
   QCOMPARE(f.boxes.seen.size(), std::size_t{1});
   QCOMPARE(f.opened.size(), std::size_t{1});
+}
+
+void RunButtonTest::runWithErrorsAlwaysEndsWithABox() {
+  RunFixture f;
+  QVERIFY(f.LoadShippedDefaults());
+  // Five drawings, four of them broken in the ways a surveyor meets: not a drawing, a bad
+  // coordinate, a file cut inside an entity, and a copy that was never finished.
+  f.AddDrawing(QStringLiteral("a_good.dxf"), ExampleDrawing("site_plan.dxf"));
+  f.AddDrawing(QStringLiteral("b_notes.dxf"), QByteArray("just some notes\n"));
+  f.AddDrawing(QStringLiteral("c_comma.dxf"),
+               QByteArray::fromStdString(test::DxfWithEntities(test::Pairs(
+                   {"0", "POINT", "8", "A", "10", "1,5", "20", "2", "30", "3"}))));
+  const QByteArray whole = GeneratedDrawing(40);
+  f.AddDrawing(QStringLiteral("d_cut.dxf"), whole.left(whole.indexOf("POINT", whole.size() / 2) + 30));
+  f.AddDrawing(QStringLiteral("e_empty.dxf"), QByteArray());
+  f.SelectAll();
+  QCOMPARE(f.Child<QListWidget>("fl1")->selectedItems().size(), 5);
+  f.Child<QRadioButton>("rep3")->click();
+
+  f.boxes.Answer({QMessageBox::Open});
+  f.Run();
+  QTRY_COMPARE(f.boxes.Pending(), std::size_t{0});
+  QCOMPARE(f.boxes.seen.size(), std::size_t{1});
+  const SeenBox& box = f.boxes.seen[0];
+  QCOMPARE(box.text, QStringLiteral("4 of the 5 drawings could not be converted completely."));
+  QCOMPARE(box.icon, QMessageBox::Warning);
+  QVERIFY(box.buttons.testFlag(QMessageBox::Open));
+  QVERIFY2(box.detail.contains(QLatin1String("\"CorvaneLog.txt\"")), qPrintable(box.detail));
+  // The button opens the report the box names.
+  QCOMPARE(f.opened.size(), std::size_t{1});
+  QCOMPARE(f.opened[0], QUrl::fromLocalFile(f.ReportPath()));
+  QVERIFY(ReportLines(f.ReportPath()).filter(QStringLiteral("*** Error")).size() >= 4);
+
+  // With the report shown after every run, the viewer already has it: the box still comes,
+  // without a second way to open it.
+  f.Child<QRadioButton>("rep1")->click();
+  f.boxes.seen.clear();
+  f.opened.clear();
+  f.boxes.Answer({QMessageBox::Ok});
+  f.Run();
+  QCOMPARE(f.boxes.seen.size(), std::size_t{1});
+  QVERIFY(!f.boxes.seen[0].buttons.testFlag(QMessageBox::Open));
+  QCOMPARE(f.opened.size(), std::size_t{1});
+
+  // A clean run stays quiet.
+  f.Child<QRadioButton>("rep3")->click();
+  f.Child<QListWidget>("fl1")->clearSelection();
+  f.Child<QListWidget>("fl1")->item(0)->setSelected(true);
+  f.boxes.seen.clear();
+  f.Run();
+  QCOMPARE(f.boxes.seen.size(), std::size_t{0});
+}
+
+void RunButtonTest::closeDuringARunSaysSoAndOffersStop() {
+  RunFixture f;
+  QVERIFY(f.LoadShippedDefaults());
+  f.AddDrawing(QStringLiteral("a.dxf"), GeneratedDrawing(20));
+  f.AddDrawing(QStringLiteral("b.dxf"), GeneratedDrawing(400000));
+  f.AddDrawing(QStringLiteral("c.dxf"), GeneratedDrawing(20));
+  f.SelectAll();
+  f.window.show();
+
+  // The title bar's close button while the second drawing is converted: first "Let it finish",
+  // then again and "Stop process".
+  bool closed = true;
+  int asked = 0;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (!f.progress.StepLabel()->text().contains(QLatin1String("b.dxf")) || asked > 0) return;
+    ++asked;
+    watch.stop();
+    f.boxes.Answer({QMessageBox::Cancel, QMessageBox::Abort});
+    closed = f.window.close();
+    QVERIFY(!f.progress.StopFlag().load());
+    closed = closed || f.window.close();
+  });
+  watch.start(1);
+  f.Run();
+  watch.stop();
+
+  QCOMPARE(asked, 1);
+  QVERIFY(!closed);
+  QVERIFY(f.window.isVisible());
+  QCOMPARE(f.boxes.seen.size(), std::size_t{2});
+  QVERIFY2(f.boxes.seen[0].text.contains(QLatin1String("Data files are being created")),
+           qPrintable(f.boxes.seen[0].text));
+  QVERIFY(f.boxes.seen[0].buttons.testFlag(QMessageBox::Abort));
+  const QStringList report = ReportLines(f.ReportPath());
+  QVERIFY2(report.contains(QStringLiteral("*** Process canceled by user ***")),
+           qPrintable(report.join('\n')));
+  QVERIFY(!QFile::exists(f.out + QStringLiteral("/c.txt")));
 }
 
 QTEST_MAIN(RunButtonTest)
