@@ -125,7 +125,8 @@ void Convert(const TExportConfig& config, const PreviewRequest& request, const s
   FileHandle dxf = OpenDrawing(request.dxfPath, size);
   if (!dxf) {
     preview.end = PreviewEnd::kCannotOpen;
-    preview.reportLines.push_back(std::string("*** Error, ") + kCannotOpenDrawingText + " ***");
+    preview.reportLines.push_back(std::string("*** Error, ") + CannotOpenDrawingText(request.dxfPath) +
+                                  " ***");
     return;
   }
   RunRequest runRequest;
