@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QIcon>
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 #include <utility>
@@ -66,6 +68,9 @@ ProgramWindows::ProgramWindows(const ProgramPlaces& places, const QString& setti
 ProgramWindows::~ProgramWindows() = default;
 
 void ProgramWindows::Show() {
+  // The window opens centred on the primary screen: it must fit that screen's work area.
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    form1_.FitToScreen(screen->availableGeometry());
   form1_.show();
   // Run from show() itself, the start-up's boxes came before the window was mapped: over an
   // empty desktop, with nothing to say which program asked.

@@ -5,8 +5,10 @@
 #include <system_error>
 
 #ifdef _WIN32
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -76,6 +78,13 @@ std::FILE* OpenRegularFile(const std::filesystem::path& path, std::string& reaso
 }
 
 std::string SystemReason(int error_number) {
+#ifdef _WIN32
+  // A file another program holds open (a spreadsheet showing the data file) fails as EACCES, as
+  // a file the user may not write does: the C runtime keeps Windows' own reason beside errno.
+  if (error_number == EACCES &&
+      (_doserrno == ERROR_SHARING_VIOLATION || _doserrno == ERROR_LOCK_VIOLATION))
+    return kFileInUseText;
+#endif
   return std::generic_category().message(error_number != 0 ? error_number : EIO);
 }
 

@@ -21,8 +21,12 @@ std::FILE* OpenRegularFile(const std::filesystem::path& path, std::string& reaso
                            std::uint64_t* size = nullptr);
 
 // The system's text for an errno value. A zero errno (some C libraries leave it unset on a
-// failed write) becomes the text of EIO rather than "Success".
+// failed write) becomes the text of EIO rather than "Success". On Windows a file held open by
+// another program, which the C runtime calls "Permission denied", is said as Windows users
+// know it: kFileInUseText.
 std::string SystemReason(int error_number);
+inline constexpr const char* kFileInUseText =
+    "The file is in use by another program: close it there, then try again";
 
 // "Cannot open file "<path>". <reason>" and "Cannot create file "<path>". <reason>".
 // No final full stop: the error box adds one.

@@ -24,9 +24,12 @@ std::string TextOfPath(const std::filesystem::path& path) {
   const std::wstring& wide = path.native();
   if (wide.empty()) return {};
   const int size = static_cast<int>(wide.size());
-  const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  // No "best fit": it would turn "działka.dxf" into "dzialka.dxf", which may be another drawing.
+  // "?" is in no Windows file name. The UTF-8 code page takes no such flag, and needs none.
+  const DWORD flags = GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  const int n = WideCharToMultiByte(CP_ACP, flags, wide.data(), size, nullptr, 0, nullptr, nullptr);
   std::string text(static_cast<std::size_t>(n), '\0');
-  if (n > 0) WideCharToMultiByte(CP_ACP, 0, wide.data(), size, text.data(), n, nullptr, nullptr);
+  if (n > 0) WideCharToMultiByte(CP_ACP, flags, wide.data(), size, text.data(), n, nullptr, nullptr);
   return text;
 #else
   return path.string();

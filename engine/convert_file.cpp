@@ -53,6 +53,17 @@ FileHandle OpenDrawing(const std::string& path, std::uint64_t& size) {
   return f;
 }
 
+const char* CannotOpenDrawingText(const std::string& path) {
+#if defined(_WIN32)
+  const std::size_t nameStart = path.find_last_of("\\/:");
+  const std::size_t from = nameStart == std::string::npos ? 0 : nameStart + 1;
+  if (path.find('?', from) != std::string::npos) return kNameOutsideCodePageText;
+#else
+  (void)path;
+#endif
+  return kCannotOpenDrawingText;
+}
+
 namespace {
 
 // Skips to the line "ENTITIES" that names a section: the value of a group-2 pair right after
@@ -189,7 +200,7 @@ void ConvertFile(const RunSettings& run, const FileJob& job, RunObserver& observ
   std::uint64_t size = 0;
   FileHandle dxf = OpenDrawing(job.dxfPath, size);
   if (!dxf) {
-    AddErrorLine(outcome, kCannotOpenDrawingText);
+    AddErrorLine(outcome, CannotOpenDrawingText(job.dxfPath));
     observer.FileFinished(job.index);
     return;
   }

@@ -48,6 +48,14 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 // What the report says of a drawing that cannot be opened (between "*** Error, " and " ***").
 inline constexpr const char* kCannotOpenDrawingText = "file is used by another application";
+// On Windows the program names files in the ANSI code page, where a letter the code page lacks
+// becomes "?", which no Windows file name holds: such a drawing is listed but cannot be opened,
+// and the report says why and what the user can do, rather than blaming another application.
+inline constexpr const char* kNameOutsideCodePageText =
+    "the name of this drawing has letters that the system's code page cannot hold (shown as \"?\"): "
+    "rename it in Explorer with letters of that code page, then convert it";
+// The text for the drawing at `path` that could not be opened: one of the two above.
+const char* CannotOpenDrawingText(const std::string& path);
 
 // Opens a drawing for reading, unbuffered (the LineReader reads whole blocks), letting others read
 // it meanwhile; `size` gets its size. Null when it is not a regular file that can be read: the

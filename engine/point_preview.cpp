@@ -106,7 +106,7 @@ void Convert(const TExportConfig& config, const PreviewRequest& request, const s
   FileHandle dxf = OpenDrawing(request.dxfPath, size);
   if (!dxf) {
     preview.end = PreviewEnd::kCannotOpen;
-    preview.reportLines.push_back(ErrorLineText(kCannotOpenDrawingText));
+    preview.reportLines.push_back(ErrorLineText(CannotOpenDrawingText(request.dxfPath)));
     preview.errorLineCount = 1;
     return;
   }

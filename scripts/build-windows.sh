@@ -146,13 +146,9 @@ if [ "$gui" = ON ]; then
   printf '%s\r\n' \
     'This copy of Corvane is installed: the run report and the configurations are kept in' \
     "each user's data folder, %LOCALAPPDATA%\\Tessoran\\corvane2." >"$installer/installed"
-  # The icon of the installer, the uninstaller and the shortcuts, from the menu entry's SVG.
-  pictures=()
-  for size in 16 24 32 48 64 256; do
-    rsvg-convert --keep-aspect-ratio -w "$size" -h "$size" data/desktop/corvane.svg -o "$installer/icon-$size.png"
-    pictures+=("$installer/icon-$size.png")
-  done
-  convert "${pictures[@]}" "$installer/corvane.ico"
+  # The icon of the installer, the uninstaller and the shortcuts: the programs' own, which the
+  # build drew from the menu entry's SVG (cmake/windows_resources.cmake).
+  cp build-windows/windows/corvane.ico "$installer/corvane.ico"
   setup=build-windows/corvane-$version-setup.exe
   rm -f "$setup"
   makensis -V2 -WX -DVERSION="$version" -DFILES="$root/$installer/files.nsh" \

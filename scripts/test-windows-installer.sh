@@ -8,12 +8,15 @@
 # holds files of the user's, installed twice (an upgrade in place) and uninstalled: the user's
 # files stay.
 #
-#   scripts/test-windows-installer.sh    after scripts/build-windows.sh and scripts/build.sh
+#   scripts/test-windows-installer.sh [--docs]    after scripts/build-windows.sh and scripts/build.sh
+#     --docs   also puts the installed window's picture in docs/window-windows-installed.png
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+docs=0
+[ "${1:-}" = "--docs" ] && docs=1
 
-bash scripts/setup.sh xvfb xdotool x11-utils fonts-liberation unzip
+bash scripts/setup.sh xvfb xdotool x11-utils fonts-liberation unzip imagemagick
 setup=$(ls build-windows/corvane-*-setup.exe)
 zip=$(ls build-windows/corvane-*-windows-x64.zip)
 
@@ -29,7 +32,6 @@ mkdir -p "$work/in" "$work/out"
 cp examples/*.dxf "$work/in/"
 
 start_xvfb
-wine_fonts
 seed_settings "$work/in" "$work/out"
 
 # unixpath WINDOWS-PATH: where it is on this machine.
@@ -76,8 +78,9 @@ check "the Apps list can uninstall silently" \
 check "the Apps list offers no repair" test "$(reg_value "$uninstall_key" NoRepair)" = 0x1
 check "the Apps list has a size" test -n "$(reg_value "$uninstall_key" EstimatedSize)"
 
-echo "== the installed corvane.exe: the run button"
-"$wine" "$install_win\\corvane.exe" -platform windows:fontengine=freetype >"$work/corvane.log" 2>&1 &
+echo "== the installed corvane.exe, started through its Start-menu shortcut: the run button"
+# As the user starts it: the shortcut, no options, a prefix without Wine's font replacements.
+"$wine" start /unix "$programs/Corvane.lnk" >"$work/corvane.log" 2>&1 &
 pid=$!
 window=""
 for _ in $(seq 150); do
@@ -85,7 +88,15 @@ for _ in $(seq 150); do
   sleep 0.2
 done
 if [ -n "$window" ]; then
-  sleep 1
+  sleep 2
+  # The window as the user first sees it; with --docs also the project's picture of it.
+  mkdir -p build-windows/screenshots
+  import -display "$DISPLAY" -window root "$work/screen.png"
+  convert "$work/screen.png" -trim +repage build-windows/screenshots/installed.png
+  if [ "$docs" = 1 ]; then
+    convert build-windows/screenshots/installed.png -colors 128 PNG8:docs/window-windows-installed.png
+    echo "Saved docs/window-windows-installed.png"
+  fi
   click_run "$window"
   for _ in $(seq 300); do
     [ "$(ls "$work/out" | wc -l)" -ge "$(ls "$work/in" | wc -l)" ] && [ -f "$user/CorvaneLog.txt" ] && break

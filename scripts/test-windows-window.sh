@@ -41,7 +41,7 @@ seed_settings "$work/in" "$work/out" 1
 # stages them; waits for "staged".
 start() {
   CORVANE_SCREENSHOT_FOLDER="$(winpath "$work/out")" \
-    "$wine" "$app/corvane_screenshots.exe" "$1" -platform windows:fontengine=freetype >"$work/$1.log" 2>&1 &
+    "$wine" "$app/corvane_screenshots.exe" "$1" >"$work/$1.log" 2>&1 &
   pid=$!
   for _ in $(seq 150); do
     grep -qs 'staged' "$work/$1.log" && return 0

@@ -36,9 +36,10 @@ start_xvfb() {
   done
 }
 
-# A fresh prefix has no Arial or Tahoma: Wine's replacements give the Liberation fonts, and Qt's
-# FreeType engine (-platform windows:fontengine=freetype) draws them whole (GDI under Wine drops
-# glyphs). Wine's limits, not Windows'.
+# A fresh prefix has no Arial or Tahoma. The program itself takes an installed sans-serif face
+# then, and Qt's FreeType engine under Wine (ui/wine_fonts.h); Wine's replacements (the
+# Liberation fonts for these names) also give the dialogs Windows draws itself their usual look.
+# Wine's limits, not Windows'.
 wine_fonts() {
   local face
   for face in Arial Tahoma 'MS Shell Dlg' 'MS Shell Dlg 2'; do

@@ -8,7 +8,13 @@
 #include <string>
 #include <vector>
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
+#include "config/file_io.h"
 #include "config/path_text.h"
+#include "engine/convert_file.h"
 #include "engine/folder_listing.h"
 #include "tests/test_support.h"
 
@@ -305,6 +311,48 @@ TEST(RunRefusals, NoKnownFieldTickedIsRefused) {
   r = RunConversion(cfg, request, observer);
   EXPECT_TRUE(r.refusal.has_value());
 }
+
+#if defined(_WIN32)
+// A drawing whose name has letters the ANSI code page lacks is listed with "?" for them, never
+// with look-alike letters that could name another drawing; its report line says what is wrong
+// with the name and what to do, in both programs, rather than blaming another application.
+TEST(ConversionReport, ANameOutsideTheCodePageIsListedWithQuestionMarksAndExplained) {
+  TempDir dir;
+  TExportConfig cfg = TestConfig();
+  cfg.EntityMask = EntityBitValue(entity_bit::kPoints);
+  // "działka.dxf", and "dzialka.dxf" beside it: the name a "best fit" conversion would give the
+  // first, so that the second would be converted in its place.
+  test::WriteFile(dir.path() / L"dzia\u0142ka.dxf", DxfWithEntities(PointPairs("1", "2", "3")));
+  dir.Write("dzialka.dxf", DxfWithEntities(PointPairs("7", "8", "9")));
+  std::string listError;
+  const Lines names = ListDxfFiles(dir.Str(), listError);
+  EXPECT_EQ(names, (Lines{"dzia?ka.dxf", "dzialka.dxf"})) << listError;
+  const std::string shown = "dzia?ka.dxf";
+  TestObserver observer;
+  const std::string drawing = dir.Str() + kSep + shown;
+  const RunResult r = RunConversion(cfg, RequestFor(cfg, {drawing}), observer);
+  EXPECT_EQ(r.report[5], std::string("*** Error, ") + kNameOutsideCodePageText + " ***");
+  EXPECT_EQ(r.filesWithErrors, 1u);
+}
+
+// A data file held open by another program without sharing (a spreadsheet showing it) ends the
+// run with a reason Windows users know, not "Permission denied".
+TEST(OutputErrors, ADataFileInUseByAnotherProgramIsSaidSo) {
+  TempDir dir;
+  TExportConfig cfg = TestConfig();
+  cfg.EntityMask = EntityBitValue(entity_bit::kPoints);
+  const std::string drawing = dir.Write("a.dxf", DxfWithEntities(PointPairs("1", "2", "3")));
+  test::WriteFile(dir.path() / "a.txt", "held\r\n");
+  const HANDLE held = CreateFileW((dir.path() / "a.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  TestObserver observer;
+  const RunResult r = RunConversion(cfg, RequestFor(cfg, {drawing}), observer);
+  CloseHandle(held);
+  EXPECT_EQ(r.fatalError, "Cannot create file \"" + dir.File("a.txt") + "\". " + kFileInUseText);
+  EXPECT_EQ(ReadFile(dir.path() / "a.txt"), "held\r\n");
+}
+#endif
 
 TEST(OutputErrors, AMissingDestinationIsRefusedBeforeAnythingIsWritten) {
   TempDir dir;

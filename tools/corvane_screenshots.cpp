@@ -39,6 +39,7 @@
 #include "ui/point_preview_view.h"
 #include "ui/point_preview_window.h"
 #include "ui/selrep.h"
+#include "ui/wine_fonts.h"
 
 namespace corvane {
 namespace {
@@ -142,7 +143,10 @@ void StageForScreenshot(const QString& mode, QWidget& mainWindow, TForm2& progre
 }  // namespace corvane
 
 int main(int argc, char** argv) {
+  // As the program starts: the pictures show its text as users see it.
+  corvane::PrepareTextEngine();
   QApplication app(argc, argv);
+  corvane::ChooseInterfaceFace(app);
   const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("main");
   const std::string besideTool = corvane::ProgramFolder();
   const bool programBeside =

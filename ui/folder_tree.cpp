@@ -212,8 +212,13 @@ class DiskLook : public QObject {
                                    Q_ARG(QString, path), Q_ARG(QStringList, all))) {
       qWarning("The folder tree cannot drop the folders removed from %s", qPrintable(path));
     }
+    const QModelIndex parent = model_->index(path);
+    const int before = model_->rowCount(parent);
     for (const QString& name : folder.entryList(QDir::AllDirs | QDir::NoDotAndDotDot))
       model_->index(folder.filePath(name));
+    // Rows the model adds this way come last; the tree shows its folders in name order, so new
+    // ones take their places among them (the current row and the open ones stay as they are).
+    if (model_->rowCount(parent) != before) model_->sort(0, Qt::AscendingOrder);
   }
 
   QTreeView* tree_;

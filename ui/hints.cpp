@@ -1,9 +1,12 @@
 #include "ui/hints.h"
 
+#include <QFontMetrics>
 #include <QHelpEvent>
+#include <QScreen>
 #include <QToolTip>
 #include <QWidget>
 
+#include "ui/path_wrap.h"
 #include "ui/whole_names.h"
 
 namespace corvane {
@@ -75,7 +78,11 @@ bool HintFilter::eventFilter(QObject* watched, QEvent* event) {
   QRect area;
   const QString whole = WholeNameTip(widget, help->pos(), &area);
   if (!whole.isEmpty()) {
-    QToolTip::showText(help->globalPos(), WholeNameTipText(whole), widget, area);
+    // Within the screen: a deep folder's path takes several lines rather than running off it.
+    const QScreen* screen = widget->screen();
+    const int room = screen ? screen->availableGeometry().width() * 9 / 10 : 0;
+    const QString wrapped = WrapPath(whole, QFontMetrics(QToolTip::font()), room);
+    QToolTip::showText(help->globalPos(), WholeNameTipText(wrapped), widget, area);
     return true;
   }
   QString error;

@@ -124,6 +124,8 @@ StartupOutcome LoadStartupState(StartupParts& parts) {
   std::setlocale(LC_NUMERIC, "C");
 
   const ErrorSink report = [&form1](const std::string& text) { ShowErrorBox(text, &form1); };
+  // A store the user may not write is said once, here or at the exit, not at every write.
+  parts.store.SetNotKeptNotice(report);
   EnsureSettingsStore(parts.store, parts.defaults, report);
 
   const bool showTips = ReadBool(parts, kSettingShowTips);

@@ -101,7 +101,11 @@ TForm1::TForm1(SettingsStore& store, TExportConfig& working, QWidget* parent)
   // Group captions in navy, sitting on the frame's top edge as the classic group boxes do.
   setStyleSheet(QStringLiteral(
       "QGroupBox { border: 1px solid palette(mid); border-radius: 3px; margin-top: 0.6em; }"
-      "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; color: navy; }"));
+      "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; color: navy; }"
+      // The chosen drawings stay plain to see when the list loses the focus: the styles' own
+      // inactive selection (a pale grey under Windows' style) all but vanishes on white.
+      "QListWidget#fl1::item:selected { background: palette(highlight);"
+      " color: palette(highlighted-text); }"));
 
   // The two boxes the user reads rather than types into stand out on the info-tip colour.
   for (QLineEdit* box : {ui_->Edit1, ui_->Edit12}) {
@@ -716,6 +720,11 @@ void TForm1::AskToStopRun() {
     TForm2* progress = progress_ ? progress_ : ownProgress_.get();
     if (progress) progress->StopFlag().store(true);
   }
+}
+
+void TForm1::FitToScreen(const QRect& available) {
+  const QSize client = WindowPixels(QSize(608, 572));
+  ApplyWindowFit(this, client, FitWindow(*this, client, available.size(), ExpectedFrame()));
 }
 
 void TForm1::showEvent(QShowEvent* event) {

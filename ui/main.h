@@ -65,6 +65,10 @@ class TForm1 : public QWidget {
   TForm1(SettingsStore& store, TExportConfig& working, QWidget* parent = nullptr);
   ~TForm1() override;
 
+  // Fits the window to a screen whose work area is `available` (see WindowFit): before the
+  // window is first shown, while its captions are the designed ones. Once only.
+  void FitToScreen(const QRect& available);
+
   // Puts the field names into `listechoix1` and the custom items into `listechoix2`, unticked,
   // and keeps a copy of the lists for the index look-ups.
   void FillLists(const LookupLists& lists);

@@ -1,9 +1,17 @@
 #include "ui/qsettings_store.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QStringList>
 #include <QVariant>
 #include <cstdint>
+#include <optional>
+#include <utility>
+
+#ifdef Q_OS_WIN
+#define NOMINMAX
+#include <windows.h>
+#endif
 
 namespace corvane {
 namespace {
@@ -61,6 +69,32 @@ bool InRegistry(const QSettings& settings) {
 #endif
 }
 
+#if defined(Q_OS_WIN)
+// The registry's own type of a value (REG_SZ, REG_DWORD, ...), or nothing when the value or the
+// key is missing. QSettings cannot tell them apart: it reads REG_BINARY bytes as a text ("??")
+// and a REG_QWORD as a number, so the type is asked of the registry itself.
+std::optional<unsigned long> RegistryType(const QSettings& settings, std::string_view name) {
+  // fileName() is "\HKEY_CURRENT_USER\Software\...": the root, then the key below it.
+  const QString path = settings.fileName().mid(1);
+  const qsizetype cut = path.indexOf(QLatin1Char('\\'));
+  const QString root = path.left(cut);
+  HKEY rootKey = HKEY_CURRENT_USER;
+  if (root == QLatin1String("HKEY_LOCAL_MACHINE")) rootKey = HKEY_LOCAL_MACHINE;
+  const std::wstring key = path.mid(cut + 1).toStdWString();
+  const std::wstring value = Key(name).toStdWString();
+  DWORD type = REG_NONE;
+  if (RegGetValueW(rootKey, key.c_str(), value.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr,
+                   nullptr) != ERROR_SUCCESS)
+    return std::nullopt;
+  return type;
+}
+
+// A Boolean is a REG_DWORD; a text a REG_SZ, or a REG_EXPAND_SZ read as it stands.
+bool RegistryTypeFits(unsigned long type, bool text) {
+  return text ? (type == REG_SZ || type == REG_EXPAND_SZ) : type == REG_DWORD;
+}
+#endif
+
 }  // namespace
 
 QSettingsStore::QSettingsStore()
@@ -82,6 +116,15 @@ bool QSettingsStore::ReadBool(std::string_view name, bool& value, std::string& e
     error = FailedToGet(name);
     return false;
   }
+#if defined(Q_OS_WIN)
+  if (InRegistry(*settings_)) {
+    const std::optional<unsigned long> type = RegistryType(*settings_, name);
+    if (type && !RegistryTypeFits(*type, false)) {
+      error = InvalidType(name);
+      return false;
+    }
+  }
+#endif
   if (!DwordValue(stored, InRegistry(*settings_), value)) {
     error = InvalidType(name);
     return false;
@@ -90,8 +133,16 @@ bool QSettingsStore::ReadBool(std::string_view name, bool& value, std::string& e
 }
 
 bool QSettingsStore::ReadText(std::string_view name, std::string& value, std::string& error) {
-  (void)error;  // only the registry has a wrong type for a text
   const QVariant stored = settings_->value(Key(name));
+#if defined(Q_OS_WIN)
+  if (stored.isValid() && InRegistry(*settings_)) {
+    const std::optional<unsigned long> type = RegistryType(*settings_, name);
+    if (type && !RegistryTypeFits(*type, true)) {
+      error = InvalidType(name);
+      return false;
+    }
+  }
+#endif
   QString text;
   switch (stored.typeId()) {
     case QMetaType::UnknownType:  // missing: an empty text, no error
@@ -129,11 +180,29 @@ bool QSettingsStore::WriteText(std::string_view name, std::string_view value, st
 
 bool QSettingsStore::Sync(std::string_view name, std::string& error) {
   settings_->sync();
-  if (settings_->status() != QSettings::NoError) {
+  if (settings_->status() == QSettings::NoError) return true;
+  if (!notKeptNotice_) {
     error = FailedToSet(name);
     return false;
   }
+  if (!notKeptTold_) {
+    notKeptTold_ = true;
+    notKeptNotice_(NotKeptText());
+  }
   return true;
+}
+
+void QSettingsStore::SetNotKeptNotice(std::function<void(const std::string& text)> notice) {
+  notKeptNotice_ = std::move(notice);
+}
+
+std::string QSettingsStore::NotKeptText() const {
+  QString where = Location();
+  // The registry names its keys without the leading separator QSettings gives them.
+  if (InRegistry(*settings_) && where.startsWith(QLatin1Char('\\'))) where = where.mid(1);
+  const QByteArray shown = QDir::toNativeSeparators(where).toLocal8Bit();
+  return "The settings cannot be written to \"" + shown.toStdString() +
+         "\": Corvane goes on, but the settings will not be kept";
 }
 
 bool QSettingsStore::Exists() const {

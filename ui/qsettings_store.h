@@ -5,6 +5,7 @@
 
 #include <QSettings>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -59,10 +60,22 @@ class QSettingsStore : public SettingsStore {
   // Where the values live: the INI file's path, or the registry key on Windows.
   QString Location() const;
 
+  // A store the user may not write (a registry key locked by an administrator, a read-only
+  // settings file) would refuse every write with a box of its own: several at start-up, two more
+  // at the exit, all saying the same. With a notice given here, the first refused write tells
+  // the user once, naming the store, that the settings will not be kept; that write and every
+  // later one then count as done for this session, so the controls keep what the user chose.
+  // Without a notice, a refused write fails with "Failed to set data for '<name>'".
+  void SetNotKeptNotice(std::function<void(const std::string& text)> notice);
+  // The notice's text for this store.
+  std::string NotKeptText() const;
+
  private:
   bool Sync(std::string_view name, std::string& error);
 
   std::unique_ptr<QSettings> settings_;
+  std::function<void(const std::string&)> notKeptNotice_;
+  bool notKeptTold_ = false;
 };
 
 }  // namespace corvane

@@ -5,16 +5,44 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QIcon>
+#include <QInputDialog>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QMessageBox>
 
 #include "ui/folder_in_view.h"
 #include "ui/folder_tree.h"
+#include "ui/startup.h"
 #include "ui/whole_names.h"
 #include "ui/window_scale.h"
 #include "ui_selrep.h"
 
 namespace corvane {
+namespace {
+
+QString AskFolderName(QWidget* dialog, const QString& parent) {
+  bool ok = false;
+  const QString name = QInputDialog::getText(
+      dialog, QObject::tr("New folder"), QObject::tr("Name of the new folder in %1:").arg(parent),
+      QLineEdit::Normal, QObject::tr("New folder"), &ok);
+  return ok ? name : QString();
+}
+
+// Why `name` cannot name a folder, or "" when it can: the names Windows refuses are refused on
+// every system, so a destination chosen here also works on the other.
+QString FolderNameProblem(const QString& name) {
+  if (name == QLatin1String(".") || name == QLatin1String(".."))
+    return QObject::tr("\"%1\" names no new folder").arg(name);
+  for (const QChar c : name) {
+    if (c.unicode() < 32 || QStringLiteral("\\/:*?\"<>|").contains(c))
+      return QObject::tr("A folder name cannot hold any of \\ / : * ? \" < > | or a control character");
+  }
+  if (name.endsWith(QLatin1Char(' ')) || name.endsWith(QLatin1Char('.')))
+    return QObject::tr("A folder name cannot end with a blank or a full stop");
+  return QString();
+}
+
+}  // namespace
 
 TForm3::TForm3(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -38,6 +66,10 @@ TForm3::TForm3(QWidget* parent)
 
   inView_ = new FolderInViewKeeper(tree);
   ui_->SpeedButton1->setEnabled(false);
+  // Every Windows folder picker can make the folder the data files are to go to.
+  ui_->NewFolderButton->setEnabled(false);
+  askFolderName_ = &AskFolderName;
+  connect(ui_->NewFolderButton, &QToolButton::clicked, this, &TForm3::NewFolderClicked);
   connect(tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
           &TForm3::SelectionChanged);
   connect(ui_->SpeedButton1, &QToolButton::clicked, this, &TForm3::SelectClicked);
@@ -89,6 +121,11 @@ QTreeView* TForm3::Tree() const { return ui_->ShellTreeView1; }
 QLabel* TForm3::PathLabel() const { return ui_->Label1; }
 QToolButton* TForm3::SelectButton() const { return ui_->SpeedButton1; }
 QToolButton* TForm3::CancelButton() const { return ui_->SpeedButton2; }
+QToolButton* TForm3::NewFolderButton() const { return ui_->NewFolderButton; }
+
+void TForm3::SetFolderNameAsker(FolderNameAsker asker) {
+  askFolderName_ = asker ? std::move(asker) : FolderNameAsker(&AskFolderName);
+}
 
 void TForm3::SelectionChanged() {
   const QString path = SelectedPath();
@@ -96,6 +133,31 @@ void TForm3::SelectionChanged() {
   // Only a folder with a file-system path can receive data files; on Windows virtual shell
   // folders have none, here only "no selection" gives an empty path.
   ui_->SpeedButton1->setEnabled(path.contains(QDir::separator()));
+  ui_->NewFolderButton->setEnabled(ui_->SpeedButton1->isEnabled());
+}
+
+void TForm3::NewFolderClicked() {
+  const QString parent = SelectedPath();
+  if (parent.isEmpty()) return;
+  const QString name = askFolderName_(this, parent).trimmed();
+  if (name.isEmpty()) return;
+  const QDir folder(QDir::fromNativeSeparators(parent));
+  const QString path = folder.filePath(name);
+  const auto refuse = [this, &path](const QString& why) {
+    ShowErrorBox(("Cannot create folder \"" + QDir::toNativeSeparators(path) + "\". " + why)
+                     .toLocal8Bit()
+                     .toStdString(),
+                 this);
+  };
+  if (const QString problem = FolderNameProblem(name); !problem.isEmpty()) return refuse(problem);
+  if (QFileInfo::exists(path)) return refuse(tr("It exists already"));
+  if (!folder.mkdir(name)) return refuse(tr("The folder may not be written, or the disk is full"));
+  // The new folder is chosen at once, ready for "Select ".
+  FolderTreeView* tree = ui_->ShellTreeView1;
+  const QModelIndex row = model_->index(path);
+  for (QModelIndex up = row.parent(); up.isValid(); up = up.parent()) tree->expand(up);
+  tree->setCurrentIndex(row);
+  tree->scrollTo(row);
 }
 
 void TForm3::SelectClicked() {

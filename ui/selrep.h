@@ -43,15 +43,22 @@ class TForm3 : public QDialog {
   // The selected folder with native separators, "" when none is selected.
   QString SelectedPath() const;
 
+  // What "New folder" asks the user: the name of the folder to make in `parent`, "" to make
+  // none. The real one is a small input dialog; tests answer for the user.
+  using FolderNameAsker = std::function<QString(QWidget* dialog, const QString& parent)>;
+  void SetFolderNameAsker(FolderNameAsker asker);
+
   QTreeView* Tree() const;
   QFileSystemModel* Model() const { return model_; }
   QLabel* PathLabel() const;
   QToolButton* SelectButton() const;
   QToolButton* CancelButton() const;
+  QToolButton* NewFolderButton() const;
 
  private:
   void SelectionChanged();
   void SelectClicked();
+  void NewFolderClicked();
 
   std::unique_ptr<Ui::TForm3> ui_;
   // The model does not own its icon provider, so the provider outlives it (see the destructor).
@@ -59,6 +66,7 @@ class TForm3 : public QDialog {
   QFileSystemModel* model_ = nullptr;
   std::function<void(const QString&)> destination_;
   FolderInViewKeeper* inView_ = nullptr;  // a child of the tree
+  FolderNameAsker askFolderName_;
 };
 
 }  // namespace corvane

@@ -9,6 +9,7 @@
 // designed positions and are scaled when they are built, by ScaleForm.
 #pragma once
 
+#include <QMargins>
 #include <QRect>
 #include <QSize>
 
@@ -25,6 +26,30 @@ QSize WindowPixels(QSize designed);
 // The edges are scaled rather than the size, so that controls that touch in the design still
 // touch and none grows into its neighbour by rounding.
 QRect WindowPixels(const QRect& designed);
+
+// The main window on the screen it opens on. Its positions are fitted to the platform's font at
+// the scale above; Qt's device-independent pixels already follow the system's display scaling.
+// Two things can still make it wrong: a larger interface font (a caption would be cut), and a
+// small work area (a 1366 by 768 screen, or 1920 by 1080 at 150 %, would put the bottom bar under
+// the task bar, and the window cannot be resized). So the layout grows as far as the real font's
+// captions need, and shrinks as far as the work area needs; when it must shrink below what the
+// font needs, the font shrinks with it, so that every control stays whole and within reach.
+struct WindowFit {
+  double layout = 1.0;  // applied to every position and size of the window
+  double font = 1.0;    // applied to the window's font
+};
+
+// The fit of `window` (client size `client`, its controls as they stand) in a work area of
+// `available` pixels with a frame of `frame` around the client area.
+WindowFit FitWindow(const QWidget& window, QSize client, QSize available, QMargins frame);
+
+// Applies `fit` to a window whose controls are at their first positions: each position and
+// size, the window's fixed size `client` and its font.
+void ApplyWindowFit(QWidget* window, QSize client, const WindowFit& fit);
+
+// The frame a window of the platform gets around its client area before it has one to measure:
+// title bar and borders, as Windows 10 and 11 draw them at 100 %.
+QMargins ExpectedFrame();
 
 // Scales the geometry of every widget placed inside `form` (its children at fixed positions,
 // and theirs) and fixes the form's size at `designedClientSize` scaled. Call once, after the

@@ -144,6 +144,25 @@ class ExitOperationTest : public QObject {
     QCOMPARE(p.terminated, 1);
   }
 
+  void SettingsThatCannotBeWrittenAreToldOnceFromStartToExit() {
+    StartedProgram p;
+    // A regular file where the settings' folder would be: no write can succeed, even as root.
+    QVERIFY(uitest::WriteBytes(p.Path("settings"), "x"));
+    QCOMPARE(p.Start(), StartupOutcome::kReady);
+    auto* autosel = p.form1->findChild<QCheckBox*>(QStringLiteral("autosel"));
+    autosel->click();
+    // The choice stands for this session: the user was told it will not be kept.
+    QVERIFY(autosel->isChecked());
+    QVERIFY(p.form1->IsLocked());
+    int terminated = 0;
+    QCOMPARE(RunExitOperation(*p.form1, *p.store, [&] { ++terminated; }), ExitOutcome::kEnded);
+    QCOMPARE(terminated, 1);
+    QCOMPARE(p.boxes.seen.size(), std::size_t{1});
+    QVERIFY2(p.boxes.seen[0].text.contains(QStringLiteral("will not be kept")),
+             qPrintable(p.boxes.seen[0].text));
+    QVERIFY(p.boxes.seen[0].text.contains(Native(p.Settings())));
+  }
+
   void DefaultsTakenAtStartUpAreOfferedForSavingAtExit() {
     StartedProgram p;
     p.WriteSettingsWith({"config=none"});

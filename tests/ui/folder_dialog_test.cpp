@@ -1,6 +1,9 @@
 // The destination-folder dialog over the real file system: what "Select " and "Cancel " do to the
 // main window's destination box, and what the tree offers.
+#include <QApplication>
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QDialog>
 #include <QDir>
 #include <QEvent>
@@ -67,6 +70,49 @@ class FolderDialogTest : public QObject {
     });
     QCOMPARE(dialog.exec(), int(QDialog::Accepted));
     QCOMPARE(edit1.text(), QDir::toNativeSeparators(folder));
+  }
+
+  void NewFolderMakesTheFolderInTheSelectedOneAndChoosesIt() {
+    QTemporaryDir dir;
+    TForm3 dialog;
+    QVERIFY(!dialog.NewFolderButton()->isEnabled());
+    QStringList asked;
+    QString answer = QStringLiteral("Survey 2026");
+    dialog.SetFolderNameAsker([&](QWidget*, const QString& parent) {
+      asked << parent;
+      return answer;
+    });
+    SelectFolder(dialog, dir.path());
+    QVERIFY(dialog.NewFolderButton()->isEnabled());
+    dialog.NewFolderButton()->click();
+    const QString made = QDir(dir.path()).filePath(answer);
+    QCOMPARE(asked, QStringList{QDir::toNativeSeparators(dir.path())});
+    QVERIFY(QFileInfo(made).isDir());
+    QCOMPARE(dialog.SelectedPath(), QDir::toNativeSeparators(made));
+    QVERIFY(dialog.SelectButton()->isEnabled());
+
+    // Refused names make nothing and say why; a cancelled question makes nothing silently.
+    QStringList boxes;
+    QTimer answerer;
+    QObject::connect(&answerer, &QTimer::timeout, [&boxes] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        boxes << box->text();
+        box->accept();
+      }
+    });
+    answerer.start(10);
+    SelectFolder(dialog, dir.path());
+    for (const char* name : {"Survey 2026", "a:b", "..", "trailing."}) {
+      answer = QString::fromLatin1(name);
+      dialog.NewFolderButton()->click();
+    }
+    answer.clear();
+    dialog.NewFolderButton()->click();
+    QCOMPARE(boxes.size(), 4);
+    QVERIFY2(boxes[0].contains(QStringLiteral("exists already")), qPrintable(boxes[0]));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("Survey 2026")});
+    QCOMPARE(dialog.SelectedPath(), QDir::toNativeSeparators(dir.path()));
   }
 
   void CancelAndCloseLeaveTheBoxAsItWas() {

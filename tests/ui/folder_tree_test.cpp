@@ -76,6 +76,15 @@ struct Tree {
     return names;
   }
 
+  // The names of the rows under `root` (a folder shown open) in the order the tree shows them.
+  QStringList RowsAsShown(const QString& root) const {
+    const QModelIndex parent = model->index(root);
+    QStringList names;
+    for (int row = 0; row < model->rowCount(parent); ++row)
+      names << model->fileName(model->index(row, 0, parent));
+    return names;
+  }
+
   // The user comes back to the window after changing folders elsewhere (Explorer, a terminal).
   // On Linux the tree does not need it: the model's watcher reports the change by itself. On
   // Windows the tree watches nothing (Qt's watcher there would hold the folders open) and looks
@@ -132,6 +141,21 @@ class FolderTreeTest : public QObject {
     QVERIFY(tree.view.isExpanded(tree.model->index(root + "/jobs")));
     QCOMPARE(tree.Current(), root + "/output");
     QCOMPARE(tree.currents, QStringList());
+  }
+
+  void AFolderMadeOutsideTakesItsPlaceInNameOrder() {
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    QVERIFY(QDir(root).mkpath("alpha"));
+    QVERIFY(QDir(root).mkpath("charlie"));
+    Tree tree(root);
+    tree.Choose(root + "/charlie");
+    QTRY_COMPARE_WITH_TIMEOUT(tree.RowsAsShown(root), QStringList({"alpha", "charlie"}), 5000);
+    QVERIFY(QDir(root).mkdir("bravo"));
+    tree.ComeBack();
+    QTRY_COMPARE_WITH_TIMEOUT(tree.RowsAsShown(root), QStringList({"alpha", "bravo", "charlie"}),
+                              5000);
+    QCOMPARE(tree.Current(), root + "/charlie");
   }
 
   void AFolderMadeWhileItsParentWasClosedShowsWhenItIsOpenedAgain() {

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <string>
+#include <vector>
 
 #include "tests/ui/ui_test_support.h"
 #include "ui/qsettings_store.h"
@@ -203,6 +205,29 @@ class SettingsStoreTest : public QObject {
     QVERIFY(!store.Exists());
   }
 
+  void AStoreThatCannotBeWrittenIsToldOnceAndTheSessionGoesOn() {
+    QTemporaryDir dir;
+    QVERIFY(corvane::uitest::WriteBytes(dir.filePath(QStringLiteral("blocked")), "x"));
+    const QString path = dir.filePath(QStringLiteral("blocked/corvane2.conf"));
+    QSettingsStore store(path);
+    std::vector<std::string> told;
+    store.SetNotKeptNotice([&told](const std::string& text) { told.push_back(text); });
+    std::string error;
+    QVERIFY(store.WriteBool("locked", false, error));
+    QVERIFY(store.WriteText("destpath", "/tmp", error));
+    QVERIFY(store.WriteBool("autosel", true, error));
+    QCOMPARE(error, std::string());
+    QCOMPARE(told.size(), std::size_t{1});
+    QCOMPARE(told[0], "The settings cannot be written to \"" +
+                          QDir::toNativeSeparators(path).toStdString() +
+                          "\": Corvane goes on, but the settings will not be kept");
+    // What the session wrote is what it reads, though none of it reached the disk.
+    bool flag = true;
+    QVERIFY(store.ReadBool("locked", flag, error));
+    QVERIFY(!flag);
+    QVERIFY(!store.Exists());
+  }
+
   void AMissingValueIsRepairedWithItsDefault() {
     QTemporaryDir dir;
     QSettingsStore store(HandWritten(dir, "showtips=0\nautosel=yes\n"));
@@ -286,6 +311,33 @@ class SettingsStoreTest : public QObject {
     QCOMPARE(error, std::string("Failed to get data for 'autosel'"));
     QVERIFY(store.ReadText("destpath", text, error));
     QCOMPARE(text, std::string());
+#endif
+  }
+
+  void TextsStoredAsBytesAndBooleansAsQwordsAreOfTheWrongType() {
+#ifndef Q_OS_WIN
+    QSKIP("Registry types exist only on Windows");
+#else
+    TestKey cleanup;
+    // Bytes where a text belongs would read as "??"; a QWORD where a DWORD belongs as a number.
+    const char bytes[] = "C:\\Drawings";
+    const unsigned long long wide = 1;
+    SetRaw(L"dxfpath", REG_BINARY, bytes, sizeof bytes);
+    SetRaw(L"autosel", REG_QWORD, &wide, sizeof wide);
+    QSettingsStore store(kTestKeyPath, QSettings::NativeFormat);
+    std::string text, error;
+    QVERIFY(!store.ReadText("dxfpath", text, error));
+    QCOMPARE(error, std::string("Invalid data type for 'dxfpath'"));
+    bool flag = false;
+    QVERIFY(!store.ReadBool("autosel", flag, error));
+    QCOMPARE(error, std::string("Invalid data type for 'autosel'"));
+    // The repair start-up makes after the box writes each with its own type again.
+    QVERIFY(store.WriteDefault("dxfpath", "C:\\Users\\surveyor", "survey.crv", error));
+    QVERIFY(store.WriteDefault("autosel", "", "", error));
+    QCOMPARE(TypeOf(L"dxfpath"), DWORD(REG_SZ));
+    QCOMPARE(TypeOf(L"autosel"), DWORD(REG_DWORD));
+    QVERIFY(store.ReadBool("autosel", flag, error));
+    QVERIFY(!flag);
 #endif
   }
 

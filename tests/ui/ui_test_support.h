@@ -2,8 +2,11 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <string>
+
+class QWidget;
 
 namespace corvane::uitest {
 
@@ -13,5 +16,9 @@ std::string ProgramFolder();
 // Writes `bytes` to `path`, creating or replacing it; false when it could not.
 bool WriteBytes(const QString& path, const QByteArray& bytes);
 QByteArray ReadBytes(const QString& path);
+
+// The controls of `form` shown at present that stick out of their parent (out of the window, out
+// of reach) or cut their caption, each said in a line.
+QStringList ControlsCutOrOutside(QWidget& form);
 
 }  // namespace corvane::uitest

@@ -8,35 +8,11 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "tests/ui/ui_test_support.h"
 #include "ui/Unit2.h"
 #include "ui/selrep.h"
 
 using corvane::WindowPixels;
-
-namespace {
-
-// Texts cut at the edge of their control, and controls sticking out of their parent.
-QStringList CutCaptions(QWidget& form) {
-  QStringList faults;
-  for (QWidget* widget : form.findChildren<QWidget*>()) {
-    const QString name = widget->objectName();
-    if (name.isEmpty() || name.startsWith(QLatin1String("qt_")) || widget->isWindow()) continue;
-    if (!widget->parentWidget()->rect().contains(widget->geometry()))
-      faults << name + " lies outside its parent";
-    const auto* label = qobject_cast<QLabel*>(widget);
-    const auto* button = qobject_cast<QAbstractButton*>(widget);
-    const bool hasText =
-        (label && !label->text().isEmpty()) || (button && !button->text().isEmpty());
-    if (hasText && widget->sizeHint().width() > widget->width())
-      faults << QStringLiteral("%1 needs %2 pixels, has %3")
-                    .arg(name)
-                    .arg(widget->sizeHint().width())
-                    .arg(widget->width());
-  }
-  return faults;
-}
-
-}  // namespace
 
 class WindowScaleTest : public QObject {
   Q_OBJECT
@@ -60,7 +36,7 @@ class WindowScaleTest : public QObject {
     QCOMPARE(progress.StopButton()->geometry(), WindowPixels(QRect(238, 61, 113, 27)));
     progress.StepLabel()->setText(QStringLiteral("Processing site_plan.dxf"));
     progress.ShowFileCount(40, 40);
-    const QStringList faults = CutCaptions(progress);
+    const QStringList faults = corvane::uitest::ControlsCutOrOutside(progress);
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
   }
 
@@ -70,7 +46,7 @@ class WindowScaleTest : public QObject {
     QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
     QCOMPARE(dialog.SelectButton()->geometry(), WindowPixels(QRect(6, 370, 80, 28)));
     QCOMPARE(dialog.CancelButton()->geometry(), WindowPixels(QRect(90, 370, 80, 28)));
-    const QStringList faults = CutCaptions(dialog);
+    const QStringList faults = corvane::uitest::ControlsCutOrOutside(dialog);
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
   }
 };
