@@ -37,7 +37,9 @@ TEST(EntityOptions, CountedOptionsStartReadersAndSubOptionsRefineThem) {
       EXPECT_EQ(option.parent, -1);
       EXPECT_TRUE(colours.insert({option.colour.r, option.colour.g, option.colour.b}).second);
       for (std::string_view typeName : option.typeNames) {
-        if (!typeName.empty()) EXPECT_EQ(EntityOptionOfTypeName(typeName), option.bit) << typeName;
+        if (!typeName.empty()) {
+          EXPECT_EQ(EntityOptionOfTypeName(typeName), option.bit) << typeName;
+        }
       }
     } else {
       // A sub-option starts nothing and refines a counted option.

@@ -8,8 +8,10 @@
 #include <QRadioButton>
 #include <QtTest>
 
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include "tests/test_support.h"
 #include "tests/ui/window_test_helpers.h"
@@ -33,6 +35,9 @@ class OutsideWritesTest : public QObject {
 
  private slots:
   void aHardLinkAtADataFileNameKeepsTheOtherFile() {
+#ifdef _WIN32
+    QSKIP("hard links are made here with POSIX link(); the Windows branch reads the same count");
+#else
     WindowFixture f;
     TForm2 progress;
     f.window.SetProgressWindow(&progress);
@@ -64,9 +69,13 @@ class OutsideWritesTest : public QObject {
     QCOMPARE(f.boxes.seen.size(), std::size_t{1});
     QVERIFY2(f.boxes.seen[0].text.contains(QLatin1String("could not be converted completely")),
              qPrintable(f.boxes.seen[0].text));
+#endif
   }
 
   void saveAsOverAFifoIsRefusedAtOnce() {
+#ifdef _WIN32
+    QSKIP("Windows has no FIFOs in its file system");
+#else
     WindowFixture f;
     QVERIFY(f.LoadShippedDefaults());
     const QString fifo = f.Path(QStringLiteral("configurations/pipe.crv"));
@@ -87,6 +96,7 @@ class OutsideWritesTest : public QObject {
     struct stat st;
     QCOMPARE(::stat(QFile::encodeName(fifo).constData(), &st), 0);
     QVERIFY(S_ISFIFO(st.st_mode));
+#endif
   }
 };
 
