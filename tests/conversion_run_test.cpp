@@ -99,6 +99,9 @@ TEST(ConversionReport, MissingDrawingIsReportedAndGetsNoDataFile) {
 // The front ends learn which lines are errors, and of which drawing, from the result itself: a
 // drawing whose name looks like a report line must not pass for one.
 TEST(ConversionReport, ErrorLinesComeWithTheirDrawing) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows allows no \"*\" in a file name";
+#endif
   TempDir dir;
   TExportConfig cfg = TestConfig();
   cfg.EntityMask = EntityBitValue(entity_bit::kPoints);

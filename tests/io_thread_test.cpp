@@ -84,14 +84,18 @@ TEST(IoThread, AFailedReadOrWriteGivesItsError) {
   TempDir dir;
   const std::string path = dir.Write("f.txt", "text");
   IoThread io;
+  IoThread::Done done;
+#ifndef _WIN32
   char block[8];
+  // (Windows' C library reads nothing from a stream opened for appending, without an error.)
   std::FILE* writeOnly = std::fopen(path.c_str(), "ab");
   ASSERT_NE(writeOnly, nullptr);
   io.StartRead(writeOnly, block, sizeof block);
-  IoThread::Done done = io.Wait();
+  done = io.Wait();
   EXPECT_NE(done.error, 0);
   EXPECT_EQ(done.bytes, 0u);
   std::fclose(writeOnly);
+#endif
 
   std::FILE* readOnly = std::fopen(path.c_str(), "rb");
   ASSERT_NE(readOnly, nullptr);
