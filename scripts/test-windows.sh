@@ -19,6 +19,9 @@ echo "== the test suite under Wine"
 
 winpath() { echo "Z:${1//\//\\}"; }  # a Linux path as Wine's drive Z: shows it
 failures=0
+check() {  # check DESCRIPTION COMMAND...: the command must succeed
+  if "${@:2}"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi
+}
 
 echo "== the programs' resources: icon, version and manifest, read back from the built files"
 version=$(sed -n 's/^project(corvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
@@ -62,9 +65,6 @@ unset WINEQT_QPA_PLATFORM WINEQT_QPA_FONTDIR CORVANE_TEST_OWNS_REGISTRY
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-check() {  # check DESCRIPTION COMMAND...: the command must succeed
-  if "${@:2}"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi
-}
 
 echo "== corvane-cli.exe end to end"
 mkdir -p "$work/in" "$work/out" "$work/linux"
