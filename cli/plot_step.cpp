@@ -1,8 +1,6 @@
 #include "cli/plot_step.h"
 
 #include <algorithm>
-#include <exception>
-#include <new>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -53,8 +51,7 @@ PlotStepResult WritePlots(const TExportConfig& config, const RunRequest& request
         out.stopped = true;
         continue;
       }
-      // No exception may leave a thread: it would end the program with the run's report unsaved.
-      try {
+      out.error = DrawCatchingErrors(plan[i].dxfPath, [&]() -> std::string {
         PreviewRequest preview;
         preview.dxfPath = plan[i].dxfPath;
         preview.fieldRows = request.fieldRows;
@@ -63,20 +60,15 @@ PlotStepResult WritePlots(const TExportConfig& config, const RunRequest& request
         const PointPreview points = PreviewPoints(config, preview, &stop);
         if (points.end == PreviewEnd::kCanceled) {
           out.stopped = true;
-          continue;
+          return {};
         }
         if (points.end == PreviewEnd::kOutOfMemory || points.end == PreviewEnd::kRefused) {
-          out.error = points.end == PreviewEnd::kRefused ? points.refusal->message : points.error;
-          continue;
+          return points.end == PreviewEnd::kRefused ? points.refusal->message : points.error;
         }
         plot::PlotOptions options;
         options.title = request.files[i].name;
-        out.error = plot::SavePlot(*guard, out.path, plot::PlotSvg(points, options));
-      } catch (const std::bad_alloc&) {
-        out.error = "There is not enough memory to draw \"" + plan[i].dxfPath + "\"";
-      } catch (const std::exception& e) {
-        out.error = "The picture of \"" + plan[i].dxfPath + "\" could not be made: " + e.what();
-      }
+        return plot::SavePlot(*guard, out.path, plot::PlotSvg(points, options));
+      });
     }
   };
   // Two data files that are different files give different pictures, so the order in which

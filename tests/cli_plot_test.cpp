@@ -7,10 +7,13 @@
 
 #include <filesystem>
 #include <map>
+#include <new>
+#include <stdexcept>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli/plot_step.h"
 #include "plot/point_plot.h"
 #include "tests/cli_support.h"
 #include "tests/test_support.h"
@@ -232,6 +235,19 @@ TEST(CliPlot, ADrawingThatEndsEarlyIsDrawnWithWhatItsDataFileHolds) {
   EXPECT_EQ(facts.marks, 1u);
   EXPECT_TRUE(facts.counts.empty());  // the report has no summary for it either
   EXPECT_NE(ReadFile(dir.path() / "bad.svg").find("not a number"), std::string::npos);
+}
+
+// A picture that cannot be made, for whatever reason, is an error line of its own; nothing is
+// thrown past the plot threads, which would end the program before the report is saved.
+TEST(CliPlot, AnExceptionWhileDrawingBecomesThatPicturesError) {
+  EXPECT_EQ(DrawCatchingErrors("w/a.dxf", []() -> std::string { return {}; }), "");
+  EXPECT_EQ(DrawCatchingErrors("w/a.dxf", []() -> std::string { return "refused"; }), "refused");
+  EXPECT_EQ(DrawCatchingErrors("w/a.dxf", []() -> std::string { throw std::bad_alloc(); }),
+            "There is not enough memory to draw \"w/a.dxf\"");
+  EXPECT_EQ(DrawCatchingErrors("w/a.dxf", []() -> std::string { throw std::length_error("too long"); }),
+            "The picture of \"w/a.dxf\" could not be made: too long");
+  EXPECT_EQ(DrawCatchingErrors("w/a.dxf", []() -> std::string { throw 7; }),
+            "The picture of \"w/a.dxf\" could not be made");
 }
 
 }  // namespace

@@ -7,7 +7,9 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QList>
 #include <QMetaObject>
+#include <QPair>
 #include <QScrollBar>
 #include <QTimer>
 #include <QTreeView>
@@ -212,13 +214,24 @@ class DiskLook : public QObject {
                                    Q_ARG(QString, path), Q_ARG(QStringList, all))) {
       qWarning("The folder tree cannot drop the folders removed from %s", qPrintable(path));
     }
+    // The folders there now go to the model as its watcher would give them: it adds the new ones
+    // and sorts them into their places by name (asking it for each path would append them at the
+    // end, where sort() does not see them: the model only sorts again after news of this kind).
     const QModelIndex parent = model_->index(path);
-    const int before = model_->rowCount(parent);
-    for (const QString& name : folder.entryList(QDir::AllDirs | QDir::NoDotAndDotDot))
-      model_->index(folder.filePath(name));
-    // Rows the model adds this way come last; the tree shows its folders in name order, so new
-    // ones take their places among them (the current row and the open ones stay as they are).
-    if (model_->rowCount(parent) != before) model_->sort(0, Qt::AscendingOrder);
+    std::set<QString> shown;
+    for (int row = 0; row < model_->rowCount(parent); ++row)
+      shown.insert(model_->fileName(model_->index(row, 0, parent)));
+    QList<QPair<QString, QFileInfo>> updates;
+    for (const QString& name : folder.entryList(QDir::AllDirs | QDir::NoDotAndDotDot)) {
+      if (shown.count(name) == 0) updates.append({name, QFileInfo(folder.filePath(name))});
+    }
+    if (updates.isEmpty()) return;
+    if (!QMetaObject::invokeMethod(model_, "_q_fileSystemChanged", Qt::DirectConnection,
+                                   Q_ARG(QString, path),
+                                   QArgument<QList<QPair<QString, QFileInfo>>>(
+                                       "QList<QPair<QString,QFileInfo>>", updates))) {
+      qWarning("The folder tree cannot add the folders made in %s", qPrintable(path));
+    }
   }
 
   QTreeView* tree_;
