@@ -19,19 +19,18 @@
 #include "cli/input_files.h"
 #include "cli/plot_step.h"
 #include "cli/terminal_observer.h"
-#include "config/crv_file.h"
 #include "config/config_text.h"
+#include "config/crv_file.h"
 #include "config/export_config.h"
-#include "config/file_io.h"
 #include "config/lookup_lists.h"
-#include "config/path_text.h"
 #include "config/program_folder.h"
 #include "config/program_paths.h"
 #include "engine/conversion_run.h"
-#include "engine/output_files.h"
 #include "engine/report_text.h"
 #include "engine/run_checks.h"
-#include "engine/save_guard.h"
+#include "files/file_io.h"
+#include "files/output_guard.h"
+#include "files/path_text.h"
 
 namespace corvane {
 
@@ -143,7 +142,7 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kExitOk : kExitFileErrors;
   }
   if (!options->saveConfigPath.empty() && options->inputs.empty()) {
-    if (auto refusal = SaveGuard::CheckConfigurationSave(options->saveConfigPath,
+    if (auto refusal = CheckConfigurationSave(options->saveConfigPath,
                                                          {ShippedProgramFiles(places), "", nullptr, false}))
       return ConfigError(*refusal);
     return SaveConfig(options->saveConfigPath, config);
@@ -171,7 +170,7 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
   if (!options->saveConfigPath.empty()) {
     const std::vector<PlannedFile> plan = PlanFiles(config, request);
     if (const std::optional<RunRefusal> refusal = CheckRun(config, request, plan)) return RefusalError(*refusal);
-    if (auto refusal = SaveGuard::CheckConfigurationSave(
+    if (auto refusal = CheckConfigurationSave(
             options->saveConfigPath, {ShippedProgramFiles(places), request.reportPath, &plan, options->plot}))
       return ConfigError(*refusal);
     if (const int saved = SaveConfig(options->saveConfigPath, config); saved != kExitOk) return saved;

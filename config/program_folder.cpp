@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "config/path_text.h"
+#include "files/path_text.h"
 
 #if defined(_WIN32)
 #include <windows.h>

@@ -9,9 +9,9 @@
 #include <unistd.h>
 #endif
 
-#include "config/file_io.h"
-#include "config/path_text.h"
 #include "config/lookup_lists.h"
+#include "files/file_io.h"
+#include "files/path_text.h"
 
 namespace corvane {
 namespace {

@@ -8,19 +8,19 @@
 #include <filesystem>
 #include <memory>
 
-#include "config/text_rules.h"
+#include "files/text_rules.h"
 #include <mutex>
 #include <new>
 #include <system_error>
 #include <thread>
 
-#include "config/atomic_file.h"
 #include "engine/convert_file.h"
 #include "engine/data_line.h"
-#include "engine/output_files.h"
 #include "engine/report_text.h"
 #include "engine/run_outputs.h"
 #include "engine/run_state.h"
+#include "files/atomic_file.h"
+#include "files/output_guard.h"
 
 namespace corvane {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "config/text_rules.h"
+#include "files/text_rules.h"
 
 namespace corvane {
 

@@ -6,7 +6,7 @@
 #include <system_error>
 #include <thread>
 
-#include "config/text_rules.h"
+#include "files/text_rules.h"
 
 namespace corvane {
 

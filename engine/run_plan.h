@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "config/export_config.h"
-#include "engine/output_files.h"
 #include "engine/run_request.h"
+#include "files/output_guard.h"
 
 namespace corvane {
 

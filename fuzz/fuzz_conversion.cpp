@@ -31,11 +31,11 @@
 #include "engine/data_file_writer.h"
 #include "engine/dispatch.h"
 #include "engine/line_reader.h"
-#include "engine/output_files.h"
 #include "engine/pairs.h"
 #include "engine/point_preview.h"
 #include "engine/run_observer.h"
 #include "engine/run_state.h"
+#include "files/output_guard.h"
 #include "tests/fuzz_configurations.h"
 
 namespace {

@@ -12,10 +12,10 @@
 #include <windows.h>
 #endif
 
-#include "config/file_io.h"
-#include "config/path_text.h"
 #include "engine/convert_file.h"
 #include "engine/folder_listing.h"
+#include "files/file_io.h"
+#include "files/path_text.h"
 #include "tests/test_support.h"
 
 namespace corvane {

@@ -12,8 +12,8 @@
 #include "engine/convert_file.h"
 #include "engine/data_file_writer.h"
 #include "engine/dispatch.h"
-#include "engine/output_files.h"
 #include "engine/line_reader.h"
+#include "files/output_guard.h"
 #include "tests/test_support.h"
 
 namespace corvane {

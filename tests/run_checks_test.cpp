@@ -9,7 +9,7 @@
 
 #include "engine/conversion_run.h"
 #include "engine/data_line.h"
-#include "engine/save_guard.h"
+#include "files/save_guard.h"
 #include "tests/test_support.h"
 
 namespace corvane {

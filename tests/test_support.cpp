@@ -6,7 +6,7 @@
 #include <random>
 #include <sstream>
 
-#include "config/path_text.h"
+#include "files/path_text.h"
 
 #ifndef CORVANE_SOURCE_DIR
 #define CORVANE_SOURCE_DIR "."

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "config/text_rules.h"
+#include "files/text_rules.h"
 
 namespace corvane {
 namespace {
