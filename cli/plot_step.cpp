@@ -57,9 +57,7 @@ PlotStepResult WritePlots(const TExportConfig& config, const RunRequest& request
       try {
         PreviewRequest preview;
         preview.dxfPath = plan[i].dxfPath;
-        preview.fieldRows = request.fieldRows;
-        preview.customItemNames = request.customItemNames;
-        preview.hintLines = request.hintLines;
+        preview.lists = request.lists;
         const PointPreview points = PreviewPoints(config, preview, &stop);
         if (points.end == PreviewEnd::kCanceled) {
           out.stopped = true;
@@ -97,7 +95,7 @@ PlotStepResult WritePlots(const TExportConfig& config, const RunRequest& request
       continue;
     }
     if (!out.error.empty()) {
-      std::string line = "*** Error, " + out.error + " ***";
+      std::string line = ErrorLineText(out.error);
       ShowControlsAsQuestionMarks(line);
       Tell(line);
       step.reportLines.push_back(std::move(line));

@@ -47,8 +47,8 @@ inline std::string DrawingLineText(std::string_view dxfPath) {
   return line;
 }
 
-// An error line of a run's report, with the drawing whose block holds it (empty: the run's own
-// last line).
+// An error line of a run's report, with the drawing whose block holds it; for the line that ended
+// the run, the drawing whose conversion ended it.
 struct ReportErrorLine {
   std::string drawing;
   std::string line;

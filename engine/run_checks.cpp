@@ -143,11 +143,11 @@ namespace {
 
 // Everything that needs no look-up of the drawings' and data files' paths.
 std::optional<RunRefusal> CheckBeforePlan(const TExportConfig& config, const RunRequest& request) {
-  if (auto refusal = CheckSelection(config, request.fieldRows)) return refusal;
-  if (auto refusal = CheckForcedZ(config, request.fieldRows)) return refusal;
+  if (auto refusal = CheckSelection(config, request.lists.fieldRows)) return refusal;
+  if (auto refusal = CheckForcedZ(config, request.lists.fieldRows)) return refusal;
   if (auto refusal = CheckExtension(config)) return refusal;
-  if (request.hintLines.size() < kHintLines) {
-    return Error("The hint list holds " + std::to_string(request.hintLines.size()) +
+  if (request.lists.hintLines.size() < kHintLines) {
+    return Error("The hint list holds " + std::to_string(request.lists.hintLines.size()) +
                  " lines; the report needs " + std::to_string(kHintLines));
   }
   return CheckDestinations(request);

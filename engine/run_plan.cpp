@@ -53,11 +53,6 @@ void ResolveTargets(std::vector<PlannedFile>& plan, int requestedJobs) {
 
 }  // namespace
 
-std::string WithSeparator(const std::string& folder) {
-  if (folder.empty() || IsPathSeparator(folder.back())) return folder;
-  return folder + kNativeSeparator;
-}
-
 std::string DataFilePath(const std::string& destFolder, const std::string& name,
                          std::string_view extension) {
   const std::size_t dot = name.find('.');

@@ -31,7 +31,4 @@ std::vector<PlannedFile> PlanFiles(const TExportConfig& config, const RunRequest
 std::string DataFilePath(const std::string& destFolder, const std::string& name,
                          std::string_view extension);
 
-// The folder with the native separator appended unless it already ends with one (or is empty).
-std::string WithSeparator(const std::string& folder);
-
 }  // namespace corvane

@@ -11,6 +11,7 @@
 
 #include "files/file_io.h"
 #include "files/path_text.h"
+#include "files/text_rules.h"
 
 namespace corvane {
 
@@ -49,9 +50,7 @@ void Describe(const fs::path& p, FileTarget& t) {
 // Windows file systems ignore the letter case of "A" to "Z" in names.
 std::string PathKey(const std::string& path) {
   std::string key = path;
-  for (char& c : key) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  }
+  for (char& c : key) c = UpperAscii(c);
   return key;
 }
 #else

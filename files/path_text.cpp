@@ -45,9 +45,7 @@ bool IsDxfName(std::string_view name) {
 }
 
 bool NamesDxfFile(std::string_view path) {
-  std::size_t cut = path.size();
-  while (cut > 0 && path[cut - 1] != '/' && path[cut - 1] != '\\') --cut;
-  std::string_view name = path.substr(cut);
+  std::string_view name = LastPathPart(path);
 #if defined(_WIN32)
   // Windows drops trailing dots and blanks from a name: "plan.dxf." and "plan.dxf " are plan.dxf.
   while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.remove_suffix(1);

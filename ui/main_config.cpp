@@ -286,9 +286,7 @@ WindowRecord TForm1::RecordFromWindow() const {
   WindowRecord record;
   record.config = ConfigFromWindow();
   // The rows as the record holds them, built the way the command-line tool builds them.
-  record.fieldRows = FieldRowsFromConfig(record.config, lists_.fieldNames);
-  record.customItemNames = lists_.customItems;
-  record.hintLines = lists_.hints;
+  record.lists = RunListsFor(record.config, lists_);
   return record;
 }
 

@@ -37,9 +37,7 @@ void TForm1::RunButtonClicked() {
     request.files.push_back(InputFile{dxfFolder, std::move(name), destFolder});
   }
   WindowRecord record = RecordFromWindow();
-  request.fieldRows = std::move(record.fieldRows);
-  request.customItemNames = std::move(record.customItemNames);
-  request.hintLines = std::move(record.hintLines);
+  request.lists = std::move(record.lists);
   request.reportPath = reportPath_;
   if (!configInUse_.empty()) request.configPaths.push_back(configInUse_);
   request.programFiles = ProgramFiles(places_);
