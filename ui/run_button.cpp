@@ -14,7 +14,7 @@
 #include "config/program_paths.h"
 #include "ui/Unit2.h"
 #include "ui/main.h"
-#include "ui/run_observer.h"
+#include "ui/run_progress.h"
 #include "ui/startup.h"
 #include "ui/window_text.h"
 #include "ui_main.h"
