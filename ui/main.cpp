@@ -57,6 +57,20 @@ TForm1::TForm1(SettingsStore& store, TExportConfig& working, QWidget* parent)
       savedConfig_(ZeroConfig()) {
   InitMainGlyphs();
   ui_->setupUi(this);
+  StyleWidgets();
+
+  SetUpFolderTree();
+  SetUpPopupMenus();
+  ConnectHandlers();
+  ConnectRecordBindings();
+  ConnectRecordChangeSignal();
+  AcceptDroppedDrawings();
+  installEventFilter(this);
+
+  ShowInitialState();
+}
+
+void TForm1::StyleWidgets() {
   // 608 by 572 as designed, at the scale of every window (main.ui is drawn at it).
   setFixedSize(WindowPixels(QSize(608, 572)));
   // Group captions in navy, sitting on the frame's top edge as the classic group boxes do.
@@ -84,15 +98,9 @@ TForm1::TForm1(SettingsStore& store, TExportConfig& working, QWidget* parent)
   ui_->Image1->setPixmap(QIcon(QStringLiteral(":/glyphs_main/help.svg")).pixmap(32, 32));
   ui_->Label35->setCursor(Qt::PointingHandCursor);
   ui_->Label35->installEventFilter(this);
+}
 
-  SetUpFolderTree();
-  SetUpPopupMenus();
-  ConnectHandlers();
-  ConnectRecordBindings();
-  ConnectRecordChangeSignal();
-  AcceptDroppedDrawings();
-  installEventFilter(this);
-
+void TForm1::ShowInitialState() {
   // Nothing is listed yet, and no item of either list is current.
   ui_->BitBtn3->setEnabled(false);
   ApplyEntityDependencies();
@@ -163,20 +171,6 @@ void TForm1::ConnectCommandButtons() {
   connect(this, &TForm1::SaveConfigRequested, this, [this] { SaveConfigAs(); });
 }
 
-void TForm1::ConnectOptionsPage() {
-  connect(ui_->BitBtn5, &QPushButton::clicked, this,
-          [this] { ui_->PageControl1->setCurrentWidget(ui_->TabSheet7); });
-  connect(ui_->BitBtn6, &QPushButton::clicked, this,
-          [this] { ui_->PageControl1->setCurrentWidget(ui_->TabSheet1); });
-  connect(ui_->rep1, &QRadioButton::toggled, this, [this](bool on) {
-    if (on) ReportChoiceClicked(true);
-  });
-  connect(ui_->rep3, &QRadioButton::toggled, this, [this](bool on) {
-    if (on) ReportChoiceClicked(false);
-  });
-  connect(ui_->shelptips, &QCheckBox::toggled, this, [this](bool on) { HelpTipsClicked(on); });
-}
-
 // ---- lists and hooks ------------------------------------------------------------------------
 
 void TForm1::FillLists(const LookupLists& lists) {
@@ -204,58 +198,6 @@ void TForm1::SetProgramPlaces(const ProgramPlaces& places) {
 
 void TForm1::SetUrlOpener(std::function<bool(const QUrl&)> opener) {
   openUrl_ = std::move(opener);
-}
-
-bool TForm1::WriteSetting(const char* name, bool value) {
-  std::string error;
-  if (store_.WriteBool(name, value, error)) return true;
-  ShowErrorBox(error, this);
-  return false;
-}
-
-// ---- what start-up, the exit and the folder dialog set and read ----------------------------
-
-QString TForm1::DestinationFolder() const { return ui_->Edit1->text(); }
-
-void TForm1::SetDestinationFolder(const QString& folder) { ui_->Edit1->setText(folder); }
-
-void TForm1::SetHelpTips(bool on) { ui_->shelptips->setChecked(on); }
-
-void TForm1::SetReportChoice(bool always) { (always ? ui_->rep1 : ui_->rep3)->setChecked(true); }
-
-void TForm1::SetAutoSelect(bool on) { ui_->autosel->setChecked(on); }
-
-void TForm1::ShowMainPage() { ui_->PageControl1->setCurrentWidget(ui_->TabSheet1); }
-
-// ---- options page ---------------------------------------------------------------------------
-
-void TForm1::ReportChoiceClicked(bool always) {
-  QRadioButton* chosen = always ? ui_->rep1 : ui_->rep3;
-  QRadioButton* other = always ? ui_->rep3 : ui_->rep1;
-  if (!WriteSetting(kSettingShowLog, always)) {
-    // Show what is stored: the other choice when there was one, else neither.
-    const QSignalBlocker quiet1(ui_->rep1);
-    const QSignalBlocker quiet3(ui_->rep3);
-    if (reportChosen_) {
-      other->setChecked(true);
-    } else {
-      chosen->setAutoExclusive(false);
-      chosen->setChecked(false);
-      chosen->setAutoExclusive(true);
-    }
-    return;
-  }
-  reportChosen_ = true;
-  showReport_ = always;
-}
-
-void TForm1::HelpTipsClicked(bool on) {
-  if (!WriteSetting(kSettingShowTips, on)) {
-    const QSignalBlocker quiet(ui_->shelptips);
-    ui_->shelptips->setChecked(!on);
-    return;
-  }
-  emit HintsSwitched(on);
 }
 
 // ---- window events --------------------------------------------------------------------------

@@ -200,6 +200,10 @@ class TForm1 : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The constructor's steps: the look of the designed widgets, the wiring of each area, and the
+  // state the window opens in.
+  void StyleWidgets();
+  void ShowInitialState();
   void SetUpFolderTree();
   void SetUpPopupMenus();
   void ConnectHandlers();
