@@ -25,13 +25,13 @@ RunSettings EverythingTicked() {
   c.XDecimals = c.YDecimals = c.ZDecimals = 3;
   RunRequest request;
   for (const char* row : {"Number", "X Coord.", "Y Coord.", "Z Coord.", "Custom data"}) {
-    request.fieldRows.push_back(FieldRow{row, true});
+    request.lists.fieldRows.push_back(FieldRow{row, true});
   }
   for (int k = 0; k < kCustomItemCount; ++k) {
     c.CustomOrder[k] = k;
     c.CustomChecked[k] = 1;
   }
-  return PrepareRunSettings(c, request);
+  return PrepareRunSettings(c, request.lists);
 }
 
 // A conversion's state with everything ticked, writing to /dev/null (a data file removed while

@@ -39,9 +39,7 @@ int main(int argc, char** argv) {
   }
   PreviewRequest request;
   request.dxfPath = argv[2];
-  request.fieldRows = FieldRowsFromConfig(config, lists.fieldNames);
-  request.customItemNames = lists.customItems;
-  request.hintLines = lists.hints;
+  request.lists = RunListsFor(config, lists);
 
   using Clock = std::chrono::steady_clock;
   double best = 1e9;

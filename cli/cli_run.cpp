@@ -19,19 +19,19 @@
 #include "cli/input_files.h"
 #include "cli/plot_step.h"
 #include "cli/terminal_observer.h"
-#include "config/crv_file.h"
 #include "config/config_text.h"
+#include "config/crv_file.h"
 #include "config/export_config.h"
-#include "config/file_io.h"
 #include "config/lookup_lists.h"
-#include "config/path_text.h"
 #include "config/program_folder.h"
 #include "config/program_paths.h"
 #include "engine/conversion_run.h"
-#include "engine/output_files.h"
 #include "engine/report_text.h"
 #include "engine/run_checks.h"
-#include "engine/save_guard.h"
+#include "files/file_io.h"
+#include "files/output_guard.h"
+#include "files/path_text.h"
+#include "files/text_rules.h"
 
 namespace corvane {
 
@@ -64,8 +64,6 @@ int RefusalError(const RunRefusal& refusal) {
   return ConfigError(first == std::string::npos ? text : text.substr(first, last - first + 1));
 }
 
-bool IsErrorLine(const std::string& line) { return line.rfind("*** Error", 0) == 0; }
-
 // Prints the report on standard output; false with the reason when it could not all be written
 // (a full disk, a closed or broken pipe), which the exit status must then tell.
 bool PrintReport(const RunResult& result, std::string& reason) {
@@ -81,14 +79,11 @@ bool PrintReport(const RunResult& result, std::string& reason) {
   return true;
 }
 
-// Quiet: only the error lines of the first `count` report lines, each with the drawing it
-// belongs to (the pictures' lines after them were told as they came).
-void PrintErrorLines(const RunResult& result, std::size_t count) {
-  std::string drawing;
-  for (std::size_t i = 0; i < count && i < result.report.size(); ++i) {
-    const std::string& line = result.report[i];
-    if (line.rfind("DXF File  : ", 0) == 0) drawing = line.substr(12);
-    if (IsErrorLine(line)) WriteText(stderr, "corvane-cli: " + drawing + ": " + line + "\n");
+// Quiet: only the run's error lines, each with the drawing it belongs to (the pictures' lines
+// were told as they came).
+void PrintErrorLines(const RunResult& result) {
+  for (const ReportErrorLine& error : result.errorLines) {
+    WriteText(stderr, "corvane-cli: " + error.drawing + ": " + error.line + "\n");
   }
 }
 
@@ -143,7 +138,7 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kExitOk : kExitFileErrors;
   }
   if (!options->saveConfigPath.empty() && options->inputs.empty()) {
-    if (auto refusal = SaveGuard::CheckConfigurationSave(options->saveConfigPath,
+    if (auto refusal = CheckConfigurationSave(options->saveConfigPath,
                                                          {ShippedProgramFiles(places), "", nullptr, false}))
       return ConfigError(*refusal);
     return SaveConfig(options->saveConfigPath, config);
@@ -155,9 +150,7 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
     return ConfigError(error);
   }
   for (const std::string& w : warnings) std::fprintf(stderr, "corvane-cli: warning: %s\n", Shown(w).c_str());
-  request.fieldRows = FieldRowsFromConfig(config, lists.fieldNames);
-  request.customItemNames = lists.customItems;
-  request.hintLines = lists.hints;
+  request.lists = RunListsFor(config, lists);
   request.reportPath = options->reportPath;
   // A report that cannot be written is known now, not after hours of converting.
   request.refuseUnwritableReport = true;
@@ -171,7 +164,7 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
   if (!options->saveConfigPath.empty()) {
     const std::vector<PlannedFile> plan = PlanFiles(config, request);
     if (const std::optional<RunRefusal> refusal = CheckRun(config, request, plan)) return RefusalError(*refusal);
-    if (auto refusal = SaveGuard::CheckConfigurationSave(
+    if (auto refusal = CheckConfigurationSave(
             options->saveConfigPath, {ShippedProgramFiles(places), request.reportPath, &plan, options->plot}))
       return ConfigError(*refusal);
     if (const int saved = SaveConfig(options->saveConfigPath, config); saved != kExitOk) return saved;
@@ -196,7 +189,6 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
   if (result.refusal) return RefusalError(*result.refusal);
 
   int status = (result.filesWithErrors > 0 || result.stopped) ? kExitFileErrors : kExitOk;
-  const std::size_t runLines = result.report.size();
   if (options->plot && !result.stopped && result.fatalError.empty()) {
     PlotStepResult plots = WritePlots(config, request, result, stop, options->quiet);
     if (!plots.ok) status = kExitFileErrors;
@@ -206,7 +198,7 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
     result.reportWriteError = SaveRunReport(request.reportPath, result.report);
   }
   if (options->quiet) {
-    PrintErrorLines(result, runLines);
+    PrintErrorLines(result);
   } else {
     std::string reason;
     if (!PrintReport(result, reason)) {

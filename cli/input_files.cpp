@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "config/path_text.h"
 #include "engine/folder_listing.h"
+#include "files/path_text.h"
 
 namespace corvane {
 

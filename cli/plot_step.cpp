@@ -54,9 +54,7 @@ PlotStepResult WritePlots(const TExportConfig& config, const RunRequest& request
       out.error = DrawCatchingErrors(plan[i].dxfPath, [&]() -> std::string {
         PreviewRequest preview;
         preview.dxfPath = plan[i].dxfPath;
-        preview.fieldRows = request.fieldRows;
-        preview.customItemNames = request.customItemNames;
-        preview.hintLines = request.hintLines;
+        preview.lists = request.lists;
         const PointPreview points = PreviewPoints(config, preview, &stop);
         if (points.end == PreviewEnd::kCanceled) {
           out.stopped = true;
@@ -89,7 +87,7 @@ PlotStepResult WritePlots(const TExportConfig& config, const RunRequest& request
       continue;
     }
     if (!out.error.empty()) {
-      std::string line = "*** Error, " + out.error + " ***";
+      std::string line = ErrorLineText(out.error);
       ShowControlsAsQuestionMarks(line);
       Tell(line);
       step.reportLines.push_back(std::move(line));

@@ -9,9 +9,9 @@
 
 #include "config/entity_options.h"
 #include "config/field_tables.h"
-#include "config/file_io.h"
 #include "config/quoted_text.h"
-#include "config/text_rules.h"
+#include "files/file_io.h"
+#include "files/text_rules.h"
 
 namespace corvane {
 namespace {

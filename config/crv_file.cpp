@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "config/atomic_file.h"
-#include "config/file_io.h"
-#include "config/path_text.h"
+#include "files/atomic_file.h"
+#include "files/file_io.h"
+#include "files/path_text.h"
 
 namespace corvane {
 namespace {

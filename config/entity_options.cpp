@@ -1,6 +1,6 @@
 #include "config/entity_options.h"
 
-#include "config/text_rules.h"
+#include "files/text_rules.h"
 
 namespace corvane {
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <type_traits>
 
+#include "files/text_rules.h"
+
 namespace corvane {
 
 static_assert(std::is_trivially_copyable_v<TExportConfig>,
@@ -26,12 +28,9 @@ void NormalizeRecord(TExportConfig& config) {
   // nothing; a hand-made file may still hold them. The text moves to the field's start as a
   // typed one would, and the bytes past it stay as they were.
   const std::string_view names = config.BlockNames.view();
-  std::size_t begin = 0;
-  std::size_t end = names.size();
-  while (begin < end && static_cast<unsigned char>(names[begin]) <= 32) ++begin;
-  while (end > begin && static_cast<unsigned char>(names[end - 1]) <= 32) --end;
-  if (begin != 0 || end != names.size()) {
-    const std::string kept(names.substr(begin, end - begin));
+  const std::string_view trimmed = TrimBlanks(names);
+  if (trimmed.size() != names.size()) {
+    const std::string kept(trimmed);
     config.BlockNames.assign(kept);
   }
 }

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <optional>
 
-#include "config/file_io.h"
-#include "config/path_text.h"
-#include "config/text_rules.h"
+#include "files/file_io.h"
+#include "files/path_text.h"
+#include "files/text_rules.h"
 
 namespace corvane {
 namespace {

@@ -3,7 +3,8 @@
 #include <filesystem>
 #include <string>
 
-#include "config/path_text.h"
+#include "files/path_text.h"
+#include "files/text_rules.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -28,9 +29,7 @@ std::string ProgramFolder() {
 #endif
   std::string folder = TextOfPath(exe.parent_path());
   if (folder.empty()) return "";
-  const char sep = static_cast<char>(std::filesystem::path::preferred_separator);
-  if (folder.back() != sep) folder += sep;
-  return folder;
+  return WithSeparator(folder);
 }
 
 }  // namespace corvane

@@ -9,33 +9,19 @@
 #include <unistd.h>
 #endif
 
-#include "config/file_io.h"
-#include "config/path_text.h"
 #include "config/lookup_lists.h"
+#include "files/file_io.h"
+#include "files/path_text.h"
+#include "files/text_rules.h"
 
 namespace corvane {
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
-
-bool EndsWithSeparator(const std::string& folder) {
-  if (folder.empty()) return false;
-  const char last = folder.back();
-  return last == '/' || last == kSeparator;
-}
-
 // ProgramFolder() ends with a separator; a folder handed in without one (a test, a setting)
 // must not glue "configurations" onto its last name.
-std::string InFolder(const std::string& folder, const char* name) {
-  if (folder.empty() || EndsWithSeparator(folder)) return folder + name;
-  return folder + kSeparator + name;
-}
-
-std::string AsFolder(const std::string& folder) {
-  return EndsWithSeparator(folder) ? folder : folder + kSeparator;
-}
+std::string InFolder(const std::string& folder, const char* name) { return WithSeparator(folder) + name; }
 
 std::optional<std::string> FromProcess(const char* name) {
   const char* value = std::getenv(name);
@@ -79,7 +65,7 @@ std::string UserDataFolder(const EnvironmentLookup& environment) {
     if (profile.empty()) return "";
     base = InFolder(profile, "AppData\\Local");
   }
-  return AsFolder(InFolder(base, "Tessoran\\corvane2"));
+  return WithSeparator(InFolder(base, "Tessoran\\corvane2"));
 #else
   std::string base = NonEmpty(environment, "XDG_DATA_HOME");
   // The XDG rules hold a relative path invalid and to be ignored: it would put the user's
@@ -90,7 +76,7 @@ std::string UserDataFolder(const EnvironmentLookup& environment) {
     if (home.empty()) return "";
     base = InFolder(home, ".local/share");
   }
-  return AsFolder(InFolder(base, "Tessoran/corvane2"));
+  return WithSeparator(InFolder(base, "Tessoran/corvane2"));
 #endif
 }
 
@@ -119,7 +105,7 @@ std::string ConfigFolder(const ProgramPlaces& places) {
 }
 
 std::string ConfigPath(const ProgramPlaces& places, const std::string& configValue) {
-  return ConfigFolder(places) + kSeparator + configValue;
+  return ConfigFolder(places) + kNativeSeparator + configValue;
 }
 
 std::string ReportPath(const ProgramPlaces& places) {

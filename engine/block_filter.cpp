@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "config/text_rules.h"
+#include "files/text_rules.h"
 
 namespace corvane {
 

@@ -8,19 +8,19 @@
 #include <filesystem>
 #include <memory>
 
-#include "config/text_rules.h"
+#include "files/text_rules.h"
 #include <mutex>
 #include <new>
 #include <system_error>
 #include <thread>
 
-#include "config/atomic_file.h"
 #include "engine/convert_file.h"
 #include "engine/data_line.h"
-#include "engine/output_files.h"
 #include "engine/report_text.h"
 #include "engine/run_outputs.h"
 #include "engine/run_state.h"
+#include "files/atomic_file.h"
+#include "files/output_guard.h"
 
 namespace corvane {
 
@@ -133,7 +133,7 @@ class FinishGuard {
 
 }  // namespace
 
-RunSettings PrepareRunSettings(const TExportConfig& config, const RunRequest& request) {
+RunSettings PrepareRunSettings(const TExportConfig& config, const RunLists& lists) {
   RunSettings run;
   run.config = config;
   for (int k = 0; k < kCustomItemCount; ++k) {
@@ -142,15 +142,15 @@ RunSettings PrepareRunSettings(const TExportConfig& config, const RunRequest& re
       run.SelectedCustomItems.push_back(config.CustomOrder[k]);
     }
   }
-  for (const FieldRow& row : request.fieldRows) {
+  for (const FieldRow& row : lists.fieldRows) {
     if (!row.checked || row.text.empty()) continue;
     if (const FieldKind* kind = FieldKindOfCode(row.text[0])) run.SelectedFields.push_back(kind->field);
   }
   run.BlockNamePatterns = std::string(config.BlockNames.view());
   run.fieldSeparator = std::string(config.FieldSeparator.view());
   run.customSeparator = std::string(config.CustomSeparator.view());
-  run.hintLines = request.hintLines;
-  run.HeaderLine = BuildHeaderLine(run, request.customItemNames);
+  run.hintLines = lists.hintLines;
+  run.HeaderLine = BuildHeaderLine(run, lists.customItemNames);
   PrepareDataLines(run);
   return run;
 }
@@ -214,9 +214,13 @@ void ReportFiles(const std::vector<PlannedFile>& plan, const FilesConverted& don
                  RunResult& result) {
   std::vector<std::string>& report = result.report;
   std::string fatalError;
+  std::string fatalDrawing;
   for (std::size_t i = 0; i < done.started; ++i) {
     const FileOutcome& out = done.outcomes[i];
-    if (!out.fatalError.empty() && fatalError.empty()) fatalError = out.fatalError;
+    if (!out.fatalError.empty() && fatalError.empty()) {
+      fatalError = out.fatalError;
+      fatalDrawing = plan[i].dxfPath;
+    }
     if (out.stopAfter) result.stopped = true;
   }
   // A stop that came before a file could start still ends the run as a stop.
@@ -235,7 +239,7 @@ void ReportFiles(const std::vector<PlannedFile>& plan, const FilesConverted& don
   }
   if (!fatalError.empty()) {
     report.push_back(ErrorLineText(fatalError));
-    result.errorLines.push_back({std::string(), report.back()});
+    result.errorLines.push_back({fatalDrawing, report.back()});
     result.fatalError = fatalError;
     result.stopped = false;
   } else if (result.stopped) {
@@ -258,7 +262,7 @@ RunResult RunConversion(const TExportConfig& config, const RunRequest& request,
     result.refusal = std::move(refusal);
     return result;
   }
-  const RunSettings run = PrepareRunSettings(config, request);
+  const RunSettings run = PrepareRunSettings(config, request.lists);
 
   OutputGuard guard;
   ProtectRunFiles(guard, plan, request);

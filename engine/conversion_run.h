@@ -46,8 +46,8 @@ RunResult RunConversion(const TExportConfig& config, const RunRequest& request,
 // the "Cannot create file" text.
 std::string SaveRunReport(const std::string& path, const std::vector<std::string>& report);
 
-// The run state a request and a configuration give: selected fields and custom items, separators,
+// The run state the lists and a configuration give: selected fields and custom items, separators,
 // block patterns, hint lines and the header line.
-RunSettings PrepareRunSettings(const TExportConfig& config, const RunRequest& request);
+RunSettings PrepareRunSettings(const TExportConfig& config, const RunLists& lists);
 
 }  // namespace corvane

@@ -8,14 +8,14 @@
 #include <share.h>
 #endif
 
-#include "config/file_io.h"
-#include "config/path_text.h"
 #include "engine/data_file_writer.h"
 #include "engine/dispatch.h"
 #include "engine/line_reader.h"
-#include "engine/output_files.h"
 #include "engine/pairs.h"
 #include "engine/report_text.h"
+#include "files/file_io.h"
+#include "files/output_guard.h"
+#include "files/path_text.h"
 
 namespace corvane {
 

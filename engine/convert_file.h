@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "engine/byte_buffer.h"
-#include "engine/output_files.h"
 #include "engine/run_observer.h"
 #include "engine/run_state.h"
+#include "files/output_guard.h"
 
 namespace corvane {
 

@@ -1,6 +1,6 @@
 #include "engine/coordinate_value.h"
 
-#include "config/text_rules.h"
+#include "files/text_rules.h"
 
 #include <charconv>
 #include <cstdint>

@@ -9,8 +9,8 @@
 #include <sys/stat.h>
 #endif
 
-#include "config/file_io.h"
 #include "engine/errors.h"
+#include "files/file_io.h"
 
 namespace corvane {
 

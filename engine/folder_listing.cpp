@@ -1,11 +1,11 @@
 #include "engine/folder_listing.h"
 
-#include "config/text_rules.h"
+#include "files/text_rules.h"
 
 #include <algorithm>
 #include <filesystem>
 
-#include "config/path_text.h"
+#include "files/path_text.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -31,12 +31,6 @@ bool IsHidden(const fs::directory_entry& entry) {
 }
 
 }  // namespace
-
-bool IsDxfName(std::string_view name) {
-  if (name.size() < 4) return false;
-  const std::string_view ext = name.substr(name.size() - 4);
-  return ext[0] == '.' && SameIgnoringAsciiCase(ext.substr(1), "DXF");
-}
 
 bool ListingOrder(std::string_view a, std::string_view b) {
   const std::size_t n = std::min(a.size(), b.size());

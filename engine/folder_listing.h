@@ -8,9 +8,6 @@
 
 namespace corvane {
 
-// True for a name ending in ".dxf" in any letter case.
-bool IsDxfName(std::string_view name);
-
 // True when `a` sorts before `b` in a listing: "a" to "z" and "A" to "Z" compare alike, then the
 // bytes (as unsigned) break ties, so the order is total and repeatable.
 bool ListingOrder(std::string_view a, std::string_view b);

@@ -6,9 +6,9 @@
 
 #include <string_view>
 
-#include "config/text_rules.h"
 #include "engine/line_reader.h"
 #include "engine/run_state.h"
+#include "files/text_rules.h"
 
 namespace corvane {
 

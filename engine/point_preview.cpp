@@ -110,11 +110,7 @@ void Convert(const TExportConfig& config, const PreviewRequest& request, const s
     preview.errorLineCount = 1;
     return;
   }
-  RunRequest runRequest;
-  runRequest.fieldRows = request.fieldRows;
-  runRequest.customItemNames = request.customItemNames;
-  runRequest.hintLines = request.hintLines;
-  const RunSettings run = PrepareRunSettings(config, runRequest);
+  const RunSettings run = PrepareRunSettings(config, request.lists);
 
   // Room for as many points as the drawing could plausibly give (a point takes 40 bytes of DXF
   // at the least in practice), so the lists rarely move: room that is never used costs address
@@ -201,7 +197,7 @@ void MeasureExtent(PointPreview& p) {
 PointPreview PreviewPoints(const TExportConfig& config, const PreviewRequest& request,
                            const std::atomic<bool>* cancel, const PreviewProgress& progress) {
   PointPreview preview;
-  if (auto refusal = CheckSelection(config, request.fieldRows)) {
+  if (auto refusal = CheckSelection(config, request.lists.fieldRows)) {
     preview.end = PreviewEnd::kRefused;
     preview.refusal = std::move(refusal);
     return preview;

@@ -28,10 +28,8 @@ namespace corvane {
 
 // What the preview needs besides the record: the same lists a RunRequest carries.
 struct PreviewRequest {
-  std::string dxfPath;                       // the drawing, as a run would open it
-  std::vector<FieldRow> fieldRows;           // the exported-fields rows in displayed order
-  std::vector<std::string> customItemNames;  // the custom-item list (header line titles)
-  std::vector<std::string> hintLines;        // the hint list (summary labels at line 2*i)
+  std::string dxfPath;  // the drawing, as a run would open it
+  RunLists lists;
   // The reader's buffers and thread, kept by a caller that previews many drawings one after
   // another (one preview at a time): each preview would otherwise allocate and start its own.
   // Null: the preview has its own.

@@ -5,13 +5,13 @@
 #include <string>
 #include <string_view>
 
-#include "engine/data_line.h"
 #include "config/entity_options.h"
-#include "config/text_rules.h"
+#include "engine/data_line.h"
 #include "engine/pairs.h"
 #include "engine/reader_support.h"
-#include "engine/report_text.h"
 #include "engine/readers.h"
+#include "engine/report_text.h"
+#include "files/text_rules.h"
 
 namespace corvane {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "config/text_rules.h"
+#include "files/text_rules.h"
 
 namespace corvane {
 
@@ -47,8 +47,8 @@ inline std::string DrawingLineText(std::string_view dxfPath) {
   return line;
 }
 
-// An error line of a run's report, with the drawing whose block holds it (empty: the run's own
-// last line).
+// An error line of a run's report, with the drawing whose block holds it; for the line that ended
+// the run, the drawing whose conversion ended it.
 struct ReportErrorLine {
   std::string drawing;
   std::string line;

@@ -5,11 +5,12 @@
 
 #include "config/field_tables.h"
 #include "config/lookup_lists.h"
-#include "config/path_text.h"
-#include "config/text_rules.h"
 #include "engine/data_line.h"
 #include "engine/report_text.h"
-#include "engine/save_guard.h"
+#include "engine/run_outputs.h"
+#include "files/path_text.h"
+#include "files/save_guard.h"
+#include "files/text_rules.h"
 
 namespace corvane {
 
@@ -77,6 +78,15 @@ std::optional<RunRefusal> CheckDestinations(const RunRequest& request) {
   return std::nullopt;
 }
 
+// The drawings of a run and what it writes for each: a saved file replaces none of them.
+void ProtectPlan(SaveGuard& guard, const std::vector<PlannedFile>& plan, bool plots) {
+  for (const PlannedFile& file : plan) {
+    guard.Protect(file.dxfTarget, ProtectedKind::kDrawing, file.dxfPath);
+    guard.Protect(file.dataTarget, ProtectedKind::kDataFile, file.dxfPath);
+    if (plots) guard.ProtectPlot(ResolveTarget(PlotFilePath(file.dataPath)), file.dxfPath);
+  }
+}
+
 // The report must not take the place of anything the run reads or writes, and its folder must
 // be there before hours of converting, not after.
 std::optional<RunRefusal> CheckReport(const RunRequest& request,
@@ -85,10 +95,7 @@ std::optional<RunRefusal> CheckReport(const RunRequest& request,
   SaveGuard guard;
   guard.ProtectAll(request.configPaths, ProtectedKind::kConfiguration);
   guard.ProtectAll(request.programFiles, ProtectedKind::kProgramFile);
-  for (const PlannedFile& file : plan) {
-    guard.Protect(file.dxfTarget, ProtectedKind::kDrawing, file.dxfPath);
-    guard.Protect(file.dataTarget, ProtectedKind::kDataFile, file.dxfPath);
-  }
+  ProtectPlan(guard, plan, /*plots=*/false);
   if (auto problem =
           guard.Check(request.reportPath, SavedFileKind::kReport, request.refuseUnwritableReport)) {
     return Error(std::move(*problem));
@@ -97,6 +104,15 @@ std::optional<RunRefusal> CheckReport(const RunRequest& request,
 }
 
 }  // namespace
+
+std::optional<std::string> CheckConfigurationSave(const std::string& path,
+                                                  const ConfigSaveSurroundings& around) {
+  SaveGuard guard;
+  guard.ProtectAll(around.programFiles, ProtectedKind::kProgramFile);
+  guard.Protect(around.reportPath, ProtectedKind::kReport);
+  if (around.plan != nullptr) ProtectPlan(guard, *around.plan, around.plots);
+  return guard.Check(path, SavedFileKind::kConfiguration);
+}
 
 std::optional<std::string> ForcedZProblem(std::string_view forcedZ) {
   if (ForcedZIsNumber(forcedZ)) return std::nullopt;
@@ -127,11 +143,11 @@ namespace {
 
 // Everything that needs no look-up of the drawings' and data files' paths.
 std::optional<RunRefusal> CheckBeforePlan(const TExportConfig& config, const RunRequest& request) {
-  if (auto refusal = CheckSelection(config, request.fieldRows)) return refusal;
-  if (auto refusal = CheckForcedZ(config, request.fieldRows)) return refusal;
+  if (auto refusal = CheckSelection(config, request.lists.fieldRows)) return refusal;
+  if (auto refusal = CheckForcedZ(config, request.lists.fieldRows)) return refusal;
   if (auto refusal = CheckExtension(config)) return refusal;
-  if (request.hintLines.size() < kHintLines) {
-    return Error("The hint list holds " + std::to_string(request.hintLines.size()) +
+  if (request.lists.hintLines.size() < kHintLines) {
+    return Error("The hint list holds " + std::to_string(request.lists.hintLines.size()) +
                  " lines; the report needs " + std::to_string(kHintLines));
   }
   return CheckDestinations(request);

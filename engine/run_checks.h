@@ -29,6 +29,22 @@ std::optional<RunRefusal> CheckSelection(const TExportConfig& config,
 // number"), or nothing for a number or an empty value (written as 0).
 std::optional<std::string> ForcedZProblem(std::string_view forcedZ);
 
+// What a configuration is saved beside: the program's shipped files, the report, and when it is
+// saved with a run, that run's drawings, data files and (with plots) pictures.
+struct ConfigSaveSurroundings {
+  std::vector<std::string> programFiles;
+  std::string reportPath;
+  const std::vector<PlannedFile>* plan = nullptr;
+  bool plots = false;
+};
+
+// Why a configuration must not be saved at `path`, by either program, before anything is
+// written: everything SaveGuard::Check refuses for a configuration, among `around`'s files. A
+// saved configuration of the user's configurations folder is not among them: that is where they
+// are kept, and the window's Save replaces them.
+std::optional<std::string> CheckConfigurationSave(const std::string& path,
+                                                  const ConfigSaveSurroundings& around);
+
 // Every check that decides whether a run may start, in this order: the selection (above), the
 // forced Z value (a number, when it is forced on a ticked Z row), the file extension, the hint
 // list the report needs, the destination of each drawing (chosen, and an existing folder), and the report path (its folder exists; it names no drawing, data file,

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "config/text_rules.h"
+#include "files/text_rules.h"
 
 namespace corvane {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/output_files.h"
 #include "engine/run_plan.h"
 #include "engine/run_request.h"
+#include "files/output_guard.h"
 
 namespace corvane {
 

@@ -6,7 +6,7 @@
 #include <system_error>
 #include <thread>
 
-#include "config/text_rules.h"
+#include "files/text_rules.h"
 
 namespace corvane {
 
@@ -52,11 +52,6 @@ void ResolveTargets(std::vector<PlannedFile>& plan, int requestedJobs) {
 }
 
 }  // namespace
-
-std::string WithSeparator(const std::string& folder) {
-  if (folder.empty() || IsPathSeparator(folder.back())) return folder;
-  return folder + kNativeSeparator;
-}
 
 std::string DataFilePath(const std::string& destFolder, const std::string& name,
                          std::string_view extension) {

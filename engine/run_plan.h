@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "config/export_config.h"
-#include "engine/output_files.h"
 #include "engine/run_request.h"
+#include "files/output_guard.h"
 
 namespace corvane {
 
@@ -30,8 +30,5 @@ std::vector<PlannedFile> PlanFiles(const TExportConfig& config, const RunRequest
 // its first ".", then the extension.
 std::string DataFilePath(const std::string& destFolder, const std::string& name,
                          std::string_view extension);
-
-// The folder with the native separator appended unless it already ends with one (or is empty).
-std::string WithSeparator(const std::string& folder);
 
 }  // namespace corvane

@@ -18,4 +18,8 @@ std::vector<FieldRow> FieldRowsFromConfig(const TExportConfig& config,
   return rows;
 }
 
+RunLists RunListsFor(const TExportConfig& config, const LookupLists& lookup) {
+  return RunLists{FieldRowsFromConfig(config, lookup.fieldNames), lookup.customItems, lookup.hints};
+}
+
 }  // namespace corvane

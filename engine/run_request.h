@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "config/export_config.h"
+#include "config/lookup_lists.h"
 
 namespace corvane {
 
@@ -31,11 +32,21 @@ struct FieldRow {
 std::vector<FieldRow> FieldRowsFromConfig(const TExportConfig& config,
                                           const std::vector<std::string>& fieldNames);
 
+// The lists a run takes beside the record, the same for a run, a preview and a plot: the
+// exported-fields rows in displayed order, the custom-item list (the titles of the header line)
+// and the hint list (line 2*i labels option i in the report).
+struct RunLists {
+  std::vector<FieldRow> fieldRows;
+  std::vector<std::string> customItemNames;
+  std::vector<std::string> hintLines;
+};
+
+// The lists a record and the lookup lists give, as both programs hand them to a run.
+RunLists RunListsFor(const TExportConfig& config, const LookupLists& lookup);
+
 struct RunRequest {
   std::vector<InputFile> files;
-  std::vector<FieldRow> fieldRows;
-  std::vector<std::string> customItemNames;  // the custom-item list: titles of the header line
-  std::vector<std::string> hintLines;        // the hint list: line 2*i labels option i
+  RunLists lists;
   std::string reportPath;                    // empty: the report is only returned
   // A report that could only be written by replacing what must not be replaced (a folder, a
   // read-only file) refuses the run before it starts. The desktop program's report is its own

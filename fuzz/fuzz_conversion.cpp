@@ -31,11 +31,11 @@
 #include "engine/data_file_writer.h"
 #include "engine/dispatch.h"
 #include "engine/line_reader.h"
-#include "engine/output_files.h"
 #include "engine/pairs.h"
 #include "engine/point_preview.h"
 #include "engine/run_observer.h"
 #include "engine/run_state.h"
+#include "files/output_guard.h"
 #include "tests/fuzz_configurations.h"
 
 namespace {
@@ -91,9 +91,9 @@ struct Scratch {
 
 RunRequest RequestWith(std::vector<std::string> rowTexts) {
   RunRequest request;
-  for (std::string& text : rowTexts) request.fieldRows.push_back(FieldRow{std::move(text), true});
-  request.customItemNames = {"Type", "Layer", "Handle", "Block", "Text", "Label", "Seq", "Entity"};
-  for (int i = 0; i < 36; ++i) request.hintLines.push_back("hint " + std::to_string(i));
+  for (std::string& text : rowTexts) request.lists.fieldRows.push_back(FieldRow{std::move(text), true});
+  request.lists.customItemNames = {"Type", "Layer", "Handle", "Block", "Text", "Label", "Seq", "Entity"};
+  for (int i = 0; i < 36; ++i) request.lists.hintLines.push_back("hint " + std::to_string(i));
   return request;
 }
 
@@ -201,9 +201,7 @@ void CheckPreview(const TExportConfig& config, const RunRequest& rows, const Scr
   PreviewRequest request;
   request.dxfPath = scratch.drawing;
   request.buffers = &buffers;  // the file run's: a fresh reader (and its thread) per input costs more than the input
-  request.fieldRows = rows.fieldRows;
-  request.customItemNames = rows.customItemNames;
-  request.hintLines = rows.hintLines;
+  request.lists = rows.lists;
   const PointPreview preview = PreviewPoints(config, request);
   if (preview.Bytes() != data) Fail("the preview's bytes differ from the data file", preview.Bytes(), data);
   if (preview.lineStart.size() != preview.size() + 1 || preview.x.size() != preview.size() ||
@@ -228,9 +226,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static InMemoryBuffers memory;
   static FileBuffers fileBuffers;
   static const RunSettings everything = PrepareRunSettings(
-      Everything(), RequestWith({"Number", "X Coordinate", "Y Coordinate", "Z Coordinate", "Custom data"}));
+      Everything(), RequestWith({"Number", "X Coordinate", "Y Coordinate", "Z Coordinate", "Custom data"}).lists);
   static const RunSettings variant = PrepareRunSettings(
-      Variant(), RequestWith({"Custom data", "Number", "Custom data", "X Coordinate", "Z Coordinate"}));
+      Variant(), RequestWith({"Custom data", "Number", "Custom data", "X Coordinate", "Z Coordinate"}).lists);
 
   // An exact-size heap block, so the address sanitizer sees any read past the input.
   const auto copy = std::make_unique<char[]>(size + 1);

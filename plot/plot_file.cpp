@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "config/file_io.h"
-#include "config/path_text.h"
 #include "engine/run_outputs.h"
+#include "files/file_io.h"
+#include "files/path_text.h"
 
 namespace corvane::plot {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/output_files.h"
+#include "files/output_guard.h"
 
 namespace corvane::plot {
 

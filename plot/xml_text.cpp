@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "files/text_rules.h"
+
 namespace corvane::plot {
 
 namespace {
@@ -60,7 +62,7 @@ std::string XmlText(std::string_view text) {
       case '>': out += "&gt;"; break;
       case '"': out += "&quot;"; break;
       case '\'': out += "&apos;"; break;
-      default: out += (c < 0x20 || c == 0x7F) ? '?' : static_cast<char>(c); break;
+      default: out += IsControlCharacter(static_cast<char>(c)) ? '?' : static_cast<char>(c); break;
     }
     text.remove_prefix(1);
   }

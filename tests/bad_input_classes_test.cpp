@@ -172,7 +172,7 @@ TEST_F(BadInputRun, BinaryDxfIsNotValidAndReadNoFurtherThanItsSentinel) {
 
   ExpectRefusedAsNotDxf(r, "bin.dxf");
   // The data file of a refused drawing holds the header line only.
-  const std::string header = PrepareRunSettings(cfg_, RequestFor(cfg_, {bin})).HeaderLine;
+  const std::string header = PrepareRunSettings(cfg_, RequestFor(cfg_, {bin}).lists).HeaderLine;
   EXPECT_EQ(DataLines("bin.txt"), Lines{header});
   EXPECT_EQ(r.filesWithErrors, 1u);
   EXPECT_TRUE(r.fatalError.empty());
@@ -515,6 +515,10 @@ TEST_F(BadInputRun, ADestinationThatVanishesBetweenFilesEndsTheRunWithTheReportK
   EXPECT_EQ(r.fatalError.rfind(cannot, 0), 0u) << r.fatalError;
   ASSERT_FALSE(r.report.empty());
   EXPECT_EQ(r.report.back(), "*** Error, " + r.fatalError + " ***");
+  // The line that ended the run belongs to the drawing whose conversion ended it.
+  ASSERT_FALSE(r.errorLines.empty());
+  EXPECT_EQ(r.errorLines.back().drawing, b);
+  EXPECT_EQ(r.errorLines.back().line, r.report.back());
   const Lines second = test::ReportBlock(r, b);
   ASSERT_FALSE(second.empty());
   EXPECT_EQ(second.front(), "Data File : " + Out("b.txt"));

@@ -12,10 +12,10 @@
 #include <windows.h>
 #endif
 
-#include "config/file_io.h"
-#include "config/path_text.h"
 #include "engine/convert_file.h"
 #include "engine/folder_listing.h"
+#include "files/file_io.h"
+#include "files/path_text.h"
 #include "tests/test_support.h"
 
 namespace corvane {
@@ -229,16 +229,6 @@ TEST(ConversionReport, StopDuringTheSecondOfThreeFiles) {
   EXPECT_FALSE(fs::exists(dir.path() / "c.txt"));
 }
 
-TEST(DataFileNames, NameUpToItsFirstDotThenTheExtension) {
-  EXPECT_EQ(DataFilePath("out", "plan.dxf", "txt"), std::string("out") + kSep + "plan.txt");
-  EXPECT_EQ(DataFilePath(std::string("out") + kSep, "site.rev2.dxf", "csv"),
-            std::string("out") + kSep + "site.csv");
-  EXPECT_EQ(DataFilePath("", "plan.dxf", "txt"), "plan.txt");
-  EXPECT_EQ(DataFilePath("out", "noext", "txt"), std::string("out") + kSep + "noext.txt");
-  EXPECT_EQ(WithSeparator("a"), std::string("a") + kSep);
-  EXPECT_EQ(WithSeparator(std::string("a") + kSep), std::string("a") + kSep);
-}
-
 TEST(DataFileGuards, AnEarlierOutputIsNeverReplaced) {
   TempDir dir;
   TExportConfig cfg = TestConfig();
@@ -303,14 +293,14 @@ TEST(RunRefusals, ExtensionsThatLeaveTheFolderOrHideControlCharacters) {
 TEST(RunRefusals, NoKnownFieldTickedIsRefused) {
   TExportConfig cfg = TestConfig();
   RunRequest request = RequestFor(cfg, {});
-  for (auto& row : request.fieldRows) row.checked = false;
+  for (auto& row : request.lists.fieldRows) row.checked = false;
   TestObserver observer;
   RunResult r = RunConversion(cfg, request, observer);
   ASSERT_TRUE(r.refusal.has_value());
   EXPECT_EQ(r.refusal->message, "  Please, select data to be exported.  ");
   EXPECT_EQ(r.refusal->kind, RunRefusal::Kind::kInformation);
   // A ticked row whose name does not start with a known code does not count either.
-  request.fieldRows[0] = FieldRow{"xcoord", true};
+  request.lists.fieldRows[0] = FieldRow{"xcoord", true};
   r = RunConversion(cfg, request, observer);
   EXPECT_TRUE(r.refusal.has_value());
 }
@@ -521,7 +511,7 @@ TEST(Progress, ObserverCallsComeInTheOrderAWindowReliesOn) {
   // A refused run calls nothing.
   RecordingObserver refused;
   RunRequest request = RequestFor(cfg, {a});
-  request.fieldRows.clear();
+  request.lists.fieldRows.clear();
   EXPECT_TRUE(RunConversion(cfg, request, refused).refusal.has_value());
   EXPECT_TRUE(refused.calls.empty());
 }

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "config/default_config.h"
-#include "config/file_io.h"
+#include "files/file_io.h"
 #include "tests/test_support.h"
 
 #if defined(__linux__)

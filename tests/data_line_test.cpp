@@ -143,13 +143,13 @@ RunSettings RandomRun(Random& random, RunRequest& request) {
     c.CustomOrder[k] = random.Pick(8);
     c.CustomChecked[k] = random.Pick(3) != 0;
   }
-  request.fieldRows.clear();
+  request.lists.fieldRows.clear();
   const int rows = 1 + random.Pick(7);
   for (int k = 0; k < rows; ++k) {
     static const char* const kRows[] = {"Number", "X Coord.", "Y Coord.", "Z Coord.", "Custom data", "Other"};
-    request.fieldRows.push_back(FieldRow{kRows[random.Pick(6)], random.Pick(5) != 0});
+    request.lists.fieldRows.push_back(FieldRow{kRows[random.Pick(6)], random.Pick(5) != 0});
   }
-  return PrepareRunSettings(c, request);
+  return PrepareRunSettings(c, request.lists);
 }
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
@@ -158,11 +158,11 @@ RunSettings RandomRun(Random& random, RunRequest& request) {
 // The two configurations the conversion fuzzer runs: everything ticked with prefixes and counters
 // near the 32-bit limit, and a variant that forces Z and writes the custom field twice.
 std::vector<RunSettings> FuzzerRuns(RunRequest& request) {
-  request.fieldRows = {{"Number", true}, {"X Coord.", true}, {"Y Coord.", true}, {"Z Coord.", true},
+  request.lists.fieldRows = {{"Number", true}, {"X Coord.", true}, {"Y Coord.", true}, {"Z Coord.", true},
                        {"Custom data", true}};
-  std::vector<RunSettings> runs{PrepareRunSettings(fuzz_configurations::Everything(), request)};
-  request.fieldRows.push_back({"Custom data", true});
-  runs.push_back(PrepareRunSettings(fuzz_configurations::Variant(), request));
+  std::vector<RunSettings> runs{PrepareRunSettings(fuzz_configurations::Everything(), request.lists)};
+  request.lists.fieldRows.push_back({"Custom data", true});
+  runs.push_back(PrepareRunSettings(fuzz_configurations::Variant(), request.lists));
   return runs;
 }
 
@@ -298,11 +298,11 @@ TEST(DataLine, AForcedZValueThatIsNotANumberFailsTheLineOnlyWhenZIsWritten) {
   c.ForcedZValue.assign("1,5");
   const PointTexts point{"1", "2", "3", "h", "L", "POINT", "", ""};
   RunRequest request = test::RequestFor(c, {});
-  RunSettings run = PrepareRunSettings(c, request);
+  RunSettings run = PrepareRunSettings(c, request.lists);
   EXPECT_TRUE(Compose(run, {point}, dir.File("a.txt")).failed);
 
-  request.fieldRows = {FieldRow{"X Coord.", true}, FieldRow{"Z Coord.", false}};
-  run = PrepareRunSettings(c, request);
+  request.lists.fieldRows = {FieldRow{"X Coord.", true}, FieldRow{"Z Coord.", false}};
+  run = PrepareRunSettings(c, request.lists);
   const Composed composed = Compose(run, {point}, dir.File("b.txt"));
   EXPECT_FALSE(composed.failed);
   EXPECT_EQ(composed.text, "1.000\r\n");
@@ -314,14 +314,14 @@ TEST(DataLine, NumbersStayRightAcrossCarriesAndJumps) {
   test::TempDir dir;
   TExportConfig c = test::TestConfig(true);
   RunRequest request = test::RequestFor(c, {});
-  request.fieldRows = {{"Number", true}, {"Custom data", true}};
+  request.lists.fieldRows = {{"Number", true}, {"Custom data", true}};
   c.CustomOrder[0] = 7;
   c.CustomChecked[0] = 1;
   c.CustomChecked[1] = 0;
   for (std::int32_t start : {-12, -1, 0, 7, 95, 995, 999990, 2147483640}) {
     c.StartNumber = start;
     c.EntityNumberStart = start;
-    const RunSettings run = PrepareRunSettings(c, request);
+    const RunSettings run = PrepareRunSettings(c, request.lists);
     ASSERT_EQ(run.SelectedCustomItems, std::vector<int>{7});
     const PointTexts point{"1", "2", "3", "h", "L", "POINT", "", ""};
     // Every entity here has one point, so both numbers move on by one per line.
@@ -332,7 +332,7 @@ TEST(DataLine, NumbersStayRightAcrossCarriesAndJumps) {
   }
 
   // Entity numbers that stay, jump back and jump ahead between lines.
-  RunSettings run = PrepareRunSettings(c, request);
+  RunSettings run = PrepareRunSettings(c, request.lists);
   std::FILE* file = std::fopen(dir.File("j.txt").c_str(), "wb");
   ASSERT_NE(file, nullptr);
   LineReader noInput(std::string_view{});

@@ -12,8 +12,8 @@
 #include "engine/convert_file.h"
 #include "engine/data_file_writer.h"
 #include "engine/dispatch.h"
-#include "engine/output_files.h"
 #include "engine/line_reader.h"
+#include "files/output_guard.h"
 #include "tests/test_support.h"
 
 namespace corvane {
@@ -160,7 +160,7 @@ std::FILE* OpenDataFileForTest(const std::string& path) {
 // The main loop over an in-memory text read in blocks of `blockSize` bytes, so that block
 // boundaries fall inside and between the pairs the readers hold.
 std::string ConvertInBlocks(std::string_view dxf, const TExportConfig& cfg, std::size_t blockSize) {
-  const RunSettings run = PrepareRunSettings(cfg, test::RequestFor(cfg, {}));
+  const RunSettings run = PrepareRunSettings(cfg, test::RequestFor(cfg, {}).lists);
   test::TempDir dir;
   const std::string path = (dir.path() / "out.txt").string();
   {

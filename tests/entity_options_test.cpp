@@ -10,7 +10,7 @@
 #include "config/config_text.h"
 #include "config/entity_options.h"
 #include "config/field_tables.h"
-#include "config/text_rules.h"
+#include "files/text_rules.h"
 
 namespace corvane {
 namespace {

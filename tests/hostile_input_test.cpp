@@ -228,7 +228,7 @@ TEST(HostileDrawing, RepeatedCustomTextsOfAnyLengthAreWrittenWhole) {
   TempDir dir;
   const std::string path = dir.Write("d.dxf", dxf);
   RunRequest request = RequestFor(cfg, {path});
-  request.fieldRows = {{"Custom data", true}, {"Number", true}, {"Custom again", true}, {"X Coordinate", false}};
+  request.lists.fieldRows = {{"Custom data", true}, {"Number", true}, {"Custom again", true}, {"X Coordinate", false}};
   TestObserver observer;
   RunResult r = RunConversion(cfg, request, observer);
   const std::string custom = text + "/" + layer;
@@ -241,7 +241,7 @@ TEST(HostileDrawing, RepeatedCustomTextsOfAnyLengthAreWrittenWhole) {
     cfg.CustomChecked[k] = 1;
   }
   request = RequestFor(cfg, {path});
-  request.fieldRows = {{"Custom data", true}, {"Custom again", true}};
+  request.lists.fieldRows = {{"Custom data", true}, {"Custom again", true}};
   r = RunConversion(cfg, request, observer);
   std::string eight = text;
   for (int k = 1; k < 8; ++k) eight += "/" + text;

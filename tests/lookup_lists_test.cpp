@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "config/file_io.h"
+#include "files/file_io.h"
 #include "tests/test_support.h"
 
 #ifndef CORVANE_SOURCE_DIR

@@ -26,7 +26,7 @@
 #include "config/crv_file.h"
 #include "config/default_config.h"
 #include "engine/conversion_run.h"
-#include "engine/output_files.h"
+#include "files/output_guard.h"
 #include "tests/test_support.h"
 
 namespace corvane {

@@ -16,6 +16,7 @@
 #include "config/crv_file.h"
 #include "engine/conversion_run.h"
 #include "engine/coordinate_value.h"
+#include "files/text_rules.h"
 #include "tests/fuzz_configurations.h"
 #include "tests/test_support.h"
 
@@ -28,9 +29,9 @@ using test::TempDir;
 PreviewRequest PreviewRequestFor(const TExportConfig& config, const std::string& dxfPath) {
   PreviewRequest request;
   request.dxfPath = dxfPath;
-  request.fieldRows = FieldRowsFromConfig(config, test::ShippedFieldNames());
-  request.customItemNames = test::ShippedCustomItems();
-  request.hintLines = test::ShippedHints();
+  request.lists.fieldRows = FieldRowsFromConfig(config, test::ShippedFieldNames());
+  request.lists.customItemNames = test::ShippedCustomItems();
+  request.lists.hintLines = test::ShippedHints();
   return request;
 }
 
@@ -81,7 +82,7 @@ PointPreview ExpectSameAsRun(const TExportConfig& config, const std::string& dxf
   EXPECT_EQ(preview.z.size(), preview.size());
   EXPECT_EQ(preview.lineStart.back(), preview.fileBytes.size());
   if (config.IncludeHeader) {
-    const std::string header = PrepareRunSettings(config, request).HeaderLine;
+    const std::string header = PrepareRunSettings(config, request.lists).HeaderLine;
     EXPECT_EQ(preview.HeaderLine(), header);
   } else {
     EXPECT_FALSE(preview.HasHeader());

@@ -9,7 +9,7 @@
 
 #include "engine/conversion_run.h"
 #include "engine/data_line.h"
-#include "engine/save_guard.h"
+#include "files/save_guard.h"
 #include "tests/test_support.h"
 
 namespace corvane {
@@ -103,14 +103,14 @@ TEST(RunChecks, ARefusedRunWritesNothing) {
       {"no entity", [](TExportConfig& c, RunRequest&) { c.EntityMask = 0; }},
       {"no field", [](TExportConfig& c, RunRequest& r) {
          for (auto& t : c.FieldChecked) t = 0;
-         r.fieldRows = test::FieldRowsOf(c);
+         r.lists.fieldRows = test::FieldRowsOf(c);
        }},
       {"a forced Z value that is not a number", [](TExportConfig& c, RunRequest&) {
          c.ForceZ = 1;
          c.ForcedZValue.assign("1.2.3");
        }},
       {"an extension that leaves the folder", [](TExportConfig& c, RunRequest&) { c.FileExtension.assign("../x"); }},
-      {"a short hint list", [](TExportConfig&, RunRequest& r) { r.hintLines.resize(10); }},
+      {"a short hint list", [](TExportConfig&, RunRequest& r) { r.lists.hintLines.resize(10); }},
       {"no destination chosen", [](TExportConfig&, RunRequest& r) { r.files[0].destFolder.clear(); }},
       {"a missing destination", [](TExportConfig&, RunRequest& r) { r.files[0].destFolder += "/gone"; }},
       {"a report over the drawing", [](TExportConfig&, RunRequest& r) {
@@ -247,9 +247,9 @@ TEST(RunChecks, TheHintListMustHoldEveryLineTheReportNeeds) {
   const std::string drawing = dir.Write("a.dxf", "");
   const TExportConfig config = TestConfig();
   RunRequest request = RequestFor(config, {drawing});
-  request.hintLines.resize(36);
+  request.lists.hintLines.resize(36);
   EXPECT_EQ(MessageOf(CheckRun(config, request)), "(runs)");
-  request.hintLines.resize(35);
+  request.lists.hintLines.resize(35);
   EXPECT_EQ(MessageOf(CheckRun(config, request)), "The hint list holds 35 lines; the report needs 36");
 }
 

@@ -27,12 +27,6 @@ TEST(RunPlan, TheDataFileTakesTheNameUpToItsFirstDot) {
   EXPECT_EQ(DataFilePath("d", ".hidden.dxf", "txt"), "d" + Sep() + ".txt");
 }
 
-TEST(RunPlan, WithSeparatorAddsOneOnlyWhereNeeded) {
-  EXPECT_EQ(WithSeparator(""), "");
-  EXPECT_EQ(WithSeparator("a"), "a" + Sep());
-  EXPECT_EQ(WithSeparator("a" + Sep()), "a" + Sep());
-}
-
 TEST(RunPlan, DrawingsSharingADataFileWaitForEveryEarlierOne) {
   TempDir dir;
   for (const char* name : {"a.b.dxf", "a.c.dxf", "b.dxf", "a.d.dxf"}) dir.Write(name, "");

@@ -6,7 +6,7 @@
 #include <random>
 #include <sstream>
 
-#include "config/path_text.h"
+#include "files/path_text.h"
 
 #ifndef CORVANE_SOURCE_DIR
 #define CORVANE_SOURCE_DIR "."
@@ -139,9 +139,9 @@ RunRequest RequestFor(const TExportConfig& config, const std::vector<std::string
     f.destFolder = destFolder.empty() ? f.dxfFolder : destFolder;
     request.files.push_back(f);
   }
-  request.fieldRows = FieldRowsOf(config);
-  request.customItemNames = ShippedCustomItems();
-  request.hintLines = ShippedHints();
+  request.lists.fieldRows = FieldRowsOf(config);
+  request.lists.customItemNames = ShippedCustomItems();
+  request.lists.hintLines = ShippedHints();
   return request;
 }
 

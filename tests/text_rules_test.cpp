@@ -1,9 +1,10 @@
 // The text rules every layer shares.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <string_view>
 
-#include "config/text_rules.h"
+#include "files/text_rules.h"
 
 namespace corvane {
 namespace {
@@ -47,7 +48,13 @@ TEST(TextRules, SignedThirtyTwoBitIntegers) {
   }
 }
 
-TEST(TextRules, TheLastPartOfAPath) {
+TEST(TextRules, PathSeparatorsAndTheLastPartOfAPath) {
+  const std::string sep(1, kNativeSeparator);
+  EXPECT_EQ(WithSeparator(""), "");
+  EXPECT_EQ(WithSeparator("a"), "a" + sep);
+  EXPECT_EQ(WithSeparator("a" + sep), "a" + sep);
+  EXPECT_EQ(WithSeparator("a/"), "a/");
+
   EXPECT_EQ(LastPathPart("/data/site/plan.dxf"), "plan.dxf");
   EXPECT_EQ(LastPathPart("plan.dxf"), "plan.dxf");
   EXPECT_EQ(LastPathPart("/data/"), "");

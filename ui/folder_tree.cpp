@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/output_files.h"
+#include "files/output_guard.h"
 #include "ui/rows_stay_put.h"
 
 namespace corvane {

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "config/export_config.h"
+#include "files/text_rules.h"
 
 namespace corvane {
 namespace {
@@ -31,8 +32,8 @@ std::optional<std::int32_t> DigitValue(const QString& digits, bool negative) {
 QString TrimControls(const QString& text) {
   qsizetype begin = 0;
   qsizetype end = text.size();
-  while (begin < end && text.at(begin).unicode() <= 32) ++begin;
-  while (end > begin && text.at(end - 1).unicode() <= 32) --end;
+  while (begin < end && IsBlankOrControlCode(text.at(begin).unicode())) ++begin;
+  while (end > begin && IsBlankOrControlCode(text.at(end - 1).unicode())) --end;
   return text.mid(begin, end - begin);
 }
 

@@ -7,9 +7,9 @@
 
 #include "config/crv_file.h"
 #include "config/export_config.h"
-#include "config/file_io.h"
 #include "config/lookup_lists.h"
 #include "config/program_paths.h"
+#include "files/file_io.h"
 #include "ui/hints.h"
 #include "ui/main.h"
 #include "ui/qsettings_store.h"

@@ -200,9 +200,26 @@ class TForm1 : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The constructor's steps: the look of the designed widgets, the wiring of each area, and the
+  // state the window opens in.
+  void StyleWidgets();
+  void ShowInitialState();
   void SetUpFolderTree();
   void SetUpPopupMenus();
   void ConnectHandlers();
+  // The window's areas, each wiring its own controls: main_files.cpp, main_fields.cpp,
+  // main_links.cpp, and the command buttons and options page here.
+  void SetUpFileListMenu();
+  void SetUpFieldListMenus();
+  void AddMenuItem(QMenu* menu, const char* name, const QString& text, std::function<void()> handler);
+  void AttachPopupMenu(QListWidget* list, QMenu* menu);
+  void ConnectFileHandlers();
+  void ConnectFieldHandlers();
+  void ConnectCommandButtons();
+  void ConnectOptionsPage();
+  void ConnectLinks();
+  // The support address's label: true when `event` was handled.
+  bool SupportLabelEvent(QEvent* event);
 
   void FolderChange();
   void ReadFileList(const QString& folder);

@@ -16,16 +16,15 @@
 #include <vector>
 
 #include "config/crv_file.h"
-#include "config/file_io.h"
-#include "config/path_text.h"
 #include "config/program_paths.h"
 #include "engine/run_checks.h"
-#include "engine/save_guard.h"
+#include "files/file_io.h"
+#include "files/path_text.h"
 #include "ui/file_dialog_fit.h"
 #include "ui/input_filters.h"
 #include "ui/main.h"
-#include "ui/whole_names.h"
 #include "ui/startup.h"
+#include "ui/whole_names.h"
 #include "ui/window_text.h"
 #include "ui_main.h"
 
@@ -287,9 +286,7 @@ WindowRecord TForm1::RecordFromWindow() const {
   WindowRecord record;
   record.config = ConfigFromWindow();
   // The rows as the record holds them, built the way the command-line tool builds them.
-  record.fieldRows = FieldRowsFromConfig(record.config, lists_.fieldNames);
-  record.customItemNames = lists_.customItems;
-  record.hintLines = lists_.hints;
+  record.lists = RunListsFor(record.config, lists_);
   return record;
 }
 
@@ -403,7 +400,7 @@ bool TForm1::SaveConfigAs() {
 
   const std::string path = ToPath(chosen);
   // A slip in the dialog must cost neither a drawing nor a file the program needs to start.
-  if (const std::optional<std::string> refusal = SaveGuard::CheckConfigurationSave(
+  if (const std::optional<std::string> refusal = CheckConfigurationSave(
           path, {ShippedProgramFiles(places_), reportPath_, nullptr, false})) {
     ShowErrorBox(*refusal, this);
     return false;

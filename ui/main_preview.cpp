@@ -3,7 +3,7 @@
 #include <QListWidget>
 #include <QScreen>
 
-#include "engine/run_plan.h"
+#include "files/text_rules.h"
 #include "ui/main.h"
 #include "ui/point_preview_window.h"
 #include "ui_main.h"

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QWheelEvent>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -105,10 +106,11 @@ QImage PointPreviewView::Picture() {
     return picture_;
   }
   // In the data file's order, so the point drawn on top is the one a look-up answers.
-  QRgb colors[17];
-  for (int t = 0; t < 17; ++t) {
+  // A colour per entity option, and behind them the one of a type no option has.
+  std::array<QRgb, kEntityOptionCount + 1> colors;
+  for (int t = 0; t <= kEntityOptionCount; ++t) {
     const plot::Rgb c = plot::EntityColor(t);
-    colors[t] = qRgb(c.r, c.g, c.b);
+    colors[static_cast<std::size_t>(t)] = qRgb(c.r, c.g, c.b);
   }
   for (std::size_t i = 0; i < p.size(); ++i) {
     const QPointF at = ToWidget(p.x[i], p.y[i]);
@@ -117,7 +119,7 @@ QImage PointPreviewView::Picture() {
     if (!(cx > -2 && cx < w + 2 && cy > -2 && cy < h + 2)) continue;  // NaN fails too
     const int px = static_cast<int>(std::floor(cx));
     const int py = static_cast<int>(std::floor(cy));
-    const QRgb color = colors[p.type[i] < 17 ? p.type[i] : 7];
+    const QRgb color = colors[std::min<std::size_t>(p.type[i], kEntityOptionCount)];
     for (int yy = std::max(0, py - kMarkRadius); yy <= std::min(h - 1, py + kMarkRadius); ++yy) {
       auto* line = reinterpret_cast<QRgb*>(picture_.scanLine(yy));
       for (int xx = std::max(0, px - kMarkRadius); xx <= std::min(w - 1, px + kMarkRadius); ++xx) {

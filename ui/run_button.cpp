@@ -14,7 +14,7 @@
 #include "config/program_paths.h"
 #include "ui/Unit2.h"
 #include "ui/main.h"
-#include "ui/run_observer.h"
+#include "ui/run_progress.h"
 #include "ui/startup.h"
 #include "ui/window_text.h"
 #include "ui_main.h"
@@ -37,9 +37,7 @@ void TForm1::RunButtonClicked() {
     request.files.push_back(InputFile{dxfFolder, std::move(name), destFolder});
   }
   WindowRecord record = RecordFromWindow();
-  request.fieldRows = std::move(record.fieldRows);
-  request.customItemNames = std::move(record.customItemNames);
-  request.hintLines = std::move(record.hintLines);
+  request.lists = std::move(record.lists);
   request.reportPath = reportPath_;
   if (!configInUse_.empty()) request.configPaths.push_back(configInUse_);
   request.programFiles = ProgramFiles(places_);

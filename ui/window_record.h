@@ -13,9 +13,7 @@ namespace corvane {
 
 struct WindowRecord {
   TExportConfig config{};
-  std::vector<FieldRow> fieldRows;           // the exported-fields rows in displayed order
-  std::vector<std::string> customItemNames;  // header line titles
-  std::vector<std::string> hintLines;        // summary labels
+  RunLists lists;
 };
 
 }  // namespace corvane

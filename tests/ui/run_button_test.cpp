@@ -18,7 +18,7 @@
 
 #include "config/crv_file.h"
 #include "config/default_config.h"
-#include "config/path_text.h"
+#include "files/path_text.h"
 #include "tests/test_support.h"
 #include "tests/ui/window_test_helpers.h"
 #include "ui/Unit2.h"

@@ -1,8 +1,10 @@
-#include "config/path_text.h"
+#include "files/path_text.h"
 
 #if defined(_WIN32)
 #include <windows.h>
 #endif
+
+#include "files/text_rules.h"
 
 namespace corvane {
 
@@ -34,6 +36,21 @@ std::string TextOfPath(const std::filesystem::path& path) {
 #else
   return path.string();
 #endif
+}
+
+bool IsDxfName(std::string_view name) {
+  if (name.size() < 4) return false;
+  const std::string_view ext = name.substr(name.size() - 4);
+  return ext[0] == '.' && SameIgnoringAsciiCase(ext.substr(1), "DXF");
+}
+
+bool NamesDxfFile(std::string_view path) {
+  std::string_view name = LastPathPart(path);
+#if defined(_WIN32)
+  // Windows drops trailing dots and blanks from a name: "plan.dxf." and "plan.dxf " are plan.dxf.
+  while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.remove_suffix(1);
+#endif
+  return IsDxfName(name);
 }
 
 }  // namespace corvane

@@ -13,7 +13,7 @@
 #include "engine/report_date.h"
 #include "tests/test_support.h"
 #include "ui/Unit2.h"
-#include "ui/run_observer.h"
+#include "ui/run_progress.h"
 
 using namespace corvane;
 namespace fs = std::filesystem;
@@ -60,7 +60,7 @@ struct Batch {
 
 }  // namespace
 
-class RunObserverTest : public QObject {
+class RunProgressTest : public QObject {
   Q_OBJECT
 
  private slots:
@@ -276,5 +276,5 @@ class RunObserverTest : public QObject {
   }
 };
 
-QTEST_MAIN(RunObserverTest)
-#include "run_observer_test.moc"
+QTEST_MAIN(RunProgressTest)
+#include "run_progress_test.moc"

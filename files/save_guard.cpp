@@ -1,11 +1,10 @@
-#include "engine/save_guard.h"
+#include "files/save_guard.h"
 
 #include <filesystem>
 #include <system_error>
 
-#include "config/atomic_file.h"
-#include "config/path_text.h"
-#include "engine/run_outputs.h"
+#include "files/atomic_file.h"
+#include "files/path_text.h"
 
 namespace corvane {
 
@@ -38,6 +37,10 @@ void SaveGuard::Protect(const FileTarget& target, ProtectedKind kind, const std:
   entries_.push_back(Entry{target, kind, shownPath});
 }
 
+void SaveGuard::ProtectPlot(const FileTarget& target, const std::string& shownPath) {
+  entries_.push_back(Entry{target, ProtectedKind::kDataFile, shownPath, true});
+}
+
 void SaveGuard::ProtectAll(const std::vector<std::string>& paths, ProtectedKind kind) {
   for (const std::string& path : paths) Protect(path, kind);
 }
@@ -64,24 +67,6 @@ std::optional<std::string> SaveGuard::Check(const std::string& path, SavedFileKi
     if (!problem.empty()) return problem;
   }
   return std::nullopt;
-}
-
-std::optional<std::string> SaveGuard::CheckConfigurationSave(const std::string& path,
-                                                             const ConfigSaveSurroundings& around) {
-  SaveGuard guard;
-  guard.ProtectAll(around.programFiles, ProtectedKind::kProgramFile);
-  guard.Protect(around.reportPath, ProtectedKind::kReport);
-  if (around.plan != nullptr) {
-    for (const PlannedFile& file : *around.plan) {
-      guard.Protect(file.dxfTarget, ProtectedKind::kDrawing, file.dxfPath);
-      guard.Protect(file.dataTarget, ProtectedKind::kDataFile, file.dxfPath);
-      if (around.plots) {
-        guard.entries_.push_back(
-            Entry{ResolveTarget(PlotFilePath(file.dataPath)), ProtectedKind::kDataFile, file.dxfPath, true});
-      }
-    }
-  }
-  return guard.Check(path, SavedFileKind::kConfiguration);
 }
 
 }  // namespace corvane

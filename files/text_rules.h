@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace corvane {
@@ -22,8 +23,10 @@ constexpr bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-// Space and every character below it: what DXF readers and the configuration trim.
-constexpr bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
+// Space and every character below it: what DXF readers, the configuration and the window's boxes
+// trim. By character code, for texts whose characters are wider than a byte.
+constexpr bool IsBlankOrControlCode(char32_t code) { return code <= 32; }
+constexpr bool IsBlankOrControl(char c) { return IsBlankOrControlCode(static_cast<unsigned char>(c)); }
 
 // Removes every leading and trailing character of code 32 or less.
 constexpr std::string_view TrimBlanks(std::string_view s) {
@@ -79,6 +82,12 @@ constexpr std::string_view LastPathPart(std::string_view path) {
   std::size_t cut = path.size();
   while (cut > 0 && !IsPathSeparator(path[cut - 1])) --cut;
   return path.substr(cut);
+}
+
+// The folder with the native separator appended unless it already ends with one (or is empty).
+inline std::string WithSeparator(const std::string& folder) {
+  if (folder.empty() || IsPathSeparator(folder.back())) return folder;
+  return folder + kNativeSeparator;
 }
 
 // Whether a data file's extension can stand in a file name on every system the programs run

@@ -18,4 +18,10 @@ std::filesystem::path PathFromText(std::string_view text);
 // system's own 8-bit calls give it, so such a name is shown but never opens another file.
 std::string TextOfPath(const std::filesystem::path& path);
 
+// True for a name ending in ".dxf" in any letter case.
+bool IsDxfName(std::string_view name);
+
+// True when the last part of `path` ends in ".dxf" in any letter case.
+bool NamesDxfFile(std::string_view path);
+
 }  // namespace corvane

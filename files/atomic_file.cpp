@@ -1,4 +1,4 @@
-#include "config/atomic_file.h"
+#include "files/atomic_file.h"
 
 #include <atomic>
 #include <cerrno>
@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "config/file_io.h"
-#include "config/path_text.h"
+#include "files/file_io.h"
+#include "files/path_text.h"
 
 #if defined(_WIN32)
 #include <io.h>

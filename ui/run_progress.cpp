@@ -1,4 +1,4 @@
-#include "ui/run_observer.h"
+#include "ui/run_progress.h"
 
 #include <QEvent>
 #include <QEventLoop>
