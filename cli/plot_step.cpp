@@ -60,6 +60,7 @@ PlotStepResult WritePlots(const TExportConfig& config, const RunRequest& request
         preview.fieldRows = request.fieldRows;
         preview.customItemNames = request.customItemNames;
         preview.hintLines = request.hintLines;
+        preview.extension = request.extension;
         const PointPreview points = PreviewPoints(config, preview, &stop);
         if (points.end == PreviewEnd::kCanceled) {
           out.stopped = true;

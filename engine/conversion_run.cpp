@@ -150,6 +150,8 @@ RunSettings PrepareRunSettings(const TExportConfig& config, const RunRequest& re
   run.fieldSeparator = std::string(config.FieldSeparator.view());
   run.customSeparator = std::string(config.CustomSeparator.view());
   run.hintLines = request.hintLines;
+  run.extension = request.extension;
+  run.attributeTags = AttributeTagsOf(request.extension);
   run.HeaderLine = BuildHeaderLine(run, request.customItemNames);
   PrepareDataLines(run);
   return run;
@@ -269,6 +271,7 @@ RunResult RunConversion(const TExportConfig& config, const RunRequest& request,
   report.push_back("");
   report.push_back("Number of processed files : " + std::to_string(request.files.size()));
   report.push_back("");
+  AddExtensionLines(request.extension, report);
 
   observer.RunStarted(request.files.size());
   FinishGuard finish(observer);

@@ -32,6 +32,7 @@ struct PreviewRequest {
   std::vector<FieldRow> fieldRows;           // the exported-fields rows in displayed order
   std::vector<std::string> customItemNames;  // the custom-item list (header line titles)
   std::vector<std::string> hintLines;        // the hint list (summary labels at line 2*i)
+  ConfigExtension extension;                 // the options beyond the record, as the run has them
   // The reader's buffers and thread, kept by a caller that previews many drawings one after
   // another (one preview at a time): each preview would otherwise allocate and start its own.
   // Null: the preview has its own.
