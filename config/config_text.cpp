@@ -408,13 +408,19 @@ bool SetConfigField(TExportConfig& config, ConfigExtension& extension, std::stri
     return false;
   }
   if (field != nullptr) return SetRecordField(config, *field, value, error);
-  const std::string_view trimmed = Trim(value);
-  if (const auto textProblem = ExtensionTextProblem(trimmed)) {
-    error = std::string(option->name) + " " + *textProblem;
+  if (auto problem = SetExtensionOption(extension, *option, value)) {
+    error = std::move(*problem);
     return false;
   }
-  extension.*option->field = std::string(trimmed);
   return true;
+}
+
+std::optional<std::string> SetExtensionOption(ConfigExtension& extension, const ExtensionOption& option,
+                                              std::string_view value) {
+  const std::string_view trimmed = Trim(value);
+  if (const auto problem = ExtensionTextProblem(trimmed)) return std::string(option.name) + " " + *problem;
+  extension.*option.field = std::string(trimmed);
+  return std::nullopt;
 }
 
 std::vector<std::string> AllConfigFieldNames() {

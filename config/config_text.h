@@ -4,6 +4,7 @@
 // controls, so a record built here converts exactly as one built in the window.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,6 +58,12 @@ std::vector<std::string> DescribeConfig(const TExportConfig& config, const Confi
 // the option off. On refusal both keep every byte.
 bool SetConfigField(TExportConfig& config, ConfigExtension& extension, std::string_view assignment,
                     std::string& error);
+
+// Sets one option beyond the record from a text as a box or --set gives it: trimmed, at most
+// kExtensionTextCapacity bytes, no control characters; empty turns it off. On refusal the
+// extension keeps its value and the result says why, starting with the option's name.
+std::optional<std::string> SetExtensionOption(ConfigExtension& extension, const ExtensionOption& option,
+                                              std::string_view value);
 
 // Every name the two-record SetConfigField accepts: the record's, then the options beyond it.
 std::vector<std::string> AllConfigFieldNames();

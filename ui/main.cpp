@@ -128,6 +128,7 @@ TForm1::TForm1(SettingsStore& store, TExportConfig& working, QWidget* parent)
   SetUpPopupMenus();
   ConnectHandlers();
   ConnectRecordBindings();
+  ConnectExtensionBindings();
   ConnectRecordChangeSignal();
   AcceptDroppedDrawings();
   installEventFilter(this);
@@ -319,6 +320,10 @@ void TForm1::ConnectHandlers() {
   connect(ui_->BitBtn5, &QPushButton::clicked, this,
           [this] { ui_->PageControl1->setCurrentWidget(ui_->TabSheet7); });
   connect(ui_->BitBtn6, &QPushButton::clicked, this,
+          [this] { ui_->PageControl1->setCurrentWidget(ui_->TabSheet1); });
+  connect(ui_->BitBtn8, &QPushButton::clicked, this,
+          [this] { ui_->PageControl1->setCurrentWidget(ui_->TabSheet8); });
+  connect(ui_->BitBtn9, &QPushButton::clicked, this,
           [this] { ui_->PageControl1->setCurrentWidget(ui_->TabSheet1); });
   connect(ui_->rep1, &QRadioButton::toggled, this, [this](bool on) {
     if (on) ReportChoiceClicked(true);

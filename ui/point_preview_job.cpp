@@ -16,6 +16,7 @@ std::shared_ptr<PreviewData> ComputePreview(const WindowRecord& record, const st
     request.fieldRows = record.fieldRows;
     request.customItemNames = record.customItemNames;
     request.hintLines = record.hintLines;
+    request.extension = record.extension;
     data->preview = PreviewPoints(record.config, request, cancel);
     if (data->preview.size() > 0 && data->preview.end != PreviewEnd::kCanceled) {
       data->index = std::make_unique<plot::PointIndex>(data->preview);

@@ -40,6 +40,7 @@ void TForm1::RunButtonClicked() {
   request.fieldRows = std::move(record.fieldRows);
   request.customItemNames = std::move(record.customItemNames);
   request.hintLines = std::move(record.hintLines);
+  request.extension = std::move(record.extension);
   request.reportPath = reportPath_;
   if (!configInUse_.empty()) request.configPaths.push_back(configInUse_);
   request.programFiles = ProgramFiles(places_);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "config/config_extension.h"
 #include "config/export_config.h"
 #include "engine/run_request.h"
 
@@ -16,6 +17,7 @@ struct WindowRecord {
   std::vector<FieldRow> fieldRows;           // the exported-fields rows in displayed order
   std::vector<std::string> customItemNames;  // header line titles
   std::vector<std::string> hintLines;        // summary labels
+  ConfigExtension extension;                 // the options beyond the record
 };
 
 }  // namespace corvane
