@@ -86,6 +86,34 @@ void ReadLineEntity(FileState& file, int option, std::string_view typeName) {
 
 namespace {
 
+// One attribute read whole: its value goes where the configuration asks for its tag.
+void TakeAttribute(FileState& file, BlockAttributes& attributes) {
+  const std::string_view value = TrimDxf(attributes.value);
+  const std::string_view tag = attributes.tag;
+  const AttributeTags& tags = file.run.attributeTags;
+  if (!attributes.hasNumber && !tags.number.empty() && SameIgnoringAsciiCase(tag, tags.number)) {
+    attributes.number.assign(value);
+    attributes.hasNumber = true;
+  }
+  if (!attributes.hasZ && !tags.z.empty() && SameIgnoringAsciiCase(tag, tags.z)) {
+    attributes.z.Set(value, attributes.valueLine);
+    attributes.hasZ = true;
+  }
+  if (tags.allText) {
+    // The text value of one insertion is one data line's: it is held to a line's length.
+    if (attributes.all.size() < kMaxLineLength) {
+      if (attributes.allCount++ > 0) attributes.all += file.run.customSeparator;
+      attributes.all.append(value.substr(0, kMaxLineLength));
+    }
+  }
+  for (std::size_t i = 0; i < tags.text.size(); ++i) {
+    if (!attributes.hasText[i] && SameIgnoringAsciiCase(tag, tags.text[i])) {
+      attributes.texts[i].assign(value);
+      attributes.hasText[i] = 1;
+    }
+  }
+}
+
 // The attributes after an insertion whose group 66 is 1: ATTRIB entities up to the SEQEND, entered
 // with the name of the entity after the insertion handed back. A group-0 pair that is neither
 // (the SEQEND is missing) ends the list, and its name goes back to the main loop.
@@ -100,25 +128,26 @@ void ReadAttributeList(FileState& file, BlockAttributes& attributes) {
     const std::string_view name = TrimDxf(line);
     if (name == "ATTRIB") {
       file.phase = LinePhase::kCode;
-      BlockAttribute& attribute = attributes.Add();
+      attributes.tag.clear();
+      attributes.value.clear();
+      attributes.valueLine = 0;
       // The pairs after a group 101 belong to an embedded text object that repeats the value.
       bool embedded = false;
       const bool more = ReadEntityPairs(file, [&](const Pair& pair) {
         if (embedded) return;
         switch (pair.code) {
-          case 2: attribute.tag.assign(pair.value); break;
+          case 2: attributes.tag.assign(pair.value); break;
           // A long value comes in pieces (groups 3, then 1): blanks between pieces are its own.
           case 1:
           case 3:
-            attribute.value.append(pair.line);
-            attribute.line = file.input.LineNumber();
+            if (attributes.value.size() < kMaxLineLength) attributes.value.append(pair.line);
+            attributes.valueLine = file.input.LineNumber();
             break;
           case 101: embedded = true; break;
           default: break;
         }
       });
-      const std::string_view trimmed = TrimDxf(attribute.value);
-      if (trimmed.size() != attribute.value.size()) attribute.value = std::string(trimmed);
+      TakeAttribute(file, attributes);
       if (!more) return;
       continue;
     }
@@ -141,42 +170,30 @@ bool IsCoordinateNumber(std::string_view text) {
 // An insertion whose point takes its number, Z or text value from its attributes.
 void ExportInsertWithAttributes(FileState& file, int option, std::string_view typeName, bool listFollows) {
   BlockAttributes& attributes = file.attributes;
-  attributes.Clear();
+  const AttributeTags& tags = file.run.attributeTags;
+  attributes.Clear(tags.text.size());
   if (listFollows) ReadAttributeList(file, attributes);
   EntityValues& v = file.values;
   if (!file.blockFilter.Empty() && !file.blockFilter.Accepts(v.BlockName.view())) return;
   if (file.LayerLeftOut()) return;
-  const AttributeTags& tags = file.run.attributeTags;
-  std::string_view number;
-  if (!tags.number.empty()) {
-    if (const BlockAttribute* a = attributes.Find(tags.number)) number = a->value;
-  }
+  const std::string_view number = attributes.hasNumber ? std::string_view(attributes.number) : std::string_view();
   CoordText z = Coord(v.ZText);
-  if (!tags.z.empty()) {
-    if (const BlockAttribute* a = attributes.Find(tags.z)) {
-      if (IsCoordinateNumber(a->value)) {
-        attributes.z.Set(a->value, a->line);
-        z = Coord(attributes.z);
-      } else {
-        ++file.zAttributesNotNumbers;
-      }
+  if (attributes.hasZ) {
+    if (IsCoordinateNumber(attributes.z.view())) {
+      z = Coord(attributes.z);
+    } else {
+      ++file.zAttributesNotNumbers;
     }
   }
-  if (tags.allText || !tags.text.empty()) {
-    std::string& joined = attributes.joined;
+  if (tags.allText) {
+    v.TextValue.SetText(attributes.all);
+  } else if (!tags.text.empty()) {
+    // A missing attribute is an empty value, so the columns stay in place.
+    std::string& joined = attributes.all;
     joined.clear();
-    const std::string& separator = file.run.customSeparator;
-    if (tags.allText) {
-      for (std::size_t i = 0; i < attributes.count; ++i) {
-        if (i > 0) joined += separator;
-        joined += attributes.items[i].value;
-      }
-    } else {
-      // A missing attribute is an empty value, so the columns stay in place.
-      for (std::size_t i = 0; i < tags.text.size(); ++i) {
-        if (i > 0) joined += separator;
-        if (const BlockAttribute* a = attributes.Find(tags.text[i])) joined += a->value;
-      }
+    for (std::size_t i = 0; i < tags.text.size(); ++i) {
+      if (i > 0) joined += file.run.customSeparator;
+      if (attributes.hasText[i]) joined += attributes.texts[i];
     }
     v.TextValue.SetText(joined);
   }

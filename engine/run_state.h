@@ -142,35 +142,31 @@ struct EntityValues {
   EntityText Handle{textChanges}, Layer{textChanges}, BlockName{textChanges}, TextValue{textChanges};
 };
 
-// The attributes that follow a block insertion (ATTRIB entities up to its SEQEND), read only when
-// the configuration takes the point number, Z or text value from them. Reused for every insertion.
-struct BlockAttribute {
-  std::string tag;             // group 2, trimmed
-  std::string value;           // groups 1 and 3 as they come, the whole trimmed
-  std::uint64_t line = 0;      // the line of its last value group
-};
-
+// What the configuration takes from the attributes that follow a block insertion (ATTRIB entities
+// up to its SEQEND), gathered while they are read: only the values of the tags asked for are kept,
+// so memory stays the same however many attributes a drawing gives an insertion. Reused for every
+// insertion.
 struct BlockAttributes {
-  std::vector<BlockAttribute> items;  // the first `count` belong to the insertion being read
-  std::size_t count = 0;
-  ValueSlot z;                        // the Z attribute's value, where coordinates are read from
-  std::string joined;                 // the text value being composed
+  // The attribute being read: group 2, and groups 1 and 3 as they come.
+  std::string tag;
+  std::string value;
+  std::uint64_t valueLine = 0;
 
-  void Clear() { count = 0; }
-  BlockAttribute& Add() {
-    if (count == items.size()) items.emplace_back();
-    BlockAttribute& a = items[count++];
-    a.tag.clear();
-    a.value.clear();
-    a.line = 0;
-    return a;
-  }
-  // The first attribute with this tag ("a" to "z" and "A" to "Z" alike), or null.
-  const BlockAttribute* Find(std::string_view tag) const {
-    for (std::size_t i = 0; i < count; ++i) {
-      if (SameIgnoringAsciiCase(items[i].tag, tag)) return &items[i];
-    }
-    return nullptr;
+  // The first attribute of each tag asked for (text: one per tag, in the configuration's order).
+  bool hasNumber = false, hasZ = false;
+  std::string number;
+  ValueSlot z;  // where coordinates are read from
+  std::vector<std::string> texts;
+  std::vector<std::uint8_t> hasText;
+  std::string all;  // "*": every value, joined by the custom separator
+  std::size_t allCount = 0;
+
+  void Clear(std::size_t textTags) {
+    hasNumber = hasZ = false;
+    texts.resize(textTags);
+    hasText.assign(textTags, 0);
+    all.clear();
+    allCount = 0;
   }
 };
 
