@@ -294,11 +294,16 @@ void RunButtonTest::surveyBlocksRunMatchesCommandLineTool() {
   QCOMPARE(windowReport.mid(1), ReportLines(cliReport).mid(1));
 
   // A change on the page is a change of the configuration: the exit asks to save it.
+  QVERIFY(f.window.ConfirmSaveIfChanged());
   f.Child<QLineEdit>("attrz")->setText(QStringLiteral("  Z "));
   QCOMPARE(f.window.WorkingExtension().ZAttribute, std::string("Z"));
-  QVERIFY(!(f.window.WorkingExtension() == f.window.SavedExtension()));
+  const std::size_t boxesBefore = f.boxes.seen.size();
+  f.boxes.Answer({QMessageBox::Cancel});
+  QVERIFY(!f.window.ConfirmSaveIfChanged());
+  QCOMPARE(f.boxes.seen.size(), boxesBefore + 1);
+  QCOMPARE(f.boxes.seen.back().text, QStringLiteral("Current configuration has changed, do you want to save it ?"));
   f.Child<QLineEdit>("attrz")->setText(QStringLiteral("ELEV"));
-  QVERIFY(f.window.WorkingExtension() == f.window.SavedExtension());
+  QVERIFY(f.window.ConfirmSaveIfChanged());
 }
 
 // A Latin-1 name (from an old archive) shows with replacement marks, but the run gets the name the
