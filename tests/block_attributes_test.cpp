@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/point_preview.h"
 #include "tests/test_support.h"
 
 namespace corvane {
@@ -168,6 +169,32 @@ TEST(SurveyPointBlocks, AttributesOfInsertionsNotExportedWriteNothing) {
   c = ConvertText(dxf, filtered, Survey());
   EXPECT_EQ(c.dataLines, (Lines{"8,5.000,4.000,6.00,0"}));
   EXPECT_EQ(FileBody(c), (Lines{" Blocks : 1 (S*)", " Z attributes that are not numbers : 0 "}));
+}
+
+// The point preview (and --plot, which draws it) shows the points these options give: the data
+// file's bytes, the attribute's Z, the report's lines.
+TEST(SurveyPointBlocks, PreviewShowsWhatTheRunWrites) {
+  const std::string dxf = DxfWithEntities(
+      Insert("5000.0", "7000.0", "0.0", {{"PNT", "1001"}, {"ELEV", "101.25"}, {"DESC", "MH"}}) +
+      Insert("1", "2", "3", {{"ELEV", "x"}}, "GRID") + Insert("4", "5", "6", {{"ELEV", "?"}}));
+  ConfigExtension extension = Survey();
+  extension.LayersLeftOut = "GRID";
+  const auto c = ConvertText(dxf, Pnezd(), extension);
+  test::TempDir dir;
+  PreviewRequest request;
+  request.dxfPath = dir.Write("drawing.dxf", dxf);
+  request.fieldRows = test::FieldRowsOf(Pnezd());
+  request.customItemNames = test::ShippedCustomItems();
+  request.hintLines = test::ShippedHints();
+  request.extension = extension;
+  const PointPreview preview = PreviewPoints(Pnezd(), request);
+  ASSERT_EQ(preview.end, PreviewEnd::kComplete);
+  EXPECT_EQ(preview.Bytes(), c.data);
+  EXPECT_EQ(c.dataLines, (Lines{"1001,7000.000,5000.000,101.25,MH", "1,5.000,4.000,6.00,"}));
+  ASSERT_EQ(preview.size(), 2u);
+  EXPECT_EQ(preview.z[0], 101.25);
+  EXPECT_EQ(preview.errorLineCount, 0u);
+  EXPECT_EQ(preview.reportLines, (Lines{" Blocks : 2 ()", " Z attributes that are not numbers : 1 ", ""}));
 }
 
 // One entity of each kind on its own layer; the custom field holds the layer.
