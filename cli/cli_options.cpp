@@ -1,8 +1,10 @@
 #include "cli/cli_options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string>
 
+#include "config/config_extension.h"
 #include "config/entity_options.h"
 #include "config/field_tables.h"
 
@@ -62,6 +64,20 @@ const char* const kUsageAfterEntities =
     "                             data); \"-CODE\" keeps a row unticked; fields not listed are\n"
     "                             not exported\n"
     ;
+// The options beyond the record, from their table.
+std::string ExtensionHelp() {
+  std::string text =
+      "  Survey point blocks and layers (saved after the record in the .crv, only when set):\n";
+  for (const ExtensionOption& option : ExtensionOptions()) {
+    std::string line = "  " + std::string(option.name) + "=";
+    line.resize(std::max<std::size_t>(line.size() + 1, 29), ' ');
+    text += line + std::string(option.label) + "\n";
+  }
+  return text +
+         "                             (attribute tags, e.g. PNT, ELEV, DESC,CODE or *; layer lists\n"
+         "                             as BlockNames; empty: off)\n";
+}
+
 const char* const kUsageAfterCustomItems =
     "  XDecimals=2   FieldSeparator=;   IncludeHeader=yes   BlockNames=TREE*,POLE?\n"
     "  A value in double quotes may use \\t \\n \\r \\\" \\\\ \\xHH; quote it for the shell too:\n"
@@ -121,7 +137,7 @@ std::string CustomItemsHelp() {
 }
 
 const std::string kUsageText = kUsageBeforeEntities + EntitiesHelp() + kUsageAfterEntities +
-                               CustomItemsHelp() + kUsageAfterCustomItems;
+                               CustomItemsHelp() + ExtensionHelp() + kUsageAfterCustomItems;
 
 }  // namespace
 

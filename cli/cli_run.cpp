@@ -93,8 +93,8 @@ std::string RefusedConfigMessage(const std::string& path, const ConfigFileResult
   return read.message;
 }
 
-int SaveConfig(const std::string& path, const TExportConfig& config) {
-  const std::string saveError = WriteConfigFile(path, config);
+int SaveConfig(const std::string& path, const TExportConfig& config, const ConfigExtension& extension) {
+  const std::string saveError = WriteConfigFile(path, config, extension);
   if (saveError.empty()) return kExitOk;
   std::fprintf(stderr, "corvane-cli: %s.\n", Shown(saveError).c_str());
   return kExitFileErrors;
@@ -125,13 +125,14 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
       options->configPath.empty() ? DefaultConfigPath(programFolder) : options->configPath;
   TExportConfig config = ZeroConfig();
   TExportConfig saved = ZeroConfig();
-  const ConfigFileResult read = ReadConfigFile(configPath, config, saved);
+  ConfigExtension extension, savedExtension;
+  const ConfigFileResult read = ReadConfigFile(configPath, config, saved, extension, savedExtension);
   if (!read.accepted) return ConfigError(RefusedConfigMessage(configPath, read));
   for (const std::string& setting : options->settings) {
-    if (!SetConfigField(config, setting, error)) return ConfigError("--set: " + error);
+    if (!SetConfigField(config, extension, setting, error)) return ConfigError("--set: " + error);
   }
   if (options->showConfig) {
-    for (const std::string& line : DescribeConfig(config)) {
+    for (const std::string& line : DescribeConfig(config, extension)) {
       std::fwrite(line.data(), 1, line.size(), stdout);
       std::fputc('\n', stdout);
     }
@@ -141,7 +142,7 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
     if (auto refusal = CheckConfigurationSave(options->saveConfigPath,
                                                          {ShippedProgramFiles(places), "", nullptr, false}))
       return ConfigError(*refusal);
-    return SaveConfig(options->saveConfigPath, config);
+    return SaveConfig(options->saveConfigPath, config, extension);
   }
 
   RunRequest request;
@@ -158,6 +159,7 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
   if (!options->saveConfigPath.empty()) request.configPaths.push_back(options->saveConfigPath);
   request.programFiles = ProgramFiles(places);
   request.jobs = options->jobs;
+  request.extension = extension;
   // With drawings to convert, the configuration is saved once the run's checks have passed: a
   // command that is refused has written nothing. Without a configuration to save, the run makes
   // the same checks itself, and the paths are looked up only once.
@@ -167,7 +169,7 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
     if (auto refusal = CheckConfigurationSave(
             options->saveConfigPath, {ShippedProgramFiles(places), request.reportPath, &plan, options->plot}))
       return ConfigError(*refusal);
-    if (const int saved = SaveConfig(options->saveConfigPath, config); saved != kExitOk) return saved;
+    if (const int saved = SaveConfig(options->saveConfigPath, config, extension); saved != kExitOk) return saved;
   }
 
   const bool progress = !options->quiet && CORVANE_ISATTY(CORVANE_FILENO(stderr));

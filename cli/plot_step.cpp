@@ -55,6 +55,7 @@ PlotStepResult WritePlots(const TExportConfig& config, const RunRequest& request
         PreviewRequest preview;
         preview.dxfPath = plan[i].dxfPath;
         preview.lists = request.lists;
+        preview.extension = request.extension;
         const PointPreview points = PreviewPoints(config, preview, &stop);
         if (points.end == PreviewEnd::kCanceled) {
           out.stopped = true;

@@ -21,6 +21,7 @@ foreach(name ${CORVANE_DATA_FILES})
 endforeach()
 install(FILES ${CORVANE_PROGRAM_DIR}/default.crv DESTINATION ${corvane_lib} COMPONENT program)
 install(FILES ${CORVANE_PROGRAM_DIR}/configurations/survey.crv
+              ${CORVANE_PROGRAM_DIR}/configurations/pnezd-blocks.crv
         DESTINATION ${corvane_lib}/configurations COMPONENT program)
 
 # What makes it an installation.

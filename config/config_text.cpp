@@ -309,50 +309,133 @@ std::vector<std::string> ConfigFieldNames() {
   return names;
 }
 
-bool SetConfigField(TExportConfig& config, std::string_view assignment, std::string& error) {
+namespace {
+
+// The name of "Name=value" and the value as given; false with `error` set without "=".
+bool SplitAssignment(std::string_view assignment, std::string_view& name, std::string_view& value,
+                     std::string& error) {
   const std::size_t equals = assignment.find('=');
   if (equals == std::string_view::npos) {
     error = "expected NAME=VALUE, not " + QuoteShort(assignment);
     return false;
   }
-  const std::string_view name = Trim(assignment.substr(0, equals));
-  std::string_view value = assignment.substr(equals + 1);
+  name = Trim(assignment.substr(0, equals));
+  value = assignment.substr(equals + 1);
+  return true;
+}
 
+// The value with its quotes undone; blanks around a quoted value are the paste of a shown line,
+// unquoted bytes are the user's. False with `problem` set for a bad escape.
+bool UnquoteValue(std::string_view raw, std::string& value, std::string& problem) {
+  const std::string_view trimmed = Trim(raw);
+  if (trimmed.size() >= 2 && trimmed.front() == '"' && trimmed.back() == '"') {
+    const auto inside = UnquoteText(trimmed.substr(1, trimmed.size() - 2), problem);
+    if (!inside) return false;
+    value = *inside;
+    return true;
+  }
+  value = std::string(raw);
+  return true;
+}
+
+const FieldDescriptor* FindDescriptor(std::string_view name) {
   const FieldDescriptor* field = nullptr;
   for (const FieldDescriptor& candidate : Descriptors()) {
     if (SameIgnoringAsciiCase(candidate.name, name)) field = &candidate;
   }
-  if (field == nullptr) {
-    std::string known;
-    for (const std::string& n : ConfigFieldNames()) known += (known.empty() ? "" : ", ") + n;
-    error = "there is no configuration field " + QuoteShort(name) + "; the fields are " + known;
-    return false;
-  }
+  return field;
+}
 
-  // Blanks around a quoted value are the paste of a shown line; unquoted bytes are the user's.
-  std::string unquoted;
-  const std::string_view trimmed = Trim(value);
-  if (trimmed.size() >= 2 && trimmed.front() == '"' && trimmed.back() == '"') {
-    std::string problem;
-    const auto inside = UnquoteText(trimmed.substr(1, trimmed.size() - 2), problem);
-    if (!inside) {
-      error = std::string(field->name) + ": " + problem;
-      return false;
-    }
-    unquoted = *inside;
-    value = unquoted;
+const ExtensionOption* FindExtensionOption(std::string_view name) {
+  for (const ExtensionOption& option : ExtensionOptions()) {
+    if (SameIgnoringAsciiCase(option.name, name)) return &option;
   }
+  return nullptr;
+}
 
+std::string UnknownFieldText(std::string_view name, const std::vector<std::string>& known) {
+  std::string list;
+  for (const std::string& n : known) list += (list.empty() ? "" : ", ") + n;
+  return "there is no configuration field " + QuoteShort(name) + "; the fields are " + list;
+}
+
+bool SetRecordField(TExportConfig& config, const FieldDescriptor& field, std::string_view value,
+                    std::string& error) {
   // Changes go to a copy, so a refusal cannot leave half a change behind.
   TExportConfig changed = config;
-  if (Problem problem = field->set(changed, value)) {
-    error = std::string(field->name) + *problem;
+  if (Problem problem = field.set(changed, value)) {
+    error = std::string(field.name) + *problem;
     return false;
   }
   changed.Signature.assign(kConfigSignature);
   NormalizeRecord(changed);
   config = changed;
   return true;
+}
+
+}  // namespace
+
+bool SetConfigField(TExportConfig& config, std::string_view assignment, std::string& error) {
+  std::string_view name, raw;
+  if (!SplitAssignment(assignment, name, raw, error)) return false;
+  const FieldDescriptor* field = FindDescriptor(name);
+  if (field == nullptr) {
+    error = UnknownFieldText(name, ConfigFieldNames());
+    return false;
+  }
+  std::string value, problem;
+  if (!UnquoteValue(raw, value, problem)) {
+    error = std::string(field->name) + ": " + problem;
+    return false;
+  }
+  return SetRecordField(config, *field, value, error);
+}
+
+bool SetConfigField(TExportConfig& config, ConfigExtension& extension, std::string_view assignment,
+                    std::string& error) {
+  std::string_view name, raw;
+  if (!SplitAssignment(assignment, name, raw, error)) return false;
+  const FieldDescriptor* field = FindDescriptor(name);
+  const ExtensionOption* option = field == nullptr ? FindExtensionOption(name) : nullptr;
+  if (field == nullptr && option == nullptr) {
+    error = UnknownFieldText(name, AllConfigFieldNames());
+    return false;
+  }
+  const std::string_view shownName = field != nullptr ? field->name : option->name;
+  std::string value, problem;
+  if (!UnquoteValue(raw, value, problem)) {
+    error = std::string(shownName) + ": " + problem;
+    return false;
+  }
+  if (field != nullptr) return SetRecordField(config, *field, value, error);
+  if (auto problem = SetExtensionOption(extension, *option, value)) {
+    error = std::move(*problem);
+    return false;
+  }
+  return true;
+}
+
+std::optional<std::string> SetExtensionOption(ConfigExtension& extension, const ExtensionOption& option,
+                                              std::string_view value) {
+  const std::string_view trimmed = Trim(value);
+  if (const auto problem = ExtensionTextProblem(trimmed)) return std::string(option.name) + " " + *problem;
+  extension.*option.field = std::string(trimmed);
+  return std::nullopt;
+}
+
+std::vector<std::string> AllConfigFieldNames() {
+  std::vector<std::string> names = ConfigFieldNames();
+  for (const ExtensionOption& option : ExtensionOptions()) names.emplace_back(option.name);
+  return names;
+}
+
+std::vector<std::string> DescribeConfig(const TExportConfig& config, const ConfigExtension& extension) {
+  std::vector<std::string> lines = DescribeConfig(config);
+  for (const ExtensionOption& option : ExtensionOptions()) {
+    const std::string& value = extension.*option.field;
+    if (!value.empty()) lines.push_back(std::string(option.name) + " = " + QuoteText(value));
+  }
+  return lines;
 }
 
 }  // namespace corvane

@@ -4,10 +4,12 @@
 // controls, so a record built here converts exactly as one built in the window.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "config/config_extension.h"
 #include "config/export_config.h"
 
 namespace corvane {
@@ -46,5 +48,24 @@ bool SetConfigField(TExportConfig& config, std::string_view assignment, std::str
 
 // The names SetConfigField accepts, in the order DescribeConfig shows them.
 std::vector<std::string> ConfigFieldNames();
+
+// The record's lines, then one "Name = "value"" line for each option beyond the record that is
+// set (none when none is: a configuration without them is shown as ever).
+std::vector<std::string> DescribeConfig(const TExportConfig& config, const ConfigExtension& extension);
+
+// SetConfigField for the record's fields and the options beyond it (ExtensionOptions' names): a
+// text of at most kExtensionTextCapacity bytes, trimmed, without control characters; empty turns
+// the option off. On refusal both keep every byte.
+bool SetConfigField(TExportConfig& config, ConfigExtension& extension, std::string_view assignment,
+                    std::string& error);
+
+// Sets one option beyond the record from a text as a box or --set gives it: trimmed, at most
+// kExtensionTextCapacity bytes, no control characters; empty turns it off. On refusal the
+// extension keeps its value and the result says why, starting with the option's name.
+std::optional<std::string> SetExtensionOption(ConfigExtension& extension, const ExtensionOption& option,
+                                              std::string_view value);
+
+// Every name the two-record SetConfigField accepts: the record's, then the options beyond it.
+std::vector<std::string> AllConfigFieldNames();
 
 }  // namespace corvane

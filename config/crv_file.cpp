@@ -1,5 +1,6 @@
 #include "config/crv_file.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -82,15 +83,16 @@ std::optional<std::string> ValidateConfig(const TExportConfig& c) {
   return std::nullopt;
 }
 
-ConfigFileResult ReadConfigFile(const std::string& path, TExportConfig& working,
-                                TExportConfig& saved) {
+ConfigFileResult ReadConfigFile(const std::string& path, TExportConfig& working, TExportConfig& saved,
+                                ConfigExtension& workingExtension, ConfigExtension& savedExtension) {
   std::string reason;
   std::FILE* file = OpenRegularFile(PathFromText(path), reason);
   if (file == nullptr) {
     return {false, CannotOpenMessage(path, reason), ConfigReadStatus::kCannotOpen};
   }
-  unsigned char image[kExportConfigSize];
-  const std::size_t count = std::fread(image, 1, sizeof image, file);
+  // The record, the options behind it, and one byte more to tell a block that is too long.
+  std::string image(kExportConfigSize + kMaxExtensionBytes + 1, '\0');
+  const std::size_t count = std::fread(image.data(), 1, image.size(), file);
   // A folder opens for reading on some systems and fails only here.
   const bool failed = std::ferror(file) != 0;
   const int error = errno;
@@ -98,31 +100,53 @@ ConfigFileResult ReadConfigFile(const std::string& path, TExportConfig& working,
   if (failed) {
     return {false, CannotOpenMessage(path, SystemReason(error)), ConfigReadStatus::kCannotOpen};
   }
+  image.resize(count);
 
   if (count < sizeof kSignatureBytes ||
-      std::memcmp(image, kSignatureBytes, sizeof kSignatureBytes) != 0) {
+      std::memcmp(image.data(), kSignatureBytes, sizeof kSignatureBytes) != 0) {
     return {false, kNotConfigFileMessage, ConfigReadStatus::kNotConfigFile};
   }
 
   // A short file replaces only the start of the record; it is judged as the record it gives.
   TExportConfig candidate = working;
-  std::memcpy(&candidate, image, count);
+  std::memcpy(&candidate, image.data(), std::min(count, kExportConfigSize));
   if (auto problem = ValidateConfig(candidate)) {
     return {false, "The configuration file \"" + path + "\" is damaged: " + *problem,
             ConfigReadStatus::kDamaged};
+  }
+  ConfigExtension extension;
+  if (count > kExportConfigSize) {
+    const std::string_view behind = std::string_view(image).substr(kExportConfigSize);
+    if (auto problem = DecodeConfigExtension(behind, extension)) {
+      return {false, "The configuration file \"" + path + "\" is damaged: " + *problem,
+              ConfigReadStatus::kDamaged};
+    }
   }
   // Both programs hold the record as the window's controls can show it; bits that mean nothing
   // are no change the user should be asked to save.
   NormalizeRecord(candidate);
   working = candidate;
   saved = candidate;
+  workingExtension = extension;
+  savedExtension = std::move(extension);
   return {true, "", ConfigReadStatus::kAccepted};
 }
 
+ConfigFileResult ReadConfigFile(const std::string& path, TExportConfig& working,
+                                TExportConfig& saved) {
+  ConfigExtension extension, savedExtension;
+  return ReadConfigFile(path, working, saved, extension, savedExtension);
+}
+
+std::string WriteConfigFile(const std::string& path, const TExportConfig& working,
+                            const ConfigExtension& extension) {
+  std::string bytes(reinterpret_cast<const char*>(&working), kExportConfigSize);
+  bytes += EncodeConfigExtension(extension);
+  return WriteFileAtomically(path, bytes, SpecialFiles::kRefuse);
+}
+
 std::string WriteConfigFile(const std::string& path, const TExportConfig& working) {
-  return WriteFileAtomically(
-      path, std::string_view(reinterpret_cast<const char*>(&working), kExportConfigSize),
-      SpecialFiles::kRefuse);
+  return WriteConfigFile(path, working, ConfigExtension{});
 }
 
 }  // namespace corvane

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "config/config_extension.h"
 #include "config/export_config.h"
 
 namespace corvane {
@@ -41,11 +42,23 @@ std::optional<std::string> ValidateConfig(const TExportConfig& config);
 ConfigFileResult ReadConfigFile(const std::string& path, TExportConfig& working,
                                 TExportConfig& saved);
 
+// The same with the options that follow the record (config/config_extension.h): a damaged
+// extension refuses the whole file (kDamaged, naming the file), so that neither the record nor
+// the options are half loaded; a file without one gives empty options. On any refusal all four
+// keep every byte.
+ConfigFileResult ReadConfigFile(const std::string& path, TExportConfig& working, TExportConfig& saved,
+                                ConfigExtension& workingExtension, ConfigExtension& savedExtension);
+
 // Writes the 576 bytes of `working` to `path`, replacing any file there. The bytes go to a
 // temporary file in the same folder that is then renamed over the target, so a failed save
 // leaves the previous file as it was. Only a regular file is saved: a FIFO or a device there is
 // refused, never written to (it would hold up the program and could not be read back). Returns
 // "" on success, else the "Cannot create file" message. `saved` is the caller's business: it copies the record once the save is recorded.
 std::string WriteConfigFile(const std::string& path, const TExportConfig& working);
+
+// The record followed by the extension block when an option beyond the record is set; with none
+// set, exactly the 576 bytes above.
+std::string WriteConfigFile(const std::string& path, const TExportConfig& working,
+                            const ConfigExtension& extension);
 
 }  // namespace corvane

@@ -1,5 +1,10 @@
 #include "config/default_config.h"
 
+#include <stdexcept>
+#include <string>
+
+#include "config/config_text.h"
+
 namespace corvane {
 
 TExportConfig MakeDefaultConfig() {
@@ -30,6 +35,17 @@ TExportConfig MakeDefaultConfig() {
   c.SequenceStart = 0;
   c.EntityNumberStart = 1;
   c.IncludeHeader = 0;
+  return c;
+}
+
+ConfigWithExtension MakePnezdBlocksConfig() {
+  ConfigWithExtension c{MakeDefaultConfig(), {}};
+  // Set by name, through the rules the window and corvane-cli apply to the same choices.
+  for (const char* setting : {"Entities=blocks", "Fields=N,Y,X,Z,C", "CustomItems=text", "FieldSeparator=,",
+                              "ZDecimals=2", "NumberAttribute=PNT", "ZAttribute=ELEV", "TextAttributes=DESC"}) {
+    std::string error;
+    if (!SetConfigField(c.record, c.extension, setting, error)) throw std::logic_error(error);
+  }
   return c;
 }
 

@@ -24,6 +24,8 @@ class BlockNameFilter {
   explicit BlockNameFilter(std::string_view patterns);
   // True when the list is empty: the filter is not consulted at all.
   bool Empty() const { return empty_; }
+  // True when the list has a piece that is not empty: only then can it match less than every name.
+  bool HasPatterns() const { return !pieces_.empty(); }
   bool Accepts(std::string_view name);
 
  private:

@@ -133,7 +133,8 @@ class FinishGuard {
 
 }  // namespace
 
-RunSettings PrepareRunSettings(const TExportConfig& config, const RunLists& lists) {
+RunSettings PrepareRunSettings(const TExportConfig& config, const RunLists& lists,
+                               const ConfigExtension& extension) {
   RunSettings run;
   run.config = config;
   for (int k = 0; k < kCustomItemCount; ++k) {
@@ -150,6 +151,8 @@ RunSettings PrepareRunSettings(const TExportConfig& config, const RunLists& list
   run.fieldSeparator = std::string(config.FieldSeparator.view());
   run.customSeparator = std::string(config.CustomSeparator.view());
   run.hintLines = lists.hintLines;
+  run.extension = extension;
+  run.attributeTags = AttributeTagsOf(extension);
   run.HeaderLine = BuildHeaderLine(run, lists.customItemNames);
   PrepareDataLines(run);
   return run;
@@ -262,7 +265,7 @@ RunResult RunConversion(const TExportConfig& config, const RunRequest& request,
     result.refusal = std::move(refusal);
     return result;
   }
-  const RunSettings run = PrepareRunSettings(config, request.lists);
+  const RunSettings run = PrepareRunSettings(config, request.lists, request.extension);
 
   OutputGuard guard;
   ProtectRunFiles(guard, plan, request);
@@ -273,6 +276,7 @@ RunResult RunConversion(const TExportConfig& config, const RunRequest& request,
   report.push_back("");
   report.push_back("Number of processed files : " + std::to_string(request.files.size()));
   report.push_back("");
+  AddExtensionLines(request.extension, report);
 
   observer.RunStarted(request.files.size());
   FinishGuard finish(observer);

@@ -48,6 +48,7 @@ std::string SaveRunReport(const std::string& path, const std::vector<std::string
 
 // The run state the lists and a configuration give: selected fields and custom items, separators,
 // block patterns, hint lines and the header line.
-RunSettings PrepareRunSettings(const TExportConfig& config, const RunLists& lists);
+RunSettings PrepareRunSettings(const TExportConfig& config, const RunLists& lists,
+                               const ConfigExtension& extension = {});
 
 }  // namespace corvane

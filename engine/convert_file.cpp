@@ -99,7 +99,8 @@ bool ScanForEntities(LineReader& in, RunObserver* observer, std::size_t index) {
 
 }  // namespace
 
-void AddSummary(const RunSettings& run, const FileState& state, std::vector<std::string>& lines) {
+std::size_t AddSummary(const RunSettings& run, const FileState& state, std::vector<std::string>& lines) {
+  const std::size_t before = lines.size();
   for (const EntityOption& option : kEntityOptions) {
     const int i = option.bit;
     if (!option.counted || !state.Enabled(i)) continue;
@@ -111,7 +112,13 @@ void AddSummary(const RunSettings& run, const FileState& state, std::vector<std:
     if (i == entity_bit::kBlocks) line.append("(").append(run.config.BlockNames.view()).append(")");
     lines.push_back(std::move(line));
   }
+  if (!run.attributeTags.z.empty() && state.Enabled(entity_bit::kBlocks)) {
+    std::string line(" ");
+    line.append(kZAttributesNotNumbersLabel).append(" : ").append(std::to_string(state.zAttributesNotNumbers)).append(" ");
+    lines.push_back(std::move(line));
+  }
   lines.push_back("");
+  return lines.size() - before;
 }
 
 DrawingEnd ConvertDrawing(FileState& state, RunObserver* observer, std::size_t index) {

@@ -70,7 +70,7 @@ FileHandle OpenDrawing(const std::string& path, std::uint64_t& size);
 DrawingEnd ConvertOpenedDrawing(FileState& state, RunObserver* observer, std::size_t index, FileOutcome& outcome);
 
 // The report's summary lines of a drawing read to its end, then an empty line.
-void AddSummary(const RunSettings& run, const FileState& state, std::vector<std::string>& lines);
+std::size_t AddSummary(const RunSettings& run, const FileState& state, std::vector<std::string>& lines);
 
 // Converts one file. The observer is asked for the stop flag at the top of every main-loop pass.
 // The data file is opened through `guard`, which may refuse it (a report line). Problems of the

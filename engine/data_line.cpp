@@ -173,6 +173,7 @@ void WriteComposedLine(FileState& file, const CoordText& XText, const CoordText&
 void WriteDataLine(FileState& file, const CoordText& XText, const CoordText& YText, const CoordText& ZText,
                    std::string_view Handle, std::string_view Layer, std::string_view EntityName,
                    std::string_view BlockName, std::string_view TextValue) {
+  if (file.layerFilterOn && !file.layerFilter.Accepts(Layer)) [[unlikely]] return;
   ComposeEntityPart(file, Handle, Layer, EntityName, BlockName, TextValue);
   file.entityPart.composed = false;  // these texts are not the entity's
   WriteComposedLine<false>(file, XText, YText, ZText);
@@ -182,6 +183,7 @@ void WriteDataLine(FileState& file, const CoordText& XText, const CoordText& YTe
 }
 
 void ExportPoint(FileState& file, const CoordText& ZText, std::string_view entityName) {
+  if (file.layerFilterOn && file.LayerLeftOut()) [[unlikely]] return;
   const EntityValues& v = file.values;
   EntityLinePart& part = file.entityPart;
   if (!part.composed || part.textChanges != v.textChanges || part.entityNumber != file.EntityNumber ||
@@ -198,14 +200,22 @@ void ExportPoint(FileState& file, const CoordText& ZText, std::string_view entit
   }
 }
 
-void ExportLonePoint(FileState& file, const CoordText& ZText, std::string_view entityName) {
+namespace {
+
+// kOwnNumber: a non-empty `ownNumber` is written as the point number instead of the counter, which
+// then stays where it is.
+template <bool kOwnNumber>
+void WriteLonePoint(FileState& file, const CoordText& ZText, std::string_view entityName,
+                    std::string_view ownNumber) {
+  if (file.layerFilterOn && file.LayerLeftOut()) [[unlikely]] return;
   const RunSettings& run = file.run;
   const EntityValues& v = file.values;
   file.entityPart.composed = false;  // not composed for this entity
   const std::string_view layer = v.Layer.view(), handle = v.Handle.view(), blockName = v.BlockName.view(),
                          textValue = v.TextValue.view();
   const std::size_t room = run.lineRoom + run.textCopies * (entityName.size() + layer.size() + handle.size() +
-                                                           blockName.size() + textValue.size());
+                                                           blockName.size() + textValue.size()) +
+                         (kOwnNumber ? ownNumber.size() * run.linePlan.steps.size() : 0);
   char* const start = file.out.Reserve(room);
   char* p = start;
   const char* const fixed = run.linePlan.fixed.data();
@@ -215,7 +225,15 @@ void ExportLonePoint(FileState& file, const CoordText& ZText, std::string_view e
     p = PutFixed(p, fixed + step->fixedOffset, step->fixedLength);
     switch (step->value) {
       case LineValue::kNothing: break;
-      case LineValue::kPointNumber: p = file.pointNumberText.Put(p, file.PointNumber++); break;
+      case LineValue::kPointNumber:
+        if constexpr (kOwnNumber) {
+          if (!ownNumber.empty()) {
+            p = PutText(p, ownNumber);
+            break;
+          }
+        }
+        p = file.pointNumberText.Put(p, file.PointNumber++);
+        break;
       case LineValue::kX: p = PutPlanCoordinate<true>(p, Coord(v.XText), step->decimals); break;
       case LineValue::kY: p = PutPlanCoordinate<true>(p, Coord(v.YText), step->decimals); break;
       case LineValue::kZ: p = PutPlanCoordinate<true>(p, ZText, step->decimals); break;
@@ -233,6 +251,17 @@ void ExportLonePoint(FileState& file, const CoordText& ZText, std::string_view e
   if (file.pointListener != nullptr) [[unlikely]] {
     file.pointListener->PointWritten(file, Coord(v.XText), Coord(v.YText), ZText, entityName);
   }
+}
+
+}  // namespace
+
+void ExportLonePoint(FileState& file, const CoordText& ZText, std::string_view entityName) {
+  WriteLonePoint<false>(file, ZText, entityName, {});
+}
+
+void ExportNumberedPoint(FileState& file, const CoordText& ZText, std::string_view entityName,
+                         std::string_view ownNumber) {
+  WriteLonePoint<true>(file, ZText, entityName, ownNumber);
 }
 
 }  // namespace corvane

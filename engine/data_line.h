@@ -38,4 +38,9 @@ void ExportPoint(FileState& file, const CoordText& ZText, std::string_view entit
 // data file, without keeping the entity's part for further points.
 void ExportLonePoint(FileState& file, const CoordText& ZText, std::string_view entityName);
 
+// The same with a point number of its own (a block attribute's value): a non-empty `ownNumber`
+// goes into the "N" field instead of the counter, which then does not move.
+void ExportNumberedPoint(FileState& file, const CoordText& ZText, std::string_view entityName,
+                         std::string_view ownNumber);
+
 }  // namespace corvane

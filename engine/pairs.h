@@ -132,13 +132,13 @@ class PairCursor {
   LineReader& in_;
 };
 
-// Reads the pairs of one entity and hands each (code, trimmed value) to onPair, until a group-0
+// Reads the pairs of one entity and hands each pair to onPair(const Pair&), until a group-0
 // pair, whose value (the next entity's name) goes back to the main loop. At the end of the input
 // the loop ends as if that pair had come, and file.endedInsideEntity is set, unless the input
 // ended on the code line "0" itself; a code line without its value line is not handed on.
 // Returns false when the input ended.
 template <typename OnPair>
-bool ReadPairsUntilZero(FileState& file, OnPair&& onPair) {
+bool ReadEntityPairs(FileState& file, OnPair&& onPair) {
   PairCursor pairs(file);
   Pair pair;
   for (;;) {
@@ -148,7 +148,7 @@ bool ReadPairsUntilZero(FileState& file, OnPair&& onPair) {
         ended = true;
         return PairTaken::kTakenLast;
       }
-      onPair(taken.code, taken.value);
+      onPair(taken);
       return PairTaken::kTaken;
     });
     if (ended) {
@@ -167,10 +167,16 @@ bool ReadPairsUntilZero(FileState& file, OnPair&& onPair) {
       pairs.HandBackEntityName();
       return true;
     }
-    onPair(pair.code, pair.value);
+    onPair(static_cast<const Pair&>(pair));
   }
   file.endedInsideEntity = true;
   return false;
+}
+
+// The same, handing each pair's code and trimmed value to onPair(int, std::string_view).
+template <typename OnPair>
+bool ReadPairsUntilZero(FileState& file, OnPair&& onPair) {
+  return ReadEntityPairs(file, [&](const Pair& pair) { onPair(pair.code, pair.value); });
 }
 
 }  // namespace corvane

@@ -83,9 +83,9 @@ void CountAndMeasure(PointPreview& p) {
 }
 
 // The summary entries from the counters, in the report's order and with its lines.
-void FillSummary(const RunSettings& run, const FileState& state, PointPreview& preview) {
+std::size_t FillSummary(const RunSettings& run, const FileState& state, PointPreview& preview) {
   std::vector<std::string> lines;
-  AddSummary(run, state, lines);
+  const std::size_t added = AddSummary(run, state, lines);
   std::size_t k = 0;
   for (const EntityOption& option : kEntityOptions) {
     const int i = option.bit;
@@ -98,6 +98,7 @@ void FillSummary(const RunSettings& run, const FileState& state, PointPreview& p
     entry.line = lines[k++];
     preview.summary.push_back(std::move(entry));
   }
+  return added;
 }
 
 void Convert(const TExportConfig& config, const PreviewRequest& request, const std::atomic<bool>* cancel,
@@ -110,7 +111,7 @@ void Convert(const TExportConfig& config, const PreviewRequest& request, const s
     preview.errorLineCount = 1;
     return;
   }
-  const RunSettings run = PrepareRunSettings(config, request.lists);
+  const RunSettings run = PrepareRunSettings(config, request.lists, request.extension);
 
   // Room for as many points as the drawing could plausibly give (a point takes 40 bytes of DXF
   // at the least in practice), so the lists rarely move: room that is never used costs address
@@ -128,6 +129,7 @@ void Convert(const TExportConfig& config, const PreviewRequest& request, const s
   FileBuffers& buffers = request.buffers != nullptr ? *request.buffers : *own;
   PreviewObserver observer(cancel, progress, size);
   FileOutcome outcome;
+  std::size_t summaryLines = 0;  // the summary's lines at the end of the drawing's, with their empty line
   {
     DataFileWriter out(preview.fileBytes);
     LineReader in(dxf.get(), buffers.input, buffers.inputSpare, &buffers.reading);
@@ -146,7 +148,7 @@ void Convert(const TExportConfig& config, const PreviewRequest& request, const s
     switch (end) {
       case DrawingEnd::kComplete:
         preview.end = PreviewEnd::kComplete;
-        FillSummary(run, state, preview);
+        summaryLines = FillSummary(run, state, preview);
         break;
       case DrawingEnd::kNotDxf: preview.end = PreviewEnd::kNotDxf; break;
       case DrawingEnd::kStopped: preview.end = PreviewEnd::kCanceled; break;
@@ -156,7 +158,6 @@ void Convert(const TExportConfig& config, const PreviewRequest& request, const s
   CountAndMeasure(preview);
   preview.reportLines = std::move(outcome.lines);
   // A complete drawing's lines end with its summary and an empty line.
-  const std::size_t summaryLines = preview.end == PreviewEnd::kComplete ? preview.summary.size() + 1 : 0;
   preview.errorLineCount =
       preview.reportLines.size() > summaryLines ? preview.reportLines.size() - summaryLines : 0;
   observer.Finish();

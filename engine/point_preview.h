@@ -30,6 +30,7 @@ namespace corvane {
 struct PreviewRequest {
   std::string dxfPath;  // the drawing, as a run would open it
   RunLists lists;
+  ConfigExtension extension;  // the options beyond the record, as the run has them
   // The reader's buffers and thread, kept by a caller that previews many drawings one after
   // another (one preview at a time): each preview would otherwise allocate and start its own.
   // Null: the preview has its own.

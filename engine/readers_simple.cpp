@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "engine/data_line.h"
+#include "engine/format_coordinate.h"
 #include "engine/pairs.h"
 #include "engine/reader_support.h"
 #include "engine/readers.h"
@@ -83,9 +84,129 @@ void ReadLineEntity(FileState& file, int option, std::string_view typeName) {
   file.CountEntity(option);
 }
 
+namespace {
+
+// One attribute read whole: its value goes where the configuration asks for its tag.
+void TakeAttribute(FileState& file, BlockAttributes& attributes) {
+  const std::string_view value = TrimDxf(attributes.value);
+  const std::string_view tag = attributes.tag;
+  const AttributeTags& tags = file.run.attributeTags;
+  if (!attributes.hasNumber && !tags.number.empty() && SameIgnoringAsciiCase(tag, tags.number)) {
+    attributes.number.assign(value);
+    attributes.hasNumber = true;
+  }
+  if (!attributes.hasZ && !tags.z.empty() && SameIgnoringAsciiCase(tag, tags.z)) {
+    attributes.z.Set(value, attributes.valueLine);
+    attributes.hasZ = true;
+  }
+  if (tags.allText) {
+    // The text value of one insertion is one data line's: it is held to a line's length.
+    if (attributes.all.size() < kMaxLineLength) {
+      if (attributes.allCount++ > 0) attributes.all += file.run.customSeparator;
+      attributes.all.append(value.substr(0, kMaxLineLength));
+    }
+  }
+  for (std::size_t i = 0; i < tags.text.size(); ++i) {
+    if (!attributes.hasText[i] && SameIgnoringAsciiCase(tag, tags.text[i])) {
+      attributes.texts[i].assign(value);
+      attributes.hasText[i] = 1;
+    }
+  }
+}
+
+// The attributes after an insertion whose group 66 is 1: ATTRIB entities up to the SEQEND, entered
+// with the name of the entity after the insertion handed back. A group-0 pair that is neither
+// (the SEQEND is missing) ends the list, and its name goes back to the main loop.
+void ReadAttributeList(FileState& file, BlockAttributes& attributes) {
+  for (;;) {
+    std::string_view line;
+    if (!file.input.Next(line)) {
+      file.endedInsideEntity = true;
+      return;
+    }
+    file.lastValueCode = -1;
+    const std::string_view name = TrimDxf(line);
+    if (name == "ATTRIB") {
+      file.phase = LinePhase::kCode;
+      attributes.tag.clear();
+      attributes.value.clear();
+      attributes.valueLine = 0;
+      // The pairs after a group 101 belong to an embedded text object that repeats the value.
+      bool embedded = false;
+      const bool more = ReadEntityPairs(file, [&](const Pair& pair) {
+        if (embedded) return;
+        switch (pair.code) {
+          case 2: attributes.tag.assign(pair.value); break;
+          // A long value comes in pieces (groups 3, then 1): blanks between pieces are its own.
+          case 1:
+          case 3:
+            if (attributes.value.size() < kMaxLineLength) attributes.value.append(pair.line);
+            attributes.valueLine = file.input.LineNumber();
+            break;
+          case 101: embedded = true; break;
+          default: break;
+        }
+      });
+      TakeAttribute(file, attributes);
+      if (!more) return;
+      continue;
+    }
+    if (name == "SEQEND") {
+      file.phase = LinePhase::kCode;
+      ReadEntityPairs(file, [](const Pair&) {});
+      return;
+    }
+    file.input.Unread();
+    file.phase = LinePhase::kValueOfZero;
+    return;
+  }
+}
+
+bool IsCoordinateNumber(std::string_view text) {
+  char formatted[kMaxCoordinateText];
+  return !text.empty() && FormatCoordinate(text, 0, formatted) >= 0;
+}
+
+// An insertion whose point takes its number, Z or text value from its attributes.
+void ExportInsertWithAttributes(FileState& file, int option, std::string_view typeName, bool listFollows) {
+  BlockAttributes& attributes = file.attributes;
+  const AttributeTags& tags = file.run.attributeTags;
+  attributes.Clear(tags.text.size());
+  if (listFollows) ReadAttributeList(file, attributes);
+  EntityValues& v = file.values;
+  if (!file.blockFilter.Empty() && !file.blockFilter.Accepts(v.BlockName.view())) return;
+  if (file.LayerLeftOut()) return;
+  const std::string_view number = attributes.hasNumber ? std::string_view(attributes.number) : std::string_view();
+  CoordText z = Coord(v.ZText);
+  if (attributes.hasZ) {
+    if (IsCoordinateNumber(attributes.z.view())) {
+      z = Coord(attributes.z);
+    } else {
+      ++file.zAttributesNotNumbers;
+    }
+  }
+  if (tags.allText) {
+    v.TextValue.SetText(attributes.all);
+  } else if (!tags.text.empty()) {
+    // A missing attribute is an empty value, so the columns stay in place.
+    std::string& joined = attributes.all;
+    joined.clear();
+    for (std::size_t i = 0; i < tags.text.size(); ++i) {
+      if (i > 0) joined += file.run.customSeparator;
+      if (attributes.hasText[i]) joined += attributes.texts[i];
+    }
+    v.TextValue.SetText(joined);
+  }
+  ExportNumberedPoint(file, z, typeName, number);
+  file.CountEntity(option);
+}
+
+}  // namespace
+
 void ReadInsertEntity(FileState& file, int option, std::string_view typeName) {
   EntityValues& v = StartEntity(file, kNoBlockName);
-  ReadPairsUntilZero(file, [&](int code, std::string_view value) {
+  bool attributesFollow = false;
+  const bool complete = ReadPairsUntilZero(file, [&](int code, std::string_view value) {
     const std::uint64_t line = file.input.LineNumber();
     switch (code) {
       case 5: v.Handle.Set(value); break;
@@ -95,9 +216,13 @@ void ReadInsertEntity(FileState& file, int option, std::string_view typeName) {
       case 10: v.XText.SetFromLine(value, line); break;
       case 20: v.YText.SetFromLine(value, line); break;
       case 30: v.ZText.SetFromLine(value, line); break;
+      case 66: attributesFollow = value == "1"; break;
       default: break;
     }
   });
+  if (file.run.attributeTags.Any()) [[unlikely]] {
+    return ExportInsertWithAttributes(file, option, typeName, attributesFollow && complete);
+  }
   // A rejected insertion leaves no trace: the next accepted one takes its entity number.
   if (!file.blockFilter.Empty() && !file.blockFilter.Accepts(v.BlockName.view())) return;
   ExportLonePoint(file, Coord(file.values.ZText), typeName);

@@ -5,6 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include <vector>
+
+#include "config/config_extension.h"
 #include "files/text_rules.h"
 
 namespace corvane {
@@ -45,6 +48,26 @@ inline std::string DrawingLineText(std::string_view dxfPath) {
   std::string line = "DXF File  : ";
   line.append(dxfPath);
   return line;
+}
+
+// The label of the summary line that counts the exported block insertions whose Z attribute is
+// there but not a number (their Z is the insertion's).
+inline constexpr std::string_view kZAttributesNotNumbersLabel = "Z attributes that are not numbers";
+
+// The run's head lines for the options beyond the record, after the number of files: one
+// "Label : value" line per option that is set, then an empty line; nothing when none is set.
+inline void AddExtensionLines(const ConfigExtension& extension, std::vector<std::string>& report) {
+  bool any = false;
+  for (const ExtensionOption& option : ExtensionOptions()) {
+    const std::string& value = extension.*option.field;
+    if (value.empty()) continue;
+    std::string line(option.label);
+    line.append(" : ").append(value);
+    ShowControlsAsQuestionMarks(line);
+    report.push_back(std::move(line));
+    any = true;
+  }
+  if (any) report.push_back("");
 }
 
 // An error line of a run's report, with the drawing whose block holds it; for the line that ended

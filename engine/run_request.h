@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "config/config_extension.h"
 #include "config/export_config.h"
 #include "config/lookup_lists.h"
 
@@ -61,6 +62,8 @@ struct RunRequest {
   // The program's own files (ProgramFiles): never written over either.
   std::vector<std::string> programFiles;
   int jobs = 1;                              // files converted at once; output is the same for any
+  // The options beyond the record that the configuration carries (all off: the run is the record's).
+  ConfigExtension extension;
 };
 
 // Why a run did not start. The front end shows an information box for kInformation (the user

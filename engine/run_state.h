@@ -12,13 +12,16 @@
 #include <string_view>
 #include <vector>
 
+#include "config/config_extension.h"
 #include "config/entity_options.h"
 #include "config/export_config.h"
 #include "config/field_tables.h"
+#include "files/text_rules.h"
 #include "engine/block_filter.h"
 #include "engine/counter_text.h"
 #include "engine/data_line_plan.h"
 #include "engine/errors.h"
+#include "engine/layer_filter.h"
 #include "engine/line_slack.h"
 #include "engine/short_copy.h"
 
@@ -40,6 +43,9 @@ struct RunSettings {
   std::string BlockNamePatterns;
   std::string HeaderLine;
   std::vector<std::string> hintLines;          // report labels at line 2*i
+  // The options beyond the record, and what the readers take from them.
+  ConfigExtension extension;
+  AttributeTags attributeTags;                 // Any(): block insertions read their attributes
   // What one data line can take: lineRoom bytes besides its entity texts, and each entity text up
   // to textCopies times (a hand-edited field-name list can repeat the custom field). Set by
   // PrepareDataLines with the line's plan.
@@ -117,6 +123,8 @@ class EntityText {
     slot_.Set(startValue, 0);
     ++changes_;
   }
+  // Any text, not only a line of the LineReader.
+  void SetText(std::string_view value) { Reset(value); }
   std::string_view view() const { return slot_.view(); }
 
  private:
@@ -132,6 +140,34 @@ struct EntityValues {
   std::uint64_t textChanges = 0;
   ValueSlot XText, YText, ZText;
   EntityText Handle{textChanges}, Layer{textChanges}, BlockName{textChanges}, TextValue{textChanges};
+};
+
+// What the configuration takes from the attributes that follow a block insertion (ATTRIB entities
+// up to its SEQEND), gathered while they are read: only the values of the tags asked for are kept,
+// so memory stays the same however many attributes a drawing gives an insertion. Reused for every
+// insertion.
+struct BlockAttributes {
+  // The attribute being read: group 2, and groups 1 and 3 as they come.
+  std::string tag;
+  std::string value;
+  std::uint64_t valueLine = 0;
+
+  // The first attribute of each tag asked for (text: one per tag, in the configuration's order).
+  bool hasNumber = false, hasZ = false;
+  std::string number;
+  ValueSlot z;  // where coordinates are read from
+  std::vector<std::string> texts;
+  std::vector<std::uint8_t> hasText;
+  std::string all;  // "*": every value, joined by the custom separator
+  std::size_t allCount = 0;
+
+  void Clear(std::size_t textTags) {
+    hasNumber = hasZ = false;
+    texts.resize(textTags);
+    hasText.assign(textTags, 0);
+    all.clear();
+    allCount = 0;
+  }
 };
 
 // The constant text of every segment of the line plan, composed for the entity whose points are
@@ -165,6 +201,8 @@ struct FileState {
         input(in),
         out(outFile),
         blockFilter(runSettings.BlockNamePatterns),
+        layerFilter(runSettings.extension.Layers, runSettings.extension.LayersLeftOut),
+        layerFilterOn(layerFilter.Active()),
         ActiveEntityMask(runSettings.config.EntityMask),
         PointNumber(runSettings.config.StartNumber),
         EntityNumber(runSettings.config.EntityNumberStart) {}
@@ -173,6 +211,8 @@ struct FileState {
   LineReader& input;
   DataFileWriter& out;
   BlockNameFilter blockFilter;  // per file: it keeps scratch memory of its own
+  LayerFilter layerFilter;      // per file, as the block filter
+  const bool layerFilterOn;
 
   std::uint32_t ActiveEntityMask = 0;
   // Counted in 64 bits from their 32-bit starting values, so they never wrap.
@@ -183,6 +223,8 @@ struct FileState {
   CounterText pointNumberText;
   CounterText entityNumberText;
   std::array<std::int64_t, kEntityOptionCount> EntityCounts{};
+  // Exported block insertions whose Z attribute was there but not a number.
+  std::int64_t zAttributesNotNumbers = 0;
 
   LinePhase phase = LinePhase::kCode;
   // The group code the last value line would have as a code line (-1: none): when a code line
@@ -197,12 +239,17 @@ struct FileState {
   bool endedInsideEntity = false;
 
   EntityValues values;
+  BlockAttributes attributes;
   EntityLinePart entityPart;
   PointListener* pointListener = nullptr;
 
   bool Enabled(int bit) const { return (ActiveEntityMask >> bit) & 1u; }
-  // One entity consumed: its option's counter and the entity number move on.
+  // The layer filter leaves out the entity being read, by the layer its data lines carry.
+  bool LayerLeftOut() { return layerFilterOn && !layerFilter.Accepts(values.Layer.view()); }
+  // One entity consumed: its option's counter and the entity number move on, unless its layer is
+  // left out.
   void CountEntity(int option) {
+    if (layerFilterOn && LayerLeftOut()) [[unlikely]] return;
     ++EntityCounts[option];
     ++EntityNumber;
   }

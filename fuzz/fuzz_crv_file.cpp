@@ -1,6 +1,7 @@
 // Configuration files come from other people's machines: any bytes, any length, through
-// ReadConfigFile. Never a crash or a read out of bounds; an accepted record written back and read
-// again gives the same 576 bytes; a refused file leaves the records in hand as they were.
+// ReadConfigFile, the options block behind the record included. Never a crash or a read out of
+// bounds; an accepted record and its options written back and read again give the same record and
+// options; a refused file leaves the records and options in hand as they were.
 #include <unistd.h>
 
 #include <cstddef>
@@ -54,26 +55,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   corvane::TExportConfig saved = corvane::MakeDefaultConfig();
   const corvane::TExportConfig workingBefore = working;
   const corvane::TExportConfig savedBefore = saved;
+  corvane::ConfigExtension extension, savedExtension;
+  extension.Layers = "IN HAND";
+  const corvane::ConfigExtension extensionBefore = extension;
 
-  const corvane::ConfigFileResult read = corvane::ReadConfigFile(input, working, saved);
+  const corvane::ConfigFileResult read = corvane::ReadConfigFile(input, working, saved, extension, savedExtension);
   if (!read.accepted) {
     if (!SameBytes(working, workingBefore) || !SameBytes(saved, savedBefore)) {
       Fail("a refused file changed the records in hand");
     }
+    if (!(extension == extensionBefore) || !savedExtension.Empty()) Fail("a refused file changed the options in hand");
     if (read.message.empty()) Fail("a refusal without a message");
     return 0;
   }
   if (!SameBytes(working, saved)) Fail("an accepted file left the saved record behind");
+  if (!(extension == savedExtension)) Fail("an accepted file left the saved options behind");
   if (corvane::ValidateConfig(working)) Fail("an accepted record does not validate");
   corvane::TExportConfig normal = working;
   corvane::NormalizeRecord(normal);
   if (!SameBytes(normal, working)) Fail("an accepted record is not the normalised one");
 
-  const std::string error = corvane::WriteConfigFile(copy, working);
+  const std::string error = corvane::WriteConfigFile(copy, working, extension);
   if (!error.empty()) Fail("the accepted record could not be written back");
   corvane::TExportConfig again = corvane::MakeDefaultConfig();
   corvane::TExportConfig againSaved = again;
-  if (!corvane::ReadConfigFile(copy, again, againSaved).accepted) Fail("the written record was refused");
+  corvane::ConfigExtension againExtension, againSavedExtension;
+  if (!corvane::ReadConfigFile(copy, again, againSaved, againExtension, againSavedExtension).accepted) {
+    Fail("the written record was refused");
+  }
   if (!SameBytes(again, working)) Fail("the written record reads back different");
+  if (!(againExtension == extension)) Fail("the written options read back different");
   return 0;
 }

@@ -169,11 +169,17 @@ void TestObserver::ProgressPosition(std::size_t, std::uint64_t units) {
 }
 
 Conversion ConvertText(std::string_view dxf, const TExportConfig& config) {
+  return ConvertText(dxf, config, ConfigExtension{});
+}
+
+Conversion ConvertText(std::string_view dxf, const TExportConfig& config, const ConfigExtension& extension) {
   TempDir dir;
   const std::string path = dir.Write("drawing.dxf", dxf);
   TestObserver observer;
   Conversion c;
-  c.result = RunConversion(config, RequestFor(config, {path}), observer);
+  RunRequest request = RequestFor(config, {path});
+  request.extension = extension;
+  c.result = RunConversion(config, request, observer);
   c.report = c.result.report;
   const fs::path data = dir.path() / ("drawing." + std::string(config.FileExtension.view()));
   if (fs::exists(data)) c.data = ReadFile(data);
@@ -204,7 +210,15 @@ std::string Pairs(std::initializer_list<std::string_view> items) {
 
 std::vector<std::string> FileBody(const Conversion& c) {
   std::vector<std::string> body;
-  for (std::size_t i = 7; i < c.report.size() && !c.report[i].empty(); ++i) body.push_back(c.report[i]);
+  // Behind the head lines (and the options beyond the record, when set): the drawing's block.
+  std::size_t start = 7;
+  for (std::size_t i = 0; i < c.report.size(); ++i) {
+    if (c.report[i].rfind("Data File : ", 0) == 0) {
+      start = i + 2;
+      break;
+    }
+  }
+  for (std::size_t i = start; i < c.report.size() && !c.report[i].empty(); ++i) body.push_back(c.report[i]);
   return body;
 }
 

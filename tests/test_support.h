@@ -101,6 +101,8 @@ struct Conversion {
   RunResult result;
 };
 Conversion ConvertText(std::string_view dxf, const TExportConfig& config);
+// The same with options beyond the record.
+Conversion ConvertText(std::string_view dxf, const TExportConfig& config, const ConfigExtension& extension);
 
 // The smallest DXF text around some entity text: a header section, then an ENTITIES section
 // holding `entities` (pairs, each line ending in LF), then ENDSEC and EOF.

@@ -14,6 +14,9 @@
 //   folder    the destination-folder dialog with CORVANE_SCREENSHOT_FOLDER (default: home) chosen
 //   preview   the point preview of CORVANE_SCREENSHOT_DRAWING (default survey_points.dxf) from the
 //             file list, with the pointer on a point, alone on the screen
+//   survey    the page "Survey blocks and layers" with configurations/pnezd-blocks.crv loaded and
+//             the layer GRID left out
+//   survey-preview  that configuration's preview of survey_blocks.dxf
 //
 // It prints "staged" on standard output when the state is on screen, and runs until it is ended.
 #include <QApplication>
@@ -22,6 +25,7 @@
 #include <QFileSystemModel>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QListWidget>
 #include <QProgressBar>
@@ -30,6 +34,7 @@
 #include <QVariant>
 #include <QWidget>
 #include <cstdio>
+#include <string>
 
 #include "app/program_windows.h"
 #include "config/program_folder.h"
@@ -43,6 +48,8 @@
 
 namespace corvane {
 namespace {
+
+std::string programFolder;  // where the program's files are, ending with a separator
 
 void Staged() {
   std::puts("staged");
@@ -126,6 +133,18 @@ void StageForScreenshot(const QString& mode, QWidget& mainWindow, TForm2& progre
     } else if (mode == QLatin1String("preview")) {
       StagePreview(mainWindow);
       return;  // staged when its picture is there
+    } else if (mode.startsWith(QLatin1String("survey"))) {
+      auto* form1 = qobject_cast<TForm1*>(&mainWindow);
+      if (form1 && form1->LoadConfigFile(programFolder + "configurations/pnezd-blocks.crv")) {
+        if (auto* box = mainWindow.findChild<QLineEdit*>(QStringLiteral("layersout"))) box->setText(QStringLiteral("GRID"));
+      }
+      if (mode == QLatin1String("survey-preview")) {
+        qputenv("CORVANE_SCREENSHOT_DRAWING", "survey_blocks.dxf");
+        StagePreview(mainWindow);
+        return;
+      }
+      if (QObject* pages = mainWindow.findChild<QObject*>(QStringLiteral("PageControl1")))
+        pages->setProperty("currentIndex", 2);
     } else if (mode == QLatin1String("hint")) {
       QString name = qEnvironmentVariable("CORVANE_SCREENSHOT_HINT");
       if (name.isEmpty()) name = QStringLiteral("c5");
@@ -151,8 +170,8 @@ int main(int argc, char** argv) {
   const std::string besideTool = corvane::ProgramFolder();
   const bool programBeside =
       QFileInfo::exists(QString::fromStdString(besideTool) + QStringLiteral("default.crv"));
-  corvane::ProgramWindows windows(
-      corvane::FindProgramPlaces(programBeside ? besideTool : std::string(CORVANE_PROGRAM_DIR "/")));
+  corvane::programFolder = programBeside ? besideTool : std::string(CORVANE_PROGRAM_DIR "/");
+  corvane::ProgramWindows windows(corvane::FindProgramPlaces(corvane::programFolder));
   windows.Show();
   windows.AfterStartup([&] {
     corvane::StageForScreenshot(mode, windows.MainWindow(), windows.ProgressWindow(),

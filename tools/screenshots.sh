@@ -9,7 +9,9 @@
 # Saves main.png (the main window as it starts), options.png (its options page), progress.png
 # (the progress window part way through a drawing), custom.png (the custom data settings), hint.png (the hint balloon of the "Lines"
 # option c5), folder.png (the destination-folder dialog with the destination folder chosen) and
-# preview.png (the point preview of survey_points.dxf, the pointer on a point).
+# preview.png (the point preview of survey_points.dxf, the pointer on a point), survey.png (the page
+# "Survey blocks and layers" with configurations/pnezd-blocks.crv) and survey-preview.png (its
+# preview of survey_blocks.dxf).
 # States that clicks cannot reach without a window manager are staged by the screenshot tool
 # build/tools/corvane_screenshots MODE (tools/corvane_screenshots.cpp), which starts the program's
 # own windows and start-up and then stages main|options|custom|progress|hint|folder|preview (with
@@ -102,7 +104,7 @@ shoot() {
   wait "$pid" 2>/dev/null || true
 }
 
-for mode in ${CORVANE_SCREENSHOT_MODES:-main options custom progress hint folder preview}; do
+for mode in ${CORVANE_SCREENSHOT_MODES:-main options custom progress hint folder preview survey survey-preview}; do
   shoot "$mode"
 done
 

@@ -84,7 +84,8 @@ bool TakeDefaultsQuietly(StartupParts& parts) {
   TExportConfig& saved = parts.form1.SavedConfig();
   const std::string defaultPath = DefaultConfigPath(parts.places.programFolder);
   const ConfigFileResult read =
-      ReadConfigFile(defaultPath, parts.form1.WorkingConfig(), saved);
+      ReadConfigFile(defaultPath, parts.form1.WorkingConfig(), saved, parts.form1.WorkingExtension(),
+                     parts.form1.SavedExtension());
   if (!read.accepted) {
     ShowErrorBox(read.message, &parts.form1);
     ReportUnusableDefaults(parts);

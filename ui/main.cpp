@@ -63,6 +63,7 @@ TForm1::TForm1(SettingsStore& store, TExportConfig& working, QWidget* parent)
   SetUpPopupMenus();
   ConnectHandlers();
   ConnectRecordBindings();
+  ConnectExtensionBindings();
   ConnectRecordChangeSignal();
   AcceptDroppedDrawings();
   installEventFilter(this);

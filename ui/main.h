@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "config/config_extension.h"
 #include "config/export_config.h"
 #include "config/lookup_lists.h"
 #include "config/program_paths.h"
@@ -162,6 +163,10 @@ class TForm1 : public QWidget {
   // The copy of the record as last loaded or saved; all zero until the first load.
   TExportConfig& SavedConfig() { return savedConfig_; }
   TExportConfig& WorkingConfig() { return working_; }
+  // The options beyond the record (survey point blocks, layers): the working ones, which the page
+  // "Survey blocks and layers" keeps current, and those last loaded or saved.
+  ConfigExtension& WorkingExtension() { return extension_; }
+  ConfigExtension& SavedExtension() { return savedExtension_; }
   // Starting folder of both configuration dialogs.
   void SetConfigFolder(const std::string& folder);
   // Where the run saves its report.
@@ -249,6 +254,10 @@ class TForm1 : public QWidget {
 
   // main_config.cpp
   void ConnectRecordBindings();
+  // The boxes of the page "Survey blocks and layers", one per option beyond the record, in the
+  // options' order.
+  std::vector<QLineEdit*> ExtensionBoxes() const;
+  void ConnectExtensionBindings();
   void ConnectRecordChangeSignal();
   // Chooses the dropped folder, or the folder of the dropped drawings and those drawings; the
   // text says why nothing happened ("" when something did).
@@ -289,6 +298,8 @@ class TForm1 : public QWidget {
   std::function<bool(const QUrl&)> openUrl_;
   ConfigFileDialog configFileDialog_;
   TExportConfig savedConfig_;
+  ConfigExtension extension_;
+  ConfigExtension savedExtension_;
   std::string configFolder_;
   std::string reportPath_;
   // The configuration last loaded or saved: its full path, and the name shown for it.

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "config/config_text.h"
 #include "config/crv_file.h"
 #include "config/program_paths.h"
 #include "engine/run_checks.h"
@@ -149,6 +150,37 @@ void TForm1::ConnectRecordBindings() {
   connect(ui_->Edit7, &QLineEdit::editingFinished, this, [this] { CustomItemEditFinished(); });
 }
 
+std::vector<QLineEdit*> TForm1::ExtensionBoxes() const {
+  return {ui_->attrnum, ui_->attrz, ui_->attrtext, ui_->layersin, ui_->layersout};
+}
+
+void TForm1::ConnectExtensionBindings() {
+  const std::vector<QLineEdit*> boxes = ExtensionBoxes();
+  const std::vector<QLabel*> labels = {ui_->Label41, ui_->Label42, ui_->Label43, ui_->Label44, ui_->Label45};
+  const auto& options = ExtensionOptions();
+  static_assert(kExtensionOptionCount == 5, "one box and one label per option beyond the record");
+  for (std::size_t i = 0; i < options.size(); ++i) {
+    const ExtensionOption& option = options[i];
+    QLineEdit* box = boxes[i];
+    labels[i]->setText(QString::fromLatin1(option.label.data(), static_cast<int>(option.label.size())) +
+                       QStringLiteral(":"));
+    labels[i]->setBuddy(box);
+    connect(box, &QLineEdit::textChanged, this, [this, box, &option](const QString& text) {
+      const QString fits = CutToCapacity(text, kExtensionTextCapacity);
+      if (fits != text) {
+        box->setText(fits);  // the change this raises stores the text
+        return;
+      }
+      const std::string& stored = extension_.*option.field;
+      // Showing the stored text stores nothing: bytes with no character here stay as they are.
+      if (FromRecordText(stored) == TrimControls(fits)) return;
+      if (SetExtensionOption(extension_, option, fits.toLocal8Bit().toStdString())) {
+        box->setText(FromRecordText(stored));  // a control character pasted in: the box shows what is kept
+      }
+    });
+  }
+}
+
 void TForm1::ConnectRecordChangeSignal() {
   // Every control the record is read from, whether a binding stores it at once or the run reads
   // it from the window: a preview that follows the record hears of each change here.
@@ -157,6 +189,7 @@ void TForm1::ConnectRecordChangeSignal() {
                          ui_->Edit10, ui_->Edit2, ui_->Edit3, ui_->Edit5, ui_->Edit11, ui_->Edit7}) {
     connect(box, &QLineEdit::textChanged, this, changed);
   }
+  for (QLineEdit* box : ExtensionBoxes()) connect(box, &QLineEdit::textChanged, this, changed);
   for (QComboBox* box : {ui_->ComboBox3, ui_->ComboBox4, ui_->ComboBox5}) {
     connect(box, &QComboBox::currentIndexChanged, this, changed);
   }
@@ -287,6 +320,7 @@ WindowRecord TForm1::RecordFromWindow() const {
   record.config = ConfigFromWindow();
   // The rows as the record holds them, built the way the command-line tool builds them.
   record.lists = RunListsFor(record.config, lists_);
+  record.extension = extension_;
   return record;
 }
 
@@ -358,6 +392,10 @@ void TForm1::ShowConfigInWindow() {
   ui_->Edit3->setText(FromRecordText(working_.CustomSeparator.view()));
   ui_->c17->setText(FromRecordText(working_.BlockNames.view()));
   ui_->inclheader->setChecked(working_.IncludeHeader != 0);
+  const std::vector<QLineEdit*> boxes = ExtensionBoxes();
+  for (std::size_t i = 0; i < boxes.size(); ++i) {
+    boxes[i]->setText(FromRecordText(extension_.*ExtensionOptions()[i].field));
+  }
 
   fillingLists_ = true;
   ui_->listechoix1->setCurrentRow(0);
@@ -368,7 +406,7 @@ void TForm1::ShowConfigInWindow() {
 // ---- configuration commands -----------------------------------------------------------------
 
 bool TForm1::LoadConfigFile(const std::string& path) {
-  const ConfigFileResult read = ReadConfigFile(path, working_, savedConfig_);
+  const ConfigFileResult read = ReadConfigFile(path, working_, savedConfig_, extension_, savedExtension_);
   if (!read.accepted) {
     if (read.status == ConfigReadStatus::kNotConfigFile) {
       ShowNotConfigFileBox(read.message, path, this);
@@ -405,7 +443,7 @@ bool TForm1::SaveConfigAs() {
     ShowErrorBox(*refusal, this);
     return false;
   }
-  const std::string error = WriteConfigFile(path, working_);
+  const std::string error = WriteConfigFile(path, working_, extension_);
   if (!error.empty()) {
     ShowErrorBox(error, this);
     return false;
@@ -417,12 +455,13 @@ bool TForm1::SaveConfigAs() {
   // The file holds the record whatever the settings say: the comparison follows the file.
   if (!store_.WriteText(kSettingConfig, name, settingError)) ShowErrorBox(settingError, this);
   savedConfig_ = working_;
+  savedExtension_ = extension_;
   return true;
 }
 
 bool TForm1::ConfirmSaveIfChanged() {
   ReadConfigFromWindow();
-  if (SameConfig(working_, savedConfig_)) return true;
+  if (SameConfig(working_, savedConfig_) && extension_ == savedExtension_) return true;
   QMessageBox box(QMessageBox::Information, tr("Information"),
                   tr("Current configuration has changed, do you want to save it ?"),
                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);

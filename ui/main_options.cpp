@@ -44,6 +44,10 @@ void TForm1::ConnectOptionsPage() {
           [this] { ui_->PageControl1->setCurrentWidget(ui_->TabSheet7); });
   connect(ui_->BitBtn6, &QPushButton::clicked, this,
           [this] { ui_->PageControl1->setCurrentWidget(ui_->TabSheet1); });
+  connect(ui_->BitBtn8, &QPushButton::clicked, this,
+          [this] { ui_->PageControl1->setCurrentWidget(ui_->TabSheet8); });
+  connect(ui_->BitBtn9, &QPushButton::clicked, this,
+          [this] { ui_->PageControl1->setCurrentWidget(ui_->TabSheet1); });
   connect(ui_->rep1, &QRadioButton::toggled, this, [this](bool on) {
     if (on) ReportChoiceClicked(true);
   });

@@ -14,6 +14,7 @@ std::shared_ptr<PreviewData> ComputePreview(const WindowRecord& record, const st
     PreviewRequest request;
     request.dxfPath = dxfPath;
     request.lists = record.lists;
+    request.extension = record.extension;
     data->preview = PreviewPoints(record.config, request, cancel);
     if (data->preview.size() > 0 && data->preview.end != PreviewEnd::kCanceled) {
       data->index = std::make_unique<plot::PointIndex>(data->preview);

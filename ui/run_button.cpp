@@ -38,6 +38,7 @@ void TForm1::RunButtonClicked() {
   }
   WindowRecord record = RecordFromWindow();
   request.lists = std::move(record.lists);
+  request.extension = std::move(record.extension);
   request.reportPath = reportPath_;
   if (!configInUse_.empty()) request.configPaths.push_back(configInUse_);
   request.programFiles = ProgramFiles(places_);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "config/config_extension.h"
 #include "config/export_config.h"
 #include "engine/run_request.h"
 
@@ -14,6 +15,7 @@ namespace corvane {
 struct WindowRecord {
   TExportConfig config{};
   RunLists lists;
+  ConfigExtension extension;  // the options beyond the record
 };
 
 }  // namespace corvane

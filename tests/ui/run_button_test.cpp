@@ -16,6 +16,9 @@
 #include <QUrl>
 #include <filesystem>
 
+#include <QLineEdit>
+#include <QMessageBox>
+
 #include "config/crv_file.h"
 #include "config/default_config.h"
 #include "files/path_text.h"
@@ -115,6 +118,7 @@ class RunButtonTest : public QObject {
   void checksInTheirOrder_data();
   void checksInTheirOrder();
   void wholeRunMatchesCommandLineTool();
+  void surveyBlocksRunMatchesCommandLineTool();
   void nameThatIsNotValidTextConverts();
   void stopDuringSecondOfThreeFiles();
   void outputErrorShowsBoxAndKeepsWindowUsable();
@@ -229,6 +233,77 @@ void RunButtonTest::wholeRunMatchesCommandLineTool() {
   // Everything after the date line.
   QCOMPARE(windowReport.mid(1), cliLines.mid(1));
   QVERIFY(windowReport.contains(QStringLiteral("Number of processed files : 3")));
+}
+
+
+// Survey point blocks with every option beyond the record set: the window and corvane-cli write the
+// same bytes for the same file, and the page's boxes show the options the file carries.
+QByteArray SurveyBlocksDrawing(int blocks) {
+  std::string entities;
+  for (int i = 0; i < blocks; ++i) {
+    const std::string n = std::to_string(i);
+    entities += test::Pairs({"0", "INSERT", "8", i % 3 ? "PTS" : "OLD-PTS", "2", "SPT", "10", n + ".125", "20",
+                             "-" + n + ".5", "30", "0", "66", "1"});
+    if (i % 7 != 0) entities += test::Pairs({"0", "ATTRIB", "8", "PTS", "1", std::to_string(1000 + i), "2", "PNT"});
+    entities += test::Pairs({"0", "ATTRIB", "8", "PTS", "1", i % 5 ? n + ".25" : "n/a", "2", "ELEV"});
+    entities += test::Pairs({"0", "ATTRIB", "8", "PTS", "1", "CODE" + n, "2", "DESC", "0", "SEQEND"});
+    entities += test::Pairs({"0", "POINT", "8", i % 2 ? "GRID" : "PTS", "10", n, "20", n, "30", "1"});
+  }
+  return QByteArray::fromStdString(test::DxfWithEntities(entities));
+}
+
+void RunButtonTest::surveyBlocksRunMatchesCommandLineTool() {
+  RunFixture f;
+  f.AddDrawing(QStringLiteral("blocks.dxf"), SurveyBlocksDrawing(200));
+  f.AddDrawing(QStringLiteral("site_plan.dxf"), ExampleDrawing("site_plan.dxf"));
+  TExportConfig config = test::TestConfig(true);
+  config.CustomChecked[4] = 1;
+  ConfigExtension extension;
+  extension.NumberAttribute = "pnt";
+  extension.ZAttribute = "ELEV";
+  extension.TextAttributes = "DESC,PNT";
+  extension.Layers = "P*,?LD*";
+  extension.LayersLeftOut = "OLD-*,GRID";
+  const QString crv = f.ConfigFolder() + QStringLiteral("/survey-blocks.crv");
+  QVERIFY(WriteConfigFile(Local(crv), config, extension).empty());
+  QVERIFY(f.window.LoadConfigFile(Local(crv)));
+  QCOMPARE(f.Child<QLineEdit>("attrtext")->text(), QStringLiteral("DESC,PNT"));
+  QCOMPARE(f.Child<QLineEdit>("layersout")->text(), QStringLiteral("OLD-*,GRID"));
+  f.SelectAll();
+  f.Run();
+  QCOMPARE(f.boxes.seen.size(), std::size_t{0});
+  std::map<QString, QByteArray> fromWindow;
+  for (const QString& name : {QStringLiteral("blocks.txt"), QStringLiteral("site_plan.txt")}) {
+    fromWindow[name] = ReadBytes(f.out + "/" + name);
+    QVERIFY(QFile::remove(f.out + "/" + name));
+  }
+  // The options are in force: numbers and texts from the attributes, no point of GRID or OLD-PTS.
+  QVERIFY(fromWindow[QStringLiteral("blocks.txt")].contains("\r\n1001,1.125,-1.500,1.250,INSERT/PTS/CODE1/1001\r\n"));
+  QVERIFY(!fromWindow[QStringLiteral("blocks.txt")].contains("GRID"));
+  QVERIFY(!fromWindow[QStringLiteral("blocks.txt")].contains("OLD-PTS"));
+  const QStringList windowReport = ReportLines(f.ReportPath());
+  QVERIFY(windowReport.contains(QStringLiteral("Layers to leave out : OLD-*,GRID")));
+
+  QProcess cli;
+  const QString cliReport = f.Path(QStringLiteral("cli-report.txt"));
+  cli.start(CliPath(), {QStringLiteral("-q"), QStringLiteral("-c"), crv, QStringLiteral("-d"), f.out,
+                        QStringLiteral("-r"), cliReport, f.drawings});
+  QVERIFY(cli.waitForFinished(60000));
+  QCOMPARE(cli.exitCode(), 0);
+  for (const auto& [name, bytes] : fromWindow) QCOMPARE(ReadBytes(f.out + "/" + name), bytes);
+  QCOMPARE(windowReport.mid(1), ReportLines(cliReport).mid(1));
+
+  // A change on the page is a change of the configuration: the exit asks to save it.
+  QVERIFY(f.window.ConfirmSaveIfChanged());
+  f.Child<QLineEdit>("attrz")->setText(QStringLiteral("  Z "));
+  QCOMPARE(f.window.WorkingExtension().ZAttribute, std::string("Z"));
+  const std::size_t boxesBefore = f.boxes.seen.size();
+  f.boxes.Answer({QMessageBox::Cancel});
+  QVERIFY(!f.window.ConfirmSaveIfChanged());
+  QCOMPARE(f.boxes.seen.size(), boxesBefore + 1);
+  QCOMPARE(f.boxes.seen.back().text, QStringLiteral("Current configuration has changed, do you want to save it ?"));
+  f.Child<QLineEdit>("attrz")->setText(QStringLiteral("ELEV"));
+  QVERIFY(f.window.ConfirmSaveIfChanged());
 }
 
 // A Latin-1 name (from an old archive) shows with replacement marks, but the run gets the name the
