@@ -250,5 +250,25 @@ TEST(CliPlot, AnExceptionWhileDrawingBecomesThatPicturesError) {
             "The picture of \"w/a.dxf\" could not be made");
 }
 
+// The picture shows what the run writes with the survey-block and layer options: a point per
+// data line, and none for the blocks a layer list leaves out.
+TEST(CliPlot, PicturesFollowTheSurveyBlockAndLayerOptions) {
+  TempDir dir;
+  fs::copy_file(fs::path(CORVANE_SOURCE_DIR) / "examples" / "survey_blocks.dxf", dir.path() / "s.dxf");
+  const std::string crv = Quote((fs::path(CORVANE_PROGRAM_DIR) / "configurations" / "pnezd-blocks.crv").string());
+  const CliRun all = RunCliProgram(dir, "-q --plot -c " + crv + " s.dxf");
+  ASSERT_EQ(all.status, 0) << all.err;
+  const std::string data = ReadFile(dir.path() / "s.txt");
+  ASSERT_GT(LineCount(data), 0u);
+  const SvgFacts facts = ReadSvgFacts(dir, dir.path() / "s.svg");
+  EXPECT_EQ(facts.points, LineCount(data));
+  EXPECT_EQ(facts.marks, LineCount(data));
+
+  const CliRun none = RunCliProgram(dir, "-q --plot -c " + crv + " --set Layers=NO-SUCH-LAYER s.dxf");
+  ASSERT_EQ(none.status, 0) << none.err;
+  EXPECT_EQ(ReadFile(dir.path() / "s.txt"), "");
+  EXPECT_EQ(ReadSvgFacts(dir, dir.path() / "s.svg").points, 0u);
+}
+
 }  // namespace
 }  // namespace corvane
