@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <memory>
 
 #include "plot/plot_colors.h"
 
@@ -49,7 +50,11 @@ DensityImage RasterizeDensity(const PointPreview& p, const RasterView& view, con
   const std::size_t pixels = static_cast<std::size_t>(view.width) * view.height;
   image.indexes.assign(pixels, 0);
   if (pixels == 0) return image;
-  std::vector<std::uint32_t> count(pixels, 0);
+  // Zeroed in one block rather than element by element.
+  const std::unique_ptr<std::uint32_t[]> count = std::make_unique<std::uint32_t[]>(pixels);
+  // The pixels that got a point, so the shading pass costs what the points cost, not the frame's
+  // size: a view is redrawn on every zoom and pan, mostly over few points.
+  std::vector<std::size_t> touched;
   std::uint32_t most = 0;
   const double width = view.width, height = view.height;
   for (std::size_t i = 0; i < p.size(); ++i) {
@@ -60,14 +65,14 @@ DensityImage RasterizeDensity(const PointPreview& p, const RasterView& view, con
     // NaN fails both tests and is left out with the points outside.
     if (!(column >= 0 && column < width && row >= 0 && row < height)) continue;
     const std::size_t at = static_cast<std::size_t>(row) * view.width + static_cast<std::size_t>(column);
+    if (count[at] == 0) touched.push_back(at);
     most = std::max(most, ++count[at]);
     const int slot = SlotOf(p.type[i]);
     image.indexes[at] = static_cast<std::uint8_t>(1 + std::max(slot, 0) * kLevels);  // the last point's type
   }
   // The shade: how many points fell there, on a logarithmic scale up to the most on one pixel.
   const double logMost = std::log(static_cast<double>(std::max<std::uint32_t>(most, 2)));
-  for (std::size_t k = 0; k < pixels; ++k) {
-    if (count[k] == 0) continue;
+  for (const std::size_t k : touched) {
     const int level = std::clamp(
         static_cast<int>(std::lround((kLevels - 1) * std::log(static_cast<double>(count[k])) / logMost)), 0,
         kLevels - 1);
