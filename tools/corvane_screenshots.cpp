@@ -43,6 +43,7 @@
 #include "ui/main.h"
 #include "ui/point_preview_view.h"
 #include "ui/point_preview_window.h"
+#include "ui/folder_tree_model.h"
 #include "ui/selrep.h"
 #include "ui/wine_fonts.h"
 

@@ -44,7 +44,7 @@ class CurrentFolderFollower : public QObject {
  public:
   // Connects to the model before the view does, so that the view finds the current row already
   // moved out of the rows being removed.
-  CurrentFolderFollower(QTreeView* tree, QFileSystemModel* model)
+  CurrentFolderFollower(QTreeView* tree, FolderTreeModel* model)
       : QObject(tree), tree_(tree), model_(model) {
     connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
             &CurrentFolderFollower::RowsAboutToBeRemoved);
@@ -130,7 +130,8 @@ class CurrentFolderFollower : public QObject {
 
   bool Select(const QString& path, bool expand) {
     if (!QFileInfo(path).isDir()) return false;
-    const QModelIndex row = model_->index(path);
+    // In the branch the user was in (the parent of the lost folder is current now).
+    const QModelIndex row = model_->IndexNear(path, tree_->currentIndex());
     if (!row.isValid()) return false;
     for (QModelIndex up = row.parent(); up.isValid(); up = up.parent()) tree_->expand(up);
     tree_->setCurrentIndex(row);
@@ -140,7 +141,7 @@ class CurrentFolderFollower : public QObject {
   }
 
   QTreeView* tree_;
-  QFileSystemModel* model_;
+  FolderTreeModel* model_;
   std::vector<Known> known_;  // the current folder first, then each folder above it
   std::optional<Lost> lost_;
 };
@@ -169,7 +170,8 @@ class ColumnFillsTheTree : public QObject {
 // folders it shows open whenever its window becomes active, and for a folder when it is opened.
 class DiskLook : public QObject {
  public:
-  DiskLook(QTreeView* tree, QFileSystemModel* model) : QObject(tree), tree_(tree), model_(model) {
+  DiskLook(QTreeView* tree, FolderTreeModel* model)
+      : QObject(tree), tree_(tree), model_(model), files_(model->Files()) {
     tree->installEventFilter(this);
     connect(tree, &QTreeView::expanded, this, [this](const QModelIndex& row) {
       // A folder opened for the first time is being listed by the model right now: only one
@@ -196,6 +198,8 @@ class DiskLook : public QObject {
           pending.push_back(child);
         }
       }
+      // A folder shown in two places (inside the user's folder and under This PC) is looked at once.
+      open.removeDuplicates();
       for (const QString& path : open) LookAgain(path);
     }
     return QObject::eventFilter(watched, event);
@@ -210,23 +214,23 @@ class DiskLook : public QObject {
     const QDir folder(path);
     const QStringList all = folder.entryList(QDir::AllEntries | QDir::System | QDir::Hidden |
                                              QDir::NoDotAndDotDot);
-    if (!QMetaObject::invokeMethod(model_, "_q_directoryChanged", Qt::DirectConnection,
+    if (!QMetaObject::invokeMethod(files_, "_q_directoryChanged", Qt::DirectConnection,
                                    Q_ARG(QString, path), Q_ARG(QStringList, all))) {
       qWarning("The folder tree cannot drop the folders removed from %s", qPrintable(path));
     }
     // The folders there now go to the model as its watcher would give them: it adds the new ones
     // and sorts them into their places by name (asking it for each path would append them at the
     // end, where sort() does not see them: the model only sorts again after news of this kind).
-    const QModelIndex parent = model_->index(path);
+    const QModelIndex parent = files_->index(path);
     std::set<QString> shown;
-    for (int row = 0; row < model_->rowCount(parent); ++row)
-      shown.insert(model_->fileName(model_->index(row, 0, parent)));
+    for (int row = 0; row < files_->rowCount(parent); ++row)
+      shown.insert(files_->fileName(files_->index(row, 0, parent)));
     QList<QPair<QString, QFileInfo>> updates;
     for (const QString& name : folder.entryList(QDir::AllDirs | QDir::NoDotAndDotDot)) {
       if (shown.count(name) == 0) updates.append({name, QFileInfo(folder.filePath(name))});
     }
     if (updates.isEmpty()) return;
-    if (!QMetaObject::invokeMethod(model_, "_q_fileSystemChanged", Qt::DirectConnection,
+    if (!QMetaObject::invokeMethod(files_, "_q_fileSystemChanged", Qt::DirectConnection,
                                    Q_ARG(QString, path),
                                    QArgument<QList<QPair<QString, QFileInfo>>>(
                                        "QList<QPair<QString,QFileInfo>>", updates))) {
@@ -235,7 +239,8 @@ class DiskLook : public QObject {
   }
 
   QTreeView* tree_;
-  QFileSystemModel* model_;
+  FolderTreeModel* model_;
+  QFileSystemModel* files_;
   std::set<QString> listed_;  // the folders opened before
 };
 #endif
@@ -261,24 +266,21 @@ void FolderTreeView::scrollTo(const QModelIndex& index, ScrollHint hint) {
   sideways->setValue(qBound(sideways->minimum(), value, sideways->maximum()));
 }
 
-QVariant FolderTreeModel::data(const QModelIndex& index, int role) const {
-  if (role == Qt::ToolTipRole && index.isValid()) return QDir::toNativeSeparators(filePath(index));
-  return QFileSystemModel::data(index, role);
-}
-
-FolderTreeModel* SetUpFolderTree(FolderTreeView* tree, QFileIconProvider* icons, QObject* owner) {
-  auto* model = new FolderTreeModel(owner);
+FolderTreeModel* SetUpFolderTree(FolderTreeView* tree, QFileIconProvider* icons, QObject* owner,
+                                 const ShellRoots& roots) {
+  auto* files = new FolderFileSystem();
   // Without an icon theme the model would show no icons; the provider gives the style's own.
-  model->setIconProvider(icons);
+  files->setIconProvider(icons);
   // Hidden folders stay out, as in the shell's tree with its default settings.
-  model->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot);
+  files->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot);
 #ifdef Q_OS_WIN
   // Qt's watcher on Windows keeps every folder it watches open: a folder shown in the tree could
   // then not be removed or renamed in Explorer while the program runs.
-  model->setOption(QFileSystemModel::DontWatchForChanges);
+  files->setOption(QFileSystemModel::DontWatchForChanges);
 #endif
   // The whole file system: "/" here, the drives on Windows.
-  model->setRootPath(QString());
+  files->setRootPath(QString());
+  auto* model = new FolderTreeModel(files, roots, owner);
 
   auto* follower = new CurrentFolderFollower(tree, model);
   new RowsStayPut(tree, model);
@@ -287,7 +289,6 @@ FolderTreeModel* SetUpFolderTree(FolderTreeView* tree, QFileIconProvider* icons,
 #ifdef Q_OS_WIN
   new DiskLook(tree, model);
 #endif
-  for (int column = 1; column < model->columnCount(); ++column) tree->hideColumn(column);
   tree->setSelectionMode(QAbstractItemView::SingleSelection);
 
   // Whole names: the one column takes the width of the names in view (Qt measures at most a
@@ -298,6 +299,10 @@ FolderTreeModel* SetUpFolderTree(FolderTreeView* tree, QFileIconProvider* icons,
   tree->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   new ColumnFillsTheTree(tree);
   return model;
+}
+
+void OpenStartRows(QTreeView* tree, const FolderTreeModel* model) {
+  for (const QModelIndex& row : model->RowsOpenAtStart()) tree->expand(row);
 }
 
 }  // namespace corvane

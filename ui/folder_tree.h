@@ -1,5 +1,6 @@
 // The folder trees of the main window (`sh1`) and of the destination-folder dialog: the whole
-// file system, folders only, with the style's icons.
+// file system, folders only, with the style's icons, from the desktop on Windows (see
+// folder_tree_model.h).
 //
 // They follow the disk while the program runs. On Linux Qt's file-system model watches every
 // folder it has listed (one inotify watch per folder opened in the tree) and lists it again when
@@ -18,8 +19,9 @@
 // tree), the tree scrolls sideways, and each row's tooltip is the folder's full path.
 #pragma once
 
-#include <QFileSystemModel>
 #include <QTreeView>
+
+#include "ui/folder_tree_model.h"
 
 class QFileIconProvider;
 
@@ -36,16 +38,14 @@ class FolderTreeView : public QTreeView {
   void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 };
 
-class FolderTreeModel : public QFileSystemModel {
- public:
-  using QFileSystemModel::QFileSystemModel;
-  // The tooltip of a row is its full path, with native separators.
-  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-};
+// Builds the model (a child of `owner`) and shows it in `tree` as described above, from the
+// shell's places of this system unless told others. `icons` must outlive the model: the model's
+// own thread uses it until the model is deleted, so the owner deletes the model (after taking it
+// out of the tree) before the provider.
+FolderTreeModel* SetUpFolderTree(FolderTreeView* tree, QFileIconProvider* icons, QObject* owner,
+                                 const ShellRoots& roots = ShellRootsOfThisSystem());
 
-// Builds the model (a child of `owner`) and shows it in `tree` as described above. `icons` must
-// outlive the model: the model's own thread uses it until the model is deleted, so the owner
-// deletes the model (after taking it out of the tree) before the provider.
-FolderTreeModel* SetUpFolderTree(FolderTreeView* tree, QFileIconProvider* icons, QObject* owner);
+// Opens the rows a window shows open at first: "/" here; the desktop and This PC on Windows.
+void OpenStartRows(QTreeView* tree, const FolderTreeModel* model);
 
 }  // namespace corvane

@@ -130,7 +130,7 @@ TForm1::~TForm1() {
 
 void TForm1::SetUpFolderTree() {
   folderModel_ = corvane::SetUpFolderTree(ui_->sh1, iconProvider_.get(), this);
-  ui_->sh1->expand(folderModel_->index(QDir::rootPath()));
+  corvane::OpenStartRows(ui_->sh1, folderModel_);
   folderInView_ = new FolderInViewKeeper(ui_->sh1);
   connect(ui_->sh1->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this] { FolderChange(); });

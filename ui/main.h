@@ -24,7 +24,7 @@
 #include "ui/window_record.h"
 
 class QFileIconProvider;
-class QFileSystemModel;
+
 class QLineEdit;
 class QListWidget;
 class QMenu;
@@ -36,6 +36,7 @@ class TForm1;
 namespace corvane {
 
 class FolderInViewKeeper;
+class FolderTreeModel;
 class PointPreviewWindow;
 class TForm2;
 
@@ -290,7 +291,7 @@ class TForm1 : public QWidget {
   TExportConfig& working_;
   LookupLists lists_;
   std::unique_ptr<QFileIconProvider> iconProvider_;
-  QFileSystemModel* folderModel_ = nullptr;
+  FolderTreeModel* folderModel_ = nullptr;
   QMenu* popupMenu1_ = nullptr;
   QMenu* popupMenu2_ = nullptr;
   QMenu* popupMenu3_ = nullptr;

@@ -58,11 +58,10 @@ TForm3::TForm3(QWidget* parent)
   model_ = SetUpFolderTree(tree, icons_.get(), this);
   // A right click selects, as in the shell's own tree.
   tree->setContextMenuPolicy(Qt::PreventContextMenu);
-#if !defined(Q_OS_WIN)
-  // One root ("/") without lines, opened at once so its folders are in reach.
-  tree->setRootIsDecorated(false);
-  tree->expand(model_->index(QDir::rootPath()));
-#endif
+  // One root ("/", or the desktop on Windows) without lines, opened at once so its folders are in
+  // reach; the drives, when Windows has no desktop folder to start from, keep theirs.
+  tree->setRootIsDecorated(model_->rowCount() > 1);
+  OpenStartRows(tree, model_);
 
   inView_ = new FolderInViewKeeper(tree);
   ui_->SpeedButton1->setEnabled(false);

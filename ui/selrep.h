@@ -10,7 +10,7 @@
 #include <memory>
 
 class QFileIconProvider;
-class QFileSystemModel;
+
 class QLabel;
 class QToolButton;
 class QTreeView;
@@ -21,6 +21,7 @@ class TForm3;
 namespace corvane {
 
 class FolderInViewKeeper;
+class FolderTreeModel;
 
 class TForm3 : public QDialog {
   Q_OBJECT
@@ -49,7 +50,7 @@ class TForm3 : public QDialog {
   void SetFolderNameAsker(FolderNameAsker asker);
 
   QTreeView* Tree() const;
-  QFileSystemModel* Model() const { return model_; }
+  FolderTreeModel* Model() const { return model_; }
   QLabel* PathLabel() const;
   QToolButton* SelectButton() const;
   QToolButton* CancelButton() const;
@@ -63,7 +64,7 @@ class TForm3 : public QDialog {
   std::unique_ptr<Ui::TForm3> ui_;
   // The model does not own its icon provider, so the provider outlives it (see the destructor).
   std::unique_ptr<QFileIconProvider> icons_;
-  QFileSystemModel* model_ = nullptr;
+  FolderTreeModel* model_ = nullptr;
   std::function<void(const QString&)> destination_;
   FolderInViewKeeper* inView_ = nullptr;  // a child of the tree
   FolderNameAsker askFolderName_;

@@ -17,6 +17,7 @@
 #include <QTreeView>
 
 #include "tests/ui/ui_test_support.h"
+#include "ui/folder_tree_model.h"
 #include "ui/selrep.h"
 #include "ui/whole_names.h"
 #include "ui/window_scale.h"

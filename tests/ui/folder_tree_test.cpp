@@ -5,25 +5,29 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFileIconProvider>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
+#include <vector>
 
 using corvane::FolderTreeModel;
 
 namespace {
 
-// A tree as the windows set it up, shown, with `root` open.
+// A tree as the windows set it up (from the desktop on Windows, or from the places given), shown,
+// with `root` open.
 struct Tree {
   QFileIconProvider icons;
   corvane::FolderTreeView view;
-  FolderTreeModel* model = corvane::SetUpFolderTree(&view, &icons, nullptr);
+  FolderTreeModel* model;
   QStringList currents;  // every folder that became current, in order
 
-  explicit Tree(const QString& root) {
+  explicit Tree(const QString& root, const corvane::ShellRoots& roots = corvane::ShellRootsOfThisSystem())
+      : model(corvane::SetUpFolderTree(&view, &icons, nullptr, roots)) {
     view.resize(328, 175);
     view.show();
     QObject::connect(view.selectionModel(), &QItemSelectionModel::currentChanged,
@@ -35,55 +39,63 @@ struct Tree {
     delete model;
   }
 
-  // Opens `path` and every folder above it, and waits until its folders are listed.
-  void Open(const QString& path) {
-    const QModelIndex row = model->index(path);
+  // Opens `row` and every row above it, and waits until its folders are listed.
+  void Open(const QModelIndex& row) {
     for (QModelIndex up = row; up.isValid(); up = up.parent()) view.expand(up);
     QVERIFY(QTest::qWaitFor([&] { return !model->canFetchMore(row); }));
     QTest::qWait(100);
   }
+  void Open(const QString& path) { Open(model->index(path)); }
 
-  // The names of the rows under `path`. Only rows the model already has: asking the model for a
-  // path (model->index) would make it look at the disk there and then.
-  QStringList Rows(const QString& path) const {
-    // The top row holding `path`: "/" here, its drive ("C:") on Windows.
-    QModelIndex parent;
-    QString rest = QDir::cleanPath(path);
-    for (int row = 0; row < model->rowCount(); ++row) {
-      const QModelIndex top = model->index(row, 0);
-      QString start = model->filePath(top);
-      if (!start.endsWith('/')) start += '/';
-      if (rest.startsWith(start, Qt::CaseInsensitive)) {
-        parent = top;
-        rest = rest.mid(start.size());
-        break;
-      }
-    }
-    if (!parent.isValid()) return {QStringLiteral("<no top row for %1>").arg(path)};
-    for (const QString& part : rest.split('/', Qt::SkipEmptyParts)) {
-      QModelIndex next;
+  // The row of `path` the model already has, in the first place that shows it: asking the model
+  // for a path (model->index) would make it look at the disk there and then.
+  QModelIndex Loaded(const QString& path, QModelIndex from = QModelIndex()) const {
+    const QString want = QDir::cleanPath(path);
+    std::vector<QModelIndex> pending{from};
+    while (!pending.empty()) {
+      const QModelIndex parent = pending.front();
+      pending.erase(pending.begin());
       for (int row = 0; row < model->rowCount(parent); ++row) {
-        if (model->fileName(model->index(row, 0, parent)) == part)
-          next = model->index(row, 0, parent);
+        const QModelIndex child = model->index(row, 0, parent);
+        const QString at = model->filePath(child);
+        if (!at.isEmpty() && QDir::cleanPath(at).compare(want, Qt::CaseInsensitive) == 0) return child;
+        const QString start = at.endsWith('/') ? at : at + '/';
+        // Into the top rows, the rows without a path (This PC) and the folders on the way.
+        if (!parent.isValid() || at.isEmpty() || want.startsWith(start, Qt::CaseInsensitive))
+          pending.push_back(child);
       }
-      if (!next.isValid()) return {QStringLiteral("<no row for %1>").arg(part)};
-      parent = next;
     }
-    QStringList names;
-    for (int row = 0; row < model->rowCount(parent); ++row)
-      names << model->fileName(model->index(row, 0, parent));
+    return {};
+  }
+
+  // The names of the rows under `path`, sorted.
+  QStringList Rows(const QString& path, const QModelIndex& from = QModelIndex()) const {
+    const QModelIndex parent = Loaded(path, from);
+    if (!parent.isValid()) return {QStringLiteral("<no row for %1>").arg(path)};
+    QStringList names = Names(parent);
     names.sort();
     return names;
   }
 
-  // The names of the rows under `root` (a folder shown open) in the order the tree shows them.
-  QStringList RowsAsShown(const QString& root) const {
-    const QModelIndex parent = model->index(root);
+  // The names the view shows under `parent` (shown open): what the view was told, which is not
+  // always what the model holds.
+  QStringList Shown(const QModelIndex& parent) const {
+    QStringList names;
+    for (QModelIndex row = view.model()->index(0, 0); row.isValid(); row = view.indexBelow(row)) {
+      if (row.parent() == parent) names << model->fileName(row);
+    }
+    return names;
+  }
+
+  QStringList Names(const QModelIndex& parent) const {
     QStringList names;
     for (int row = 0; row < model->rowCount(parent); ++row)
       names << model->fileName(model->index(row, 0, parent));
     return names;
   }
+
+  // The names of the rows under `root` (a folder shown open) in the order the tree shows them.
+  QStringList RowsAsShown(const QString& root) const { return Names(model->index(root)); }
 
   // The user comes back to the window after changing folders elsewhere (Explorer, a terminal).
   // On Linux the tree does not need it: the model's watcher reports the change by itself. On
@@ -226,6 +238,108 @@ class FolderTreeTest : public QObject {
     tree.ComeBack();
     QTest::qWait(500);
     QCOMPARE(tree.Current(), root + "/b site 2026");
+  }
+
+  // Windows' trees start at the desktop; the same rows are built here from folders the test makes.
+  void FromTheDesktopTheUsersFolderThenThisPcThenTheDesktopsFolders() {
+    QTemporaryDir dir;
+    const QString home = dir.path() + "/home", desktop = home + "/Desktop";
+    QVERIFY(QDir().mkpath(desktop + "/zeta"));
+    QVERIFY(QDir().mkpath(desktop + "/plans"));
+    QVERIFY(QDir().mkpath(home + "/Documents"));
+    Tree tree(desktop, {desktop, home});
+
+    QCOMPARE(tree.model->rowCount(), 1);
+    const QModelIndex top = tree.model->index(0, 0);
+    QCOMPARE(tree.model->filePath(top), desktop);
+    QCOMPARE(tree.Names(top), QStringList({"home", "This PC", "plans", "zeta"}));
+    const QModelIndex homeRow = tree.model->index(0, 0, top), thisPc = tree.model->index(1, 0, top);
+    QCOMPARE(tree.model->filePath(homeRow), home);
+    // This PC has no path: the windows list no drawings there and offer no destination.
+    QCOMPARE(tree.model->filePath(thisPc), QString());
+    QVERIFY(tree.model->flags(thisPc).testFlag(Qt::ItemIsSelectable));
+    tree.Open(thisPc);
+    QCOMPARE(tree.Names(thisPc), QStringList({"/"}));
+
+    // A folder is found where a user looks first: the desktop's, then the user's folder.
+    QCOMPARE(tree.model->index(desktop + "/plans").parent(), top);
+    QCOMPARE(tree.model->index(home + "/Documents").parent(), homeRow);
+    QCOMPARE(tree.model->index(QDir::rootPath()).parent(), thisPc);
+    for (const QString& path : {desktop + "/plans", home + "/Documents", QDir::rootPath(), desktop}) {
+      const QModelIndex row = tree.model->index(path);
+      QCOMPARE(tree.model->filePath(row), QDir::cleanPath(path));
+      // Every row knows its place: its parent holds it at its row.
+      QCOMPARE(tree.model->index(row.row(), 0, row.parent()), row);
+    }
+    QVERIFY(!tree.model->index(dir.path() + "/nothing here").isValid());
+
+    // The desktop opened in three places: inside itself, inside the user's folder, and under This
+    // PC down through the file system; a folder made there shows in each, in name order, and a
+    // folder removed goes from each.
+    tree.Open(tree.model->IndexNear(desktop, homeRow));
+    tree.Open(tree.model->IndexNear(desktop, thisPc));
+    const QModelIndex inHome = tree.model->IndexNear(desktop, homeRow);
+    const QModelIndex underThisPc = tree.model->IndexNear(desktop, thisPc);
+    QVERIFY(inHome.isValid() && underThisPc.isValid() && inHome != underThisPc && inHome != top);
+    QCOMPARE(inHome.parent(), homeRow);
+    QModelIndex up = underThisPc;
+    while (up.parent().isValid() && up.parent() != top) up = up.parent();
+    QCOMPARE(up, thisPc);
+    QVERIFY(QDir(desktop).mkdir("middle"));
+    tree.ComeBack();
+    const QStringList three({"middle", "plans", "zeta"});
+    QTRY_COMPARE_WITH_TIMEOUT(tree.Shown(tree.model->IndexNear(desktop, thisPc)), three, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(tree.Shown(tree.model->IndexNear(desktop, homeRow)), three, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(tree.Shown(top), QStringList({"home", "This PC"}) + three, 5000);
+    QVERIFY(QDir(desktop).rmdir("plans"));
+    tree.ComeBack();
+    QTRY_COMPARE_WITH_TIMEOUT(tree.Shown(top), QStringList({"home", "This PC", "middle", "zeta"}), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(tree.Shown(tree.model->IndexNear(desktop, thisPc)),
+                              QStringList({"middle", "zeta"}), 5000);
+    QCOMPARE(tree.Shown(tree.model->IndexNear(desktop, homeRow)), QStringList({"middle", "zeta"}));
+    // The desktop's own folders keep their places after the shell's rows.
+    const QModelIndex zeta = tree.model->index(desktop + "/zeta");
+    QCOMPARE(zeta.row(), 3);
+    QCOMPARE(tree.model->index(3, 0, top), zeta);
+    QCOMPARE(tree.model->filePath(zeta), desktop + "/zeta");
+  }
+
+  // A folder chosen under This PC stays chosen there when it is renamed, rather than jumping to
+  // the desktop's place for it; the branch the user opened is the one that stays open.
+  void AChosenFolderStaysInTheBranchTheUserChoseItIn() {
+    QTemporaryDir dir;
+    const QString home = dir.path() + "/home", desktop = home + "/Desktop";
+    QVERIFY(QDir().mkpath(desktop + "/b site"));
+    Tree tree(desktop, {desktop, home});
+    const QModelIndex top = tree.model->index(0, 0);
+    const QModelIndex thisPc = tree.model->index(1, 0, top);
+    const QModelIndex site = tree.model->IndexNear(desktop + "/b site", thisPc);
+    tree.Open(site.parent());
+    tree.view.setCurrentIndex(site);
+    QVERIFY(QDir(desktop).rename("b site", "b site 2026"));
+    tree.ComeBack();
+    QTRY_COMPARE_WITH_TIMEOUT(tree.Current(), desktop + "/b site 2026", 5000);
+    QModelIndex up = tree.view.currentIndex();
+    while (up.parent().isValid() && up.parent() != top) up = up.parent();
+    QCOMPARE(up, thisPc);
+  }
+
+  // The desktop folder itself removed while the tree shows it: the file system's rows, no crash.
+  void WithoutItsDesktopTheTreeShowsTheFileSystem() {
+    QTemporaryDir dir;
+    const QString home = dir.path() + "/home", desktop = home + "/Desktop";
+    QVERIFY(QDir().mkpath(desktop + "/plans"));
+    Tree tree(desktop + "/plans", {desktop, home});
+    tree.Open(tree.model->IndexNear(desktop, tree.model->index(1, 0, tree.model->index(0, 0))));
+    tree.Choose(desktop + "/plans");
+    QVERIFY(QDir(desktop).removeRecursively());
+    tree.ComeBack();
+    QTRY_COMPARE_WITH_TIMEOUT(tree.Shown(QModelIndex()), QStringList({QDir::rootPath()}), 5000);
+    QCOMPARE(tree.model->filePath(tree.model->index(0, 0)), QDir::rootPath());
+    QVERIFY(!tree.model->ShowsShellRoots());
+    // No row is left that names a folder the model has let go of.
+    QVERIFY2(tree.Current().isEmpty() || QFileInfo(tree.Current()).isDir(), qPrintable(tree.Current()));
+    QVERIFY(tree.Loaded(home).isValid());
   }
 
   void RowsTellTheirFullPathAndLongNamesAreNotCut() {

@@ -5,7 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QFileSystemModel>
+
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,6 +32,7 @@
 
 #include "config/lookup_lists.h"
 #include "tests/ui/ui_test_support.h"
+#include "ui/folder_tree_model.h"
 #include "ui/main.h"
 #include "ui/point_preview_window.h"
 #include "ui/whole_names.h"
@@ -317,7 +318,7 @@ void MainWindowTest::restoredFolderIsInViewOnceTheTreeHasLoaded() {
   f.window.show();
   QVERIFY(QTest::qWaitForWindowExposed(&f.window));
   auto* tree = Child<QTreeView>(f.window, "sh1");
-  auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+  auto* model = qobject_cast<corvane::FolderTreeModel*>(tree->model());
   QVERIFY(model);
   const QModelIndex chosen = model->index(folder);
   const auto inView = [&] {
@@ -351,7 +352,7 @@ void MainWindowTest::rightClickInTheTreeChoosesTheFolder() {
   QVERIFY(f.window.SelectFolder(parent.path() + "/east"));
   QVERIFY(f.window.SelectFolder(parent.path() + "/west"));
   auto* tree = Child<QTreeView>(f.window, "sh1");
-  auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+  auto* model = qobject_cast<corvane::FolderTreeModel*>(tree->model());
   QVERIFY(model);
   const QModelIndex east = model->index(parent.path() + "/east");
   tree->scrollTo(east);
@@ -373,7 +374,7 @@ void MainWindowTest::treeFollowsTheDiskAndAVanishedFolderGivesWayToItsParent() {
   QVERIFY(f.window.SelectFolder(parent.path() + "/north"));
   QVERIFY(f.window.LockAction());
   auto* tree = Child<QTreeView>(f.window, "sh1");
-  const QModelIndex top = qobject_cast<QFileSystemModel*>(tree->model())->index(parent.path());
+  const QModelIndex top = qobject_cast<corvane::FolderTreeModel*>(tree->model())->index(parent.path());
   const auto rows = [&] {
     QStringList names;
     for (int row = 0; row < tree->model()->rowCount(top); ++row)
@@ -500,7 +501,7 @@ void MainWindowTest::rowsInViewStayPutWhenFoldersAppearOrVanishAboveThem() {
   auto* tree = Child<QTreeView>(f.window, "sh1");
   const QString target = parent.path() + "/m30";
   QVERIFY(f.window.SelectFolder(target));
-  auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+  auto* model = qobject_cast<corvane::FolderTreeModel*>(tree->model());
   const QModelIndex folderRow = model->index(parent.path());
   QTRY_COMPARE(model->rowCount(folderRow), 40);
   // The user has the tree where it is and clicks a row in the middle of the view.
