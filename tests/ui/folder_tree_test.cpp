@@ -87,6 +87,13 @@ struct Tree {
     return names;
   }
 
+  QStringList FileSystemTop() const {
+    const QFileSystemModel* files = model->Files();
+    QStringList names;
+    for (int row = 0; row < files->rowCount(); ++row) names << files->fileName(files->index(row, 0));
+    return names;
+  }
+
   QStringList Names(const QModelIndex& parent) const {
     QStringList names;
     for (int row = 0; row < model->rowCount(parent); ++row)
@@ -259,7 +266,9 @@ class FolderTreeTest : public QObject {
     QCOMPARE(tree.model->filePath(thisPc), QString());
     QVERIFY(tree.model->flags(thisPc).testFlag(Qt::ItemIsSelectable));
     tree.Open(thisPc);
-    QCOMPARE(tree.Names(thisPc), QStringList({"/"}));
+    // The file system's top rows: "/" here, the drives on Windows.
+    QCOMPARE(tree.Names(thisPc), tree.FileSystemTop());
+    QVERIFY(tree.Names(thisPc).contains(tree.model->fileName(tree.model->index(QDir::rootPath()))));
 
     // A folder is found where a user looks first: the desktop's, then the user's folder.
     QCOMPARE(tree.model->index(desktop + "/plans").parent(), top);
@@ -334,8 +343,7 @@ class FolderTreeTest : public QObject {
     tree.Choose(desktop + "/plans");
     QVERIFY(QDir(desktop).removeRecursively());
     tree.ComeBack();
-    QTRY_COMPARE_WITH_TIMEOUT(tree.Shown(QModelIndex()), QStringList({QDir::rootPath()}), 5000);
-    QCOMPARE(tree.model->filePath(tree.model->index(0, 0)), QDir::rootPath());
+    QTRY_COMPARE_WITH_TIMEOUT(tree.Shown(QModelIndex()), tree.FileSystemTop(), 5000);
     QVERIFY(!tree.model->ShowsShellRoots());
     // No row is left that names a folder the model has let go of.
     QVERIFY2(tree.Current().isEmpty() || QFileInfo(tree.Current()).isDir(), qPrintable(tree.Current()));
