@@ -3,8 +3,8 @@
 # prefix, the program on the Windows platform in a virtual X server (Xvfb) with its registry key
 # seeded, the run button clicked, and its data files and report body compared byte for byte with
 # corvane-cli's on Linux. Screenshots of the main window, the options page, the progress window and
-# the folder dialog go to build-windows/screenshots/ (main.png also to docs/window-windows.png with
-# --docs).
+# the folder dialog go to build-windows/screenshots/ (main.png and folder.png also to
+# docs/window-windows.png and docs/folder-dialog-windows.png with --docs).
 #
 #   scripts/test-windows-window.sh [--docs]    after scripts/build-windows.sh and scripts/build.sh
 set -euo pipefail
@@ -40,7 +40,14 @@ seed_settings "$work/in" "$work/out" 1
 # start MODE: the program's windows in the screenshot tool, staged in MODE as tools/screenshots.sh
 # stages them; waits for "staged".
 start() {
-  CORVANE_SCREENSHOT_FOLDER="$(winpath "$work/out")" \
+  local folder
+  folder=$(winpath "$work/out")
+  # The folder dialog shows where a Windows user keeps drawings: Documents, found from the desktop
+  # through the user's folder, as Explorer's tree has it.
+  if [ "$1" = folder ]; then
+    folder="$("$wine" cmd /c 'echo %USERPROFILE%' 2>/dev/null | tr -d '\r')\Documents"
+  fi
+  CORVANE_SCREENSHOT_FOLDER="$folder" \
     "$wine" "$app/corvane_screenshots.exe" "$1" >"$work/$1.log" 2>&1 &
   pid=$!
   for _ in $(seq 150); do
@@ -98,6 +105,10 @@ compare_with_linux "$app/configurations/survey.crv" "$work/in" "$work/out" "$app
 if [ "$docs" = 1 ] && [ -f "$shots/main.png" ]; then
   convert "$shots/main.png" -colors 128 "PNG8:docs/window-windows.png"
   echo "Saved docs/window-windows.png"
+  if [ -f "$shots/folder.png" ]; then
+    convert "$shots/folder.png" -colors 128 "PNG8:docs/folder-dialog-windows.png"
+    echo "Saved docs/folder-dialog-windows.png"
+  fi
 fi
 if [ "$failures" -gt 0 ]; then
   echo "$failures checks of corvane.exe under Wine failed"
