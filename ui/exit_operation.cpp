@@ -4,6 +4,7 @@
 
 #include "config/settings_store.h"
 #include "ui/main.h"
+#include "ui/message_boxes.h"
 #include "ui/startup.h"
 
 namespace corvane {

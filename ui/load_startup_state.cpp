@@ -13,7 +13,7 @@
 #include "ui/hints.h"
 #include "ui/main.h"
 #include "ui/qsettings_store.h"
-#include "ui/run_button.h"
+#include "ui/message_boxes.h"
 
 namespace corvane {
 namespace {

@@ -1,6 +1,7 @@
 // The main window's options page: the report choice, the hint switch and the settings they write,
 // and what start-up restores of them.
 #include "ui/main.h"
+#include "ui/message_boxes.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -11,7 +12,6 @@
 #include <QFileSystemModel>
 #include <QIcon>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPointer>

@@ -1,18 +1,11 @@
 #include "ui/startup.h"
 
 #include <QDir>
-#include <QMessageBox>
 #include <QString>
 
 #include "ui/qsettings_store.h"
 
 namespace corvane {
-
-void ShowErrorBox(const std::string& text, QWidget* parent) {
-  QMessageBox::critical(parent, QString::fromLatin1(kApplicationTitle),
-                        QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())) +
-                            QLatin1Char('.'));
-}
 
 SettingsDefaults FirstStartDefaults() {
   return SettingsDefaults{QDir::toNativeSeparators(QDir::homePath()).toLocal8Bit().toStdString(),

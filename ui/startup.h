@@ -1,6 +1,6 @@
 // The steps of the program's start-up that do not need the main window: the settings store and
 // its first start, Boolean settings repaired after their error box, the lookup lists, and the
-// program's error box. Each step reports through an error sink, so the entry shows boxes and the
+// program's title. Each step reports through an error sink, so the entry shows boxes and the
 // tests collect the texts.
 #pragma once
 
@@ -20,10 +20,6 @@ inline constexpr const char* kApplicationTitle = "Corvane 2.0";
 
 // Receives one error text without its final full stop.
 using ErrorSink = std::function<void(const std::string& text)>;
-
-// The program's error box: the text and a full stop, the application title as caption, the
-// error icon, OK.
-void ShowErrorBox(const std::string& text, QWidget* parent = nullptr);
 
 // What a first start writes, and what a value that is missing or of the wrong type is repaired
 // with: the user's home folder and the configuration shipped in the configurations folder.
