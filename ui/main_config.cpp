@@ -89,7 +89,7 @@ bool TForm1::LoadConfigFile(const std::string& path) {
   ShowConfigName(FromPath(name), FromPath(path));
   configInUse_ = path;
   std::string error;
-  if (!store_.WriteText(kSettingConfig, name, error)) ShowErrorBox(error, this);
+  if (!corvane::WriteSetting(store_, kSettingConfig, name, error)) ShowErrorBox(error, this);
   return true;
 }
 
@@ -122,7 +122,9 @@ bool TForm1::SaveConfigAs() {
   configInUse_ = path;
   std::string settingError;
   // The file holds the record whatever the settings say: the comparison follows the file.
-  if (!store_.WriteText(kSettingConfig, name, settingError)) ShowErrorBox(settingError, this);
+  if (!corvane::WriteSetting(store_, kSettingConfig, name, settingError)) {
+    ShowErrorBox(settingError, this);
+  }
   savedConfig_ = working_;
   savedExtension_ = extension_;
   return true;

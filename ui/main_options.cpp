@@ -57,9 +57,9 @@ void TForm1::ConnectOptionsPage() {
   connect(ui_->shelptips, &QCheckBox::toggled, this, [this](bool on) { HelpTipsClicked(on); });
 }
 
-bool TForm1::WriteSetting(const char* name, bool value) {
+bool TForm1::WriteSetting(const BoolSetting& setting, bool value) {
   std::string error;
-  if (store_.WriteBool(name, value, error)) return true;
+  if (corvane::WriteSetting(store_, setting, value, error)) return true;
   ShowErrorBox(error, this);
   return false;
 }

@@ -16,20 +16,9 @@ bool EnsureSettingsStore(QSettingsStore& store, const SettingsDefaults& defaults
                          const ErrorSink& report) {
   if (store.Exists()) return true;
   std::string error;
-  if (store.CreateDefaults(defaults.homeFolder, defaults.configName, error)) return true;
+  if (WriteProgramSettings(store, FirstStartSettings(defaults), error)) return true;
   report(error);
   return false;
-}
-
-bool ReadBoolSetting(QSettingsStore& store, std::string_view name,
-                     const SettingsDefaults& defaults, const ErrorSink& report) {
-  bool value = false;
-  std::string error;
-  if (store.ReadBool(name, value, error)) return value;
-  report(error);
-  error.clear();
-  if (!store.WriteDefault(name, defaults.homeFolder, defaults.configName, error)) report(error);
-  return QSettingsStore::DefaultBool(name);
 }
 
 bool LoadListsOrReport(const std::string& programFolder, LookupLists& lists,
