@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 #if defined(_WIN32)
 #include <io.h>
@@ -100,81 +101,94 @@ int SaveConfig(const std::string& path, const TExportConfig& config, const Confi
   return kExitFileErrors;
 }
 
-}  // namespace
-
-int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
-  std::string error;
-  const auto options = ParseCliOptions(args, error);
-  if (!options) return UsageError(error);
-  if (options->help) {
-    std::fputs(kCliUsage, stdout);
-    return kExitOk;
-  }
-  if (options->version) {
-    std::puts("corvane-cli " CORVANE_VERSION);
-    return kExitOk;
-  }
-
-  const std::string programFolder = ProgramFolder();
-  const ProgramPlaces places = FindProgramPlaces(programFolder);
+// What the command runs with: the program's places and lists, and the configuration as read
+// and then changed by --set.
+struct LoadedSetup {
+  ProgramPlaces places;
   LookupLists lists;
-  const std::string listError = LoadLookupLists(programFolder, lists);
+  std::string configPath;
+  TExportConfig config = ZeroConfig();
+  ConfigExtension extension;
+};
+
+// Reads the lists and the configuration and applies --set; an exit status when that failed.
+std::optional<int> LoadSetup(const CliOptions& options, LoadedSetup& setup) {
+  const std::string programFolder = ProgramFolder();
+  setup.places = FindProgramPlaces(programFolder);
+  const std::string listError = LoadLookupLists(programFolder, setup.lists);
   if (!listError.empty()) return ConfigError(listError);
 
-  const std::string configPath =
-      options->configPath.empty() ? DefaultConfigPath(programFolder) : options->configPath;
-  TExportConfig config = ZeroConfig();
+  setup.configPath = options.configPath.empty() ? DefaultConfigPath(programFolder) : options.configPath;
   TExportConfig saved = ZeroConfig();
-  ConfigExtension extension, savedExtension;
-  const ConfigFileResult read = ReadConfigFile(configPath, config, saved, extension, savedExtension);
-  if (!read.accepted) return ConfigError(RefusedConfigMessage(configPath, read));
-  for (const std::string& setting : options->settings) {
-    if (!SetConfigField(config, extension, setting, error)) return ConfigError("--set: " + error);
+  ConfigExtension savedExtension;
+  const ConfigFileResult read =
+      ReadConfigFile(setup.configPath, setup.config, saved, setup.extension, savedExtension);
+  if (!read.accepted) return ConfigError(RefusedConfigMessage(setup.configPath, read));
+  std::string error;
+  for (const std::string& setting : options.settings) {
+    if (!SetConfigField(setup.config, setup.extension, setting, error)) return ConfigError("--set: " + error);
   }
-  if (options->showConfig) {
-    for (const std::string& line : DescribeConfig(config, extension)) {
-      std::fwrite(line.data(), 1, line.size(), stdout);
-      std::fputc('\n', stdout);
-    }
-    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kExitOk : kExitFileErrors;
-  }
-  if (!options->saveConfigPath.empty() && options->inputs.empty()) {
-    if (auto refusal = CheckConfigurationSave(options->saveConfigPath,
-                                                         {ShippedProgramFiles(places), "", nullptr, false}))
-      return ConfigError(*refusal);
-    return SaveConfig(options->saveConfigPath, config, extension);
-  }
+  return std::nullopt;
+}
 
-  RunRequest request;
+int ShowConfig(const LoadedSetup& setup) {
+  for (const std::string& line : DescribeConfig(setup.config, setup.extension)) {
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fputc('\n', stdout);
+  }
+  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? kExitOk : kExitFileErrors;
+}
+
+// --save-config without drawings: the configuration is all the command writes.
+int SaveConfigOnly(const CliOptions& options, const LoadedSetup& setup) {
+  if (auto refusal = CheckConfigurationSave(options.saveConfigPath,
+                                            {ShippedProgramFiles(setup.places), "", nullptr, false}))
+    return ConfigError(*refusal);
+  return SaveConfig(options.saveConfigPath, setup.config, setup.extension);
+}
+
+// The run's request from the command line; an exit status when the inputs could not be expanded.
+std::optional<int> BuildRequest(const CliOptions& options, const LoadedSetup& setup, RunRequest& request) {
   std::vector<std::string> warnings;
-  if (!ExpandInputs(options->inputs, options->destFolder, request.files, warnings, error)) {
+  std::string error;
+  if (!ExpandInputs(options.inputs, options.destFolder, request.files, warnings, error)) {
     return ConfigError(error);
   }
   for (const std::string& w : warnings) std::fprintf(stderr, "corvane-cli: warning: %s\n", Shown(w).c_str());
-  request.lists = RunListsFor(config, lists);
-  request.reportPath = options->reportPath;
+  request.lists = RunListsFor(setup.config, setup.lists);
+  request.reportPath = options.reportPath;
   // A report that cannot be written is known now, not after hours of converting.
   request.refuseUnwritableReport = true;
-  request.configPaths = {configPath};
-  if (!options->saveConfigPath.empty()) request.configPaths.push_back(options->saveConfigPath);
-  request.programFiles = ProgramFiles(places);
-  request.jobs = options->jobs;
-  request.extension = extension;
-  // With drawings to convert, the configuration is saved once the run's checks have passed: a
-  // command that is refused has written nothing. Without a configuration to save, the run makes
-  // the same checks itself, and the paths are looked up only once.
-  if (!options->saveConfigPath.empty()) {
-    const std::vector<PlannedFile> plan = PlanFiles(config, request);
-    if (const std::optional<RunRefusal> refusal = CheckRun(config, request, plan)) return RefusalError(*refusal);
-    if (auto refusal = CheckConfigurationSave(
-            options->saveConfigPath, {ShippedProgramFiles(places), request.reportPath, &plan, options->plot}))
-      return ConfigError(*refusal);
-    if (const int saved = SaveConfig(options->saveConfigPath, config, extension); saved != kExitOk) return saved;
-  }
+  request.configPaths = {setup.configPath};
+  if (!options.saveConfigPath.empty()) request.configPaths.push_back(options.saveConfigPath);
+  request.programFiles = ProgramFiles(setup.places);
+  request.jobs = options.jobs;
+  request.extension = setup.extension;
+  // With pictures, the report also names those that could not be saved: it is saved (and
+  // printed) once they are done. Without errors it is the same bytes as without pictures.
+  request.reportSavedByCaller = options.plot;
+  return std::nullopt;
+}
 
-  const bool progress = !options->quiet && CORVANE_ISATTY(CORVANE_FILENO(stderr));
-  // The sizes only weigh the progress line; without one, a folder of thousands of drawings need
-  // not be looked at once more before the first is converted.
+// With drawings to convert, the configuration is saved once the run's checks have passed: a
+// command that is refused has written nothing. Without a configuration to save, the run makes
+// the same checks itself, and the paths are looked up only once.
+std::optional<int> SaveConfigBeforeRun(const CliOptions& options, const LoadedSetup& setup,
+                                       const RunRequest& request) {
+  if (options.saveConfigPath.empty()) return std::nullopt;
+  const std::vector<PlannedFile> plan = PlanFiles(setup.config, request);
+  if (const std::optional<RunRefusal> refusal = CheckRun(setup.config, request, plan)) return RefusalError(*refusal);
+  if (auto refusal = CheckConfigurationSave(
+          options.saveConfigPath, {ShippedProgramFiles(setup.places), request.reportPath, &plan, options.plot}))
+    return ConfigError(*refusal);
+  if (const int saved = SaveConfig(options.saveConfigPath, setup.config, setup.extension); saved != kExitOk)
+    return saved;
+  return std::nullopt;
+}
+
+// The sizes only weigh the progress line; without one, a folder of thousands of drawings need
+// not be looked at once more before the first is converted.
+std::vector<std::uint64_t> InputSizes(const RunRequest& request, bool progress) {
   std::vector<std::uint64_t> sizes(request.files.size(), 0);
   for (std::size_t i = 0; progress && i < sizes.size(); ++i) {
     const InputFile& f = request.files[i];
@@ -182,24 +196,13 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
     const auto size = fs::file_size(PathFromText(WithSeparator(f.dxfFolder) + f.name), ec);
     sizes[i] = ec ? 0 : size;
   }
-  TerminalObserver observer(stop, progress, std::move(sizes));
+  return sizes;
+}
 
-  // With pictures, the report also names those that could not be saved: it is saved (and
-  // printed) once they are done. Without errors it is the same bytes as without pictures.
-  request.reportSavedByCaller = options->plot;
-  RunResult result = RunConversion(config, request, observer);
-  if (result.refusal) return RefusalError(*result.refusal);
-
-  int status = (result.filesWithErrors > 0 || result.stopped) ? kExitFileErrors : kExitOk;
-  if (options->plot && !result.stopped && result.fatalError.empty()) {
-    PlotStepResult plots = WritePlots(config, request, result, stop, options->quiet);
-    if (!plots.ok) status = kExitFileErrors;
-    result.report.insert(result.report.end(), plots.reportLines.begin(), plots.reportLines.end());
-  }
-  if (request.reportSavedByCaller && !request.reportPath.empty()) {
-    result.reportWriteError = SaveRunReport(request.reportPath, result.report);
-  }
-  if (options->quiet) {
+// Prints what the run left to say (the report or its error lines, then the errors that stopped
+// files or the report from being written) and gives the exit status.
+int FinishRun(const CliOptions& options, RunResult& result, int status) {
+  if (options.quiet) {
     PrintErrorLines(result);
   } else {
     std::string reason;
@@ -219,6 +222,51 @@ int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
   }
   if (result.stopped) std::fputs("corvane-cli: stopped by the user\n", stderr);
   return status;
+}
+
+int ConvertDrawings(const CliOptions& options, const LoadedSetup& setup, RunRequest& request,
+                    std::atomic<bool>& stop) {
+  const bool progress = !options.quiet && CORVANE_ISATTY(CORVANE_FILENO(stderr));
+  TerminalObserver observer(stop, progress, InputSizes(request, progress));
+  RunResult result = RunConversion(setup.config, request, observer);
+  if (result.refusal) return RefusalError(*result.refusal);
+
+  int status = (result.filesWithErrors > 0 || result.stopped) ? kExitFileErrors : kExitOk;
+  if (options.plot && !result.stopped && result.fatalError.empty()) {
+    PlotStepResult plots = WritePlots(setup.config, request, result, stop, options.quiet);
+    if (!plots.ok) status = kExitFileErrors;
+    result.report.insert(result.report.end(), plots.reportLines.begin(), plots.reportLines.end());
+  }
+  if (request.reportSavedByCaller && !request.reportPath.empty()) {
+    result.reportWriteError = SaveRunReport(request.reportPath, result.report);
+  }
+  return FinishRun(options, result, status);
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::atomic<bool>& stop) {
+  std::string error;
+  const auto options = ParseCliOptions(args, error);
+  if (!options) return UsageError(error);
+  if (options->help) {
+    std::fputs(kCliUsage, stdout);
+    return kExitOk;
+  }
+  if (options->version) {
+    std::puts("corvane-cli " CORVANE_VERSION);
+    return kExitOk;
+  }
+
+  LoadedSetup setup;
+  if (const std::optional<int> failed = LoadSetup(*options, setup)) return *failed;
+  if (options->showConfig) return ShowConfig(setup);
+  if (!options->saveConfigPath.empty() && options->inputs.empty()) return SaveConfigOnly(*options, setup);
+
+  RunRequest request;
+  if (const std::optional<int> failed = BuildRequest(*options, setup, request)) return *failed;
+  if (const std::optional<int> failed = SaveConfigBeforeRun(*options, setup, request)) return *failed;
+  return ConvertDrawings(*options, setup, request, stop);
 }
 
 }  // namespace corvane

@@ -108,17 +108,10 @@ std::string EncodeConfigExtension(const ConfigExtension& extension) {
   return out;
 }
 
-std::optional<std::string> DecodeConfigExtension(std::string_view bytes, ConfigExtension& extension) {
-  if (bytes.empty()) {
-    extension = ConfigExtension{};
-    return std::nullopt;
-  }
-  const std::size_t signatureSeen = std::min(bytes.size(), kSignature.size());
-  if (bytes.substr(0, signatureSeen) != kSignature.substr(0, signatureSeen)) {
-    // Not an extension: whatever a hand or another program left behind the record.
-    extension = ConfigExtension{};
-    return std::nullopt;
-  }
+namespace {
+
+// What is wrong with the block's head (its size, version or entry count), if anything.
+std::optional<std::string> HeadProblem(std::string_view bytes) {
   if (bytes.size() > kMaxExtensionBytes) {
     return "the options after the record take " + DecimalText(static_cast<long long>(bytes.size())) +
            " bytes, more than " + DecimalText(static_cast<long long>(kMaxExtensionBytes));
@@ -135,35 +128,60 @@ std::optional<std::string> DecodeConfigExtension(std::string_view bytes, ConfigE
     return "the options after the record are cut short: " + DecimalText(count) + " entries do not fit in " +
            DecimalText(static_cast<long long>(bytes.size() - kHeadBytes)) + " bytes";
   }
+  return std::nullopt;
+}
+
+// Reads the entry at `at` into `read` and moves `at` past it; what is wrong with it otherwise.
+std::optional<std::string> DecodeEntry(std::string_view bytes, std::size_t& at, std::vector<std::uint16_t>& seen,
+                                       ConfigExtension& read) {
+  if (bytes.size() - at < kEntryHead) return std::string("the options after the record are cut short");
+  const std::uint16_t number = GetU16(bytes, at);
+  const std::uint32_t length = GetU32(bytes, at + 2);
+  at += kEntryHead;
+  if (length > bytes.size() - at) {
+    return "the option " + DecimalText(number) + " after the record is cut short: it needs " +
+           DecimalText(length) + " bytes, " + DecimalText(static_cast<long long>(bytes.size() - at)) + " are left";
+  }
+  const std::string_view value = bytes.substr(at, length);
+  at += length;
+  if (std::find(seen.begin(), seen.end(), number) != seen.end()) {
+    return "the option " + DecimalText(number) + " after the record is given twice";
+  }
+  seen.push_back(number);
+  if (const ExtensionOption* option = OptionOfNumber(number)) {
+    if (const auto problem = ExtensionTextProblem(value)) return std::string(option->name) + " " + *problem;
+    if (value.empty() || TrimBlanks(value).size() != value.size()) {
+      return std::string(option->name) + " is empty or has blanks around it";
+    }
+    read.*option->field = std::string(value);
+  } else if (number & kExtensionRequiredBit) {
+    return "the option " + DecimalText(number) + " after the record needs a newer Corvane";
+  } else {
+    read.unknown.push_back({number, std::string(value)});
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> DecodeConfigExtension(std::string_view bytes, ConfigExtension& extension) {
+  if (bytes.empty()) {
+    extension = ConfigExtension{};
+    return std::nullopt;
+  }
+  const std::size_t signatureSeen = std::min(bytes.size(), kSignature.size());
+  if (bytes.substr(0, signatureSeen) != kSignature.substr(0, signatureSeen)) {
+    // Not an extension: whatever a hand or another program left behind the record.
+    extension = ConfigExtension{};
+    return std::nullopt;
+  }
+  if (auto problem = HeadProblem(bytes)) return problem;
+  const std::uint16_t count = GetU16(bytes, 6);
   ConfigExtension read;
   std::size_t at = kHeadBytes;
   std::vector<std::uint16_t> seen;
   for (std::uint16_t i = 0; i < count; ++i) {
-    if (bytes.size() - at < kEntryHead) return std::string("the options after the record are cut short");
-    const std::uint16_t number = GetU16(bytes, at);
-    const std::uint32_t length = GetU32(bytes, at + 2);
-    at += kEntryHead;
-    if (length > bytes.size() - at) {
-      return "the option " + DecimalText(number) + " after the record is cut short: it needs " +
-             DecimalText(length) + " bytes, " + DecimalText(static_cast<long long>(bytes.size() - at)) + " are left";
-    }
-    const std::string_view value = bytes.substr(at, length);
-    at += length;
-    if (std::find(seen.begin(), seen.end(), number) != seen.end()) {
-      return "the option " + DecimalText(number) + " after the record is given twice";
-    }
-    seen.push_back(number);
-    if (const ExtensionOption* option = OptionOfNumber(number)) {
-      if (const auto problem = ExtensionTextProblem(value)) return std::string(option->name) + " " + *problem;
-      if (value.empty() || TrimBlanks(value).size() != value.size()) {
-        return std::string(option->name) + " is empty or has blanks around it";
-      }
-      read.*option->field = std::string(value);
-    } else if (number & kExtensionRequiredBit) {
-      return "the option " + DecimalText(number) + " after the record needs a newer Corvane";
-    } else {
-      read.unknown.push_back({number, std::string(value)});
-    }
+    if (auto problem = DecodeEntry(bytes, at, seen, read)) return problem;
   }
   if (at != bytes.size()) {
     return "the options after the record are followed by " + DecimalText(static_cast<long long>(bytes.size() - at)) +

@@ -1,50 +1,12 @@
 #include "files/output_guard.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
-
-#if defined(_WIN32)
-#include <fcntl.h>
-#include <io.h>
-#include <share.h>
-#include <sys/stat.h>
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 #include "files/file_io.h"
+#include "files/in_place_file.h"
 #include "files/path_text.h"
 
 namespace corvane {
-
-namespace {
-
-namespace fs = std::filesystem;
-
-#if defined(__linux__)
-// ext4 writes a file that was emptied in place out to the disk when it is closed (its safeguard for
-// programs that rewrite files without syncing them, auto_da_alloc). On the thread that closes the
-// data file, that made converting over earlier results cost 1.3 times (a 100 MB drawing) to 3 times
-// (small drawings) as much as converting into new files. The mark is taken by whichever open file
-// of it is closed first: opening the emptied file once more and closing it at once, while it holds
-// nothing to write, takes it for nothing. A rewritten data file then reaches the disk as a new one
-// does, by the system's usual writeback. (On other file systems this only costs an open and a
-// close; a file that cannot be opened for reading keeps the mark.)
-void ForgoWriteOutAtClose(int fd) {
-  char self[40];
-  std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd);
-  const int again = ::open(self, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (again >= 0) ::close(again);
-}
-#endif
-
-}  // namespace
 
 std::string DataFileRefusalText(const std::string& dataPath, ProtectedKind why, std::string_view noun) {
   const std::string head = "the " + std::string(noun) + " " + dataPath;
@@ -100,127 +62,60 @@ std::optional<ProtectedKind> OutputGuard::CheckLocked(const std::string& path,
 OpenedDataFile OutputGuard::OpenDataFile(const std::string& path, std::string_view noun) {
   OpenedDataFile result;
   const FileTarget before = resolver_.ResolveNow(path);
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (auto why = CheckLocked(path, before)) {
-      result.refusal = DataFileRefusalText(path, *why, noun);
-      return result;
-    }
+  if (auto why = Check(path, before)) {
+    result.refusal = DataFileRefusalText(path, *why, noun);
+    return result;
   }
   if (before.exists && !before.regular) {
     result.refusal = NotARegularFileText(path, noun);
     return result;
   }
 
+  InPlaceFile file;
+  switch (OpenInPlace(path, file)) {
+    case InPlaceOpen::kOpened: break;
+    case InPlaceOpen::kCannotCreate:
+      result.error = CannotCreateMessage(path, SystemReason(file.error));
+      return result;
+    case InPlaceOpen::kNotRegular:
+      result.refusal = NotARegularFileText(path, noun);
+      return result;
+    case InPlaceOpen::kOtherNames:
+      result.refusal = OtherNamesText(path, noun);
+      return result;
+  }
   FileTarget opened = before;
   opened.exists = true;
-#if defined(_WIN32)
-  // Others may read the data file while it is written, not write it.
-  int fd = -1;
-  const fs::path native = PathFromText(path);
-  if (_wsopen_s(&fd, native.c_str(), _O_WRONLY | _O_CREAT | _O_BINARY | _O_NOINHERIT, _SH_DENYWR,
-                _S_IREAD | _S_IWRITE) != 0) {
-    result.error = CannotCreateMessage(path, SystemReason(errno));
-    return result;
-  }
-  const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
-  opened.regular = GetFileType(handle) == FILE_TYPE_DISK;
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!opened.regular || !GetFileInformationByHandle(handle, &info) ||
-      !IdentityOfHandle(handle, opened.identity)) {
-    _close(fd);
-    result.refusal = NotARegularFileText(path, noun);
-    return result;
-  }
-  if (info.nNumberOfLinks > 1) {
-    _close(fd);
-    result.refusal = OtherNamesText(path, noun);
-    return result;
-  }
-#else
-  // O_NONBLOCK: a FIFO put there since the check must not hang the run in open().
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    result.error = CannotCreateMessage(path, SystemReason(errno));
-    return result;
-  }
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    result.refusal = NotARegularFileText(path, noun);
-    return result;
-  }
-  // The file is emptied and written where it stands; another name of it (a hard link) would
-  // lose its content too, and that file is not this run's to change.
-  if (st.st_nlink > 1) {
-    ::close(fd);
-    result.refusal = OtherNamesText(path, noun);
-    return result;
-  }
   opened.regular = true;
-  opened.identity = IdentityOf(st);
-#endif
-
-  // What was opened is judged once more, by its identity: a link changed since the check, a file
-  // that appeared, or another job that reached the same file first. The judgement and the record
-  // of the file as written are one step, so of two jobs that opened one file only one keeps it,
-  // and nothing of it is lost before that is settled. (The opening itself is left outside, where
-  // two jobs creating files at the same time do not wait for each other here.)
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (auto why = CheckLocked(path, opened)) {
-#if defined(_WIN32)
-      _close(fd);
-#else
-      ::close(fd);
-#endif
-      result.refusal = DataFileRefusalText(path, *why, noun);
-      return result;
-    }
-    AddLocked(opened, ProtectedKind::kDataFile);
-  }
-
-#if defined(_WIN32)
-  if (_chsize_s(fd, 0) != 0) {
-    const int err = errno;
-    _close(fd);
-    result.error = CannotCreateMessage(path, SystemReason(err));
+  opened.identity = file.identity;
+  if (auto why = KeepIfNotProtected(path, opened)) {
+    CloseInPlace(file);
+    result.refusal = DataFileRefusalText(path, *why, noun);
     return result;
   }
-  result.file = _fdopen(fd, "wb");
-#else
-  // An empty file is left as it is: on ext4, emptying even an empty file marks it as rewritten in
-  // place, and the file system then writes it out to disk at close, one file at a time.
-  if (st.st_size != 0) {
-    if (::ftruncate(fd, 0) != 0) {
-      const int err = errno;
-      ::close(fd);
-      result.error = CannotCreateMessage(path, SystemReason(err));
-      return result;
-    }
-#if defined(__linux__)
-    ForgoWriteOutAtClose(fd);
-#endif
-  }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  result.file = ::fdopen(fd, "wb");
-#endif
-  if (result.file != nullptr) {
-    // The writer hands over whole blocks; a stdio buffer would only cost an allocation and a
-    // look at the file per data file.
-    std::setvbuf(result.file, nullptr, _IONBF, 0);
-  }
+
+  result.file = EmptyInPlace(file);
   if (result.file == nullptr) {
-    const int err = errno;
-#if defined(_WIN32)
-    _close(fd);
-#else
-    ::close(fd);
-#endif
-    result.error = CannotCreateMessage(path, SystemReason(err));
+    result.error = CannotCreateMessage(path, SystemReason(file.error));
     return result;
   }
+  // The writer hands over whole blocks; a stdio buffer would only cost an allocation and a look at
+  // the file per data file.
+  std::setvbuf(result.file, nullptr, _IONBF, 0);
   return result;
+}
+
+// What was opened is judged once more, by its identity: a link changed since the check, a file that
+// appeared, or another job that reached the same file first. The judgement and the record of the
+// file as written are one step, so of two jobs that opened one file only one keeps it, and nothing
+// of it is lost before that is settled. (The opening itself is left outside, where two jobs
+// creating files at the same time do not wait for each other here.)
+std::optional<ProtectedKind> OutputGuard::KeepIfNotProtected(const std::string& path,
+                                                             const FileTarget& opened) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (auto why = CheckLocked(path, opened)) return why;
+  AddLocked(opened, ProtectedKind::kDataFile);
+  return std::nullopt;
 }
 
 }  // namespace corvane

@@ -62,6 +62,8 @@ class OutputGuard {
     ProtectedKind kind;
   };
   std::optional<ProtectedKind> CheckLocked(const std::string& path, const FileTarget& t) const;
+  // Checks the file as opened and, when nothing protects it, records it as written; one step.
+  std::optional<ProtectedKind> KeepIfNotProtected(const std::string& path, const FileTarget& opened);
 
   void AddLocked(FileTarget target, ProtectedKind kind);
 

@@ -1,7 +1,7 @@
-// Whole classes of bad input, each in a run among good drawings: files that are not ASCII DXF at
-// all, damaged pair structure, absurd values and sizes, a destination that disappears and lookup
-// lists that are folders. For each, what the user is told, and that nothing written before it is
-// lost: the data lines of the same file, the data files of earlier drawings, unrelated files.
+// Whole classes of bad drawings, each in a run among good ones: files that are not ASCII DXF at
+// all, damaged pair structure, absurd values and sizes. For each, what the user is told, and that
+// nothing written before it is lost: the data lines of the same file, the data files of earlier
+// drawings, unrelated files.
 #include <gtest/gtest.h>
 
 #if !defined(_WIN32)
@@ -25,6 +25,7 @@
 #include "config/lookup_lists.h"
 #include "engine/conversion_run.h"
 #include "engine/line_reader.h"
+#include "tests/error_run_fixtures.h"
 #include "tests/test_support.h"
 
 #ifndef CORVANE_SOURCE_DIR
@@ -86,69 +87,7 @@ std::string RandomBytes(std::size_t size, unsigned seed, bool lineEnds) {
   return s;
 }
 
-// A run over drawings in `in/`, with data files in `out/`, a report file, and a file of the user's
-// in the destination that no run may touch.
-class BadInputRun : public ::testing::Test {
- protected:
-  BadInputRun() {
-    cfg_ = TestConfig(true);
-    cfg_.EntityMask = EntityBitValue(entity_bit::kPoints);
-    fs::create_directories(dir_.path() / "in");
-    fs::create_directories(dir_.path() / "out");
-    test::WriteFile(Unrelated(), kUnrelatedText);
-  }
-
-  std::string In(const std::string& name) const { return (dir_.path() / "in" / name).string(); }
-  std::string Out(const std::string& name) const { return (dir_.path() / "out" / name).string(); }
-  fs::path Unrelated() const { return dir_.path() / "out" / "notes.txt"; }
-  std::string Drawing(const std::string& name, std::string_view content) const {
-    test::WriteFile(dir_.path() / "in" / name, content);
-    return In(name);  // with the system's own separators, as the report shows it
-  }
-  // A good drawing of two points whose layer names it.
-  std::string Good(const std::string& name) const {
-    return Drawing(name, DxfWithEntities(Point("1", "2", "3", name) + Point("4", "5", "6", name)));
-  }
-  static Lines GoodLines(const std::string& name) {
-    return {"1,1.000,2.000,3.000,POINT/" + name, "2,4.000,5.000,6.000,POINT/" + name};
-  }
-
-  RunResult Run(const std::vector<std::string>& paths, RunObserver& observer) {
-    RunRequest request = RequestFor(cfg_, paths, (dir_.path() / "out").string());
-    request.reportPath = ReportPath();
-    return RunConversion(cfg_, request, observer);
-  }
-  RunResult Run(const std::vector<std::string>& paths) {
-    TestObserver observer;
-    return Run(paths, observer);
-  }
-  std::string ReportPath() const { return (dir_.path() / "CorvaneLog.txt").string(); }
-
-  Lines DataLines(const std::string& name) const { return SplitCrLf(ReadFile(Out(name))); }
-
-  // What every run here must leave: the good drawings converted, the user's own file as it was,
-  // and the saved report equal to the returned one.
-  void ExpectNeighboursIntact(const RunResult& r, const std::vector<std::string>& goodNames) {
-    for (const std::string& name : goodNames) {
-      const std::string stem = name.substr(0, name.find('.'));
-      EXPECT_EQ(DataLines(stem + ".txt"), GoodLines(name)) << name;
-      const Lines block = test::ReportBlock(r, In(name));
-      EXPECT_NE(std::find(block.begin(), block.end(), " Points : 2 "), block.end()) << name;
-    }
-    EXPECT_EQ(ReadFile(Unrelated()), kUnrelatedText);
-    EXPECT_EQ(SplitCrLf(ReadFile(ReportPath())), r.report);
-  }
-  // A drawing whose block is its data file and one error line.
-  void ExpectRefusedAsNotDxf(const RunResult& r, const std::string& name) {
-    const std::string stem = name.substr(0, name.find('.'));
-    EXPECT_EQ(test::ReportBlock(r, In(name)), (Lines{"Data File : " + Out(stem + ".txt"), std::string(kNotValid)}))
-        << name;
-  }
-
-  static constexpr std::string_view kUnrelatedText = "the user's own notes\r\n";
-  TempDir dir_;
-  TExportConfig cfg_;
-};
+using test::BadInputRun;
 
 // ---- Files that are not ASCII DXF ---------------------------------------------------------
 
@@ -480,180 +419,6 @@ TEST(LargeEntities, ABlockNameOfTenThousandCharactersIsWrittenWholeWhereSelected
     EXPECT_EQ(FileBody(c), (Lines{" Points : 1 ", k.blocks}));
   }
 }
-
-// ---- A destination folder that disappears -------------------------------------------------
-
-// Removes the destination folder once the first file has finished.
-class RemovingObserver : public TestObserver {
- public:
-  explicit RemovingObserver(fs::path folder) : folder_(std::move(folder)) {}
-  void FileFinished(std::size_t index) override {
-    if (index == 0) removed = fs::remove_all(folder_) > 0;
-  }
-  bool removed = false;
-
- private:
-  fs::path folder_;
-};
-
-TEST_F(BadInputRun, ADestinationThatVanishesBetweenFilesEndsTheRunWithTheReportKept) {
-  // The user's file lies elsewhere here: the destination goes with everything in it.
-  test::WriteFile(dir_.path() / "elsewhere.txt", kUnrelatedText);
-  const std::string a = Good("a.dxf"), b = Good("b.dxf"), c = Good("c.dxf");
-  const std::string drawings = ReadFile(a) + ReadFile(b) + ReadFile(c);
-  RemovingObserver observer(dir_.path() / "out");
-  const RunResult r = Run({a, b, c}, observer);
-  ASSERT_TRUE(observer.removed);
-
-  // The first file was complete when its folder went.
-  const Lines first = test::ReportBlock(r, a);
-  ASSERT_FALSE(first.empty());
-  EXPECT_EQ(first.front(), "Data File : " + Out("a.txt"));
-  EXPECT_NE(std::find(first.begin(), first.end(), " Points : 2 "), first.end());
-  // The second cannot be created: the run ends there, saying why, and the third is not started.
-  const std::string cannot = "Cannot create file \"" + Out("b.txt") + "\". ";
-  EXPECT_EQ(r.fatalError.rfind(cannot, 0), 0u) << r.fatalError;
-  ASSERT_FALSE(r.report.empty());
-  EXPECT_EQ(r.report.back(), "*** Error, " + r.fatalError + " ***");
-  // The line that ended the run belongs to the drawing whose conversion ended it.
-  ASSERT_FALSE(r.errorLines.empty());
-  EXPECT_EQ(r.errorLines.back().drawing, b);
-  EXPECT_EQ(r.errorLines.back().line, r.report.back());
-  const Lines second = test::ReportBlock(r, b);
-  ASSERT_FALSE(second.empty());
-  EXPECT_EQ(second.front(), "Data File : " + Out("b.txt"));
-  EXPECT_EQ(std::find(r.report.begin(), r.report.end(), "DXF File  : " + c), r.report.end());
-  EXPECT_FALSE(r.stopped);
-  // Nothing is written in its place: no folder comes back, the drawings and other files stay.
-  EXPECT_FALSE(fs::exists(dir_.path() / "out"));
-  EXPECT_EQ(SplitCrLf(ReadFile(ReportPath())), r.report);
-  EXPECT_EQ(ReadFile(dir_.path() / "elsewhere.txt"), kUnrelatedText);
-  EXPECT_EQ(ReadFile(a) + ReadFile(b) + ReadFile(c), drawings);
-}
-
-#if !defined(_WIN32)  // Windows refuses to remove a folder with a file open in it
-// Removes the destination folder as soon as the second file has opened its data file.
-class RemovingDuringObserver : public TestObserver {
- public:
-  explicit RemovingDuringObserver(fs::path folder) : folder_(std::move(folder)) {}
-  void ProgressPosition(std::size_t index, std::uint64_t position) override {
-    TestObserver::ProgressPosition(index, position);
-    if (index == 1 && !removed) removed = fs::remove_all(folder_) > 0;
-  }
-  bool removed = false;
-
- private:
-  fs::path folder_;
-};
-
-TEST_F(BadInputRun, ADestinationThatVanishesWhileTheLastFileIsWrittenIsNotReportedAsSuccess) {
-  // Every write of b.txt goes to a file that no longer has a name: the run must not end as if
-  // b.txt were there.
-  const std::string a = Good("a.dxf"), b = Good("b.dxf");
-  RemovingDuringObserver observer(dir_.path() / "out");
-  const RunResult r = Run({a, b}, observer);
-  ASSERT_TRUE(observer.removed);
-  EXPECT_EQ(r.fatalError.rfind("Cannot write file \"" + Out("b.txt") + "\". ", 0), 0u) << r.fatalError;
-  ASSERT_FALSE(r.report.empty());
-  EXPECT_EQ(r.report.back(), "*** Error, " + r.fatalError + " ***");
-  EXPECT_FALSE(fs::exists(dir_.path() / "out"));
-  EXPECT_EQ(SplitCrLf(ReadFile(ReportPath())), r.report);
-}
-#endif
-
-// ---- Lookup list files that are folders -----------------------------------------------------
-
-constexpr const char* kListFiles[] = {kFieldNameFile, kCustomItemFile, kHintFile};
-
-// Lays out the shipped lists in `folder`, with a folder in the place of `asFolder`. The folder
-// holds a file, so that it cannot pass for an empty list.
-void ListsWithAFolder(const fs::path& folder, const char* asFolder) {
-  for (const char* list : kListFiles) {
-    fs::remove_all(folder / list);
-    if (std::string_view(list) == asFolder) {
-      test::WriteFile(folder / list / "inside.txt", "x\n");
-    } else {
-      fs::copy_file(fs::path(CORVANE_SOURCE_DIR) / "data" / list, folder / list);
-    }
-  }
-}
-
-TEST(LookupListFolders, AreReportedByNameAndNothingIsKept) {
-  for (const char* name : kListFiles) {
-    SCOPED_TRACE(name);
-    TempDir folder;
-    ListsWithAFolder(folder.path(), name);
-    const std::string path = folder.File(name);
-    const std::string prefix = "Cannot open file \"" + path + "\". ";
-
-    const LookupListResult one = LoadLookupList(path);
-    EXPECT_FALSE(one.ok);
-    EXPECT_EQ(one.message.rfind(prefix, 0), 0u) << one.message;
-    EXPECT_GT(one.message.size(), prefix.size());  // with the system's reason
-    EXPECT_TRUE(one.lines.empty());
-
-    LookupLists lists;
-    lists.hints = {"kept"};
-    EXPECT_EQ(LoadLookupLists(folder.Str(), lists), one.message);
-    EXPECT_EQ(lists.hints, Lines{"kept"});
-    EXPECT_TRUE(lists.fieldNames.empty());
-    EXPECT_TRUE(lists.customItems.empty());
-  }
-}
-
-#if !defined(_WIN32)  // FIFOs and devices are POSIX matters
-TEST(LookupListsAndConfigurations, AFifoOrADeviceInTheirPlaceIsRefusedNamingTheFile) {
-  // Reading a FIFO waits for a writer that never comes, and /dev/zero hands out bytes without
-  // end: start-up would hang, or fill the memory.
-  TempDir folder;
-  const fs::path fifo = folder.path() / "pipe";
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  std::vector<fs::path> places = {fifo};
-  if (fs::exists("/dev/zero")) {
-    fs::create_symlink("/dev/zero", folder.path() / "zero");
-    places.push_back(folder.path() / "zero");
-  }
-  for (const fs::path& place : places) {
-    SCOPED_TRACE(place.string());
-    const LookupListResult list = LoadLookupList(place.string());
-    EXPECT_FALSE(list.ok);
-    EXPECT_EQ(list.message, "Cannot open file \"" + place.string() + "\". Not a regular file");
-    TExportConfig working = TestConfig(), saved = TestConfig();
-    const ConfigFileResult config = ReadConfigFile(place.string(), working, saved);
-    EXPECT_FALSE(config.accepted);
-    EXPECT_EQ(config.message, list.message);
-  }
-}
-#endif
-
-#if !defined(_WIN32)  // the tool is run through a POSIX shell
-TEST(LookupListFolders, StopTheCommandLineToolAtStartUpNamingTheFile) {
-  // The tool finds its lists beside itself: a copy of it in a temporary program folder.
-  TempDir dir;
-  fs::copy_file(CORVANE_CLI_PATH, dir.path() / "corvane-cli");
-  fs::copy_file(fs::path(CORVANE_PROGRAM_DIR) / "default.crv", dir.path() / "default.crv");
-  const std::string dxf = DxfWithEntities(Point("1", "2", "3"));
-  test::WriteFile(dir.path() / "work" / "a.dxf", dxf);
-  for (const char* name : kListFiles) {
-    SCOPED_TRACE(name);
-    ListsWithAFolder(dir.path(), name);
-    const std::string err = dir.File("stderr.log");
-    const std::string command = "cd '" + (dir.path() / "work").string() + "' && '" + dir.File("corvane-cli") +
-                                "' a.dxf >/dev/null 2>'" + err + "' </dev/null";
-    const int raw = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(raw));
-    EXPECT_EQ(WEXITSTATUS(raw), 2);  // a configuration error, before any drawing is read
-    const std::string prefix = "corvane-cli: Cannot open file \"" + dir.File(name) + "\". ";
-    const std::string message = ReadFile(err);
-    EXPECT_EQ(message.rfind(prefix, 0), 0u) << message;
-    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
-    // Nothing was converted, and nothing was touched.
-    EXPECT_FALSE(fs::exists(dir.path() / "work" / "a.txt"));
-    EXPECT_EQ(ReadFile(dir.path() / "work" / "a.dxf"), dxf);
-    EXPECT_EQ(ReadFile(dir.path() / name / "inside.txt"), "x\n");
-  }
-}
-#endif
 
 }  // namespace
 }  // namespace corvane

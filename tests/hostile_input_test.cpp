@@ -1,6 +1,6 @@
 // Drawings and files that no CAD program writes: garbage, cut-off files, absurd lengths, and files
-// or folders that cannot be read or written. Each must end in a clear report line, without a crash,
-// and without losing what was already written.
+// or folders in a drawing's place that cannot be read. Each must end in a clear report line, without
+// a crash, and without losing what was already written.
 #include <gtest/gtest.h>
 
 #if !defined(_WIN32)
@@ -23,6 +23,7 @@
 
 #include "engine/conversion_run.h"
 #include "engine/line_reader.h"
+#include "tests/error_run_fixtures.h"
 #include "tests/test_support.h"
 
 namespace corvane {
@@ -248,32 +249,7 @@ TEST(HostileDrawing, RepeatedCustomTextsOfAnyLengthAreWrittenWhole) {
   EXPECT_EQ(SplitCrLf(ReadFile(dir.path() / "d.txt")), (Lines{eight + "," + eight, "///////,///////"}));
 }
 
-// Files that cannot be read or written, in a run of several files.
-class HostileFiles : public ::testing::Test {
- protected:
-  HostileFiles() {
-    cfg_ = TestConfig();
-    cfg_.EntityMask = EntityBitValue(entity_bit::kPoints);
-    drawing_ = DxfWithEntities(Point("1", "2", "3", "P") + Point("4", "5", "6", "P"));
-  }
-#if defined(_WIN32)
-  static bool Root() { return false; }
-#else
-  static bool Root() { return ::geteuid() == 0; }
-#endif
-  std::string Good(const std::string& name) const { return dir_.Write(name, drawing_); }
-  RunResult Run(const std::vector<std::string>& paths, const std::string& dest = "") {
-    RunRequest request = RequestFor(cfg_, paths, dest);
-    request.reportPath = (dir_.path() / "CorvaneLog.txt").string();
-    TestObserver observer;
-    return RunConversion(cfg_, request, observer);
-  }
-
-  TempDir dir_;
-  TExportConfig cfg_;
-  std::string drawing_;
-  const Lines points_{"1,1.000,2.000,3.000", "2,4.000,5.000,6.000"};
-};
+using test::HostileFiles;
 
 TEST_F(HostileFiles, AFolderNamedAsADrawingCannotBeOpened) {
   const std::string folder = (dir_.path() / "folder.dxf").string();
@@ -329,107 +305,6 @@ TEST_F(HostileFiles, AReadErrorEndsThatFileOnly) {
 }
 #endif
 
-// A data file that cannot be created or written ends the run; the files before it and the report
-// gathered so far stay, and the report says why.
-class HostileDestination : public HostileFiles {
- protected:
-  void ExpectRunEndedAt(const RunResult& r, const std::string& failed, std::string_view reason) {
-    const std::string target = (dir_.path() / "b.txt").string();
-    ASSERT_FALSE(r.report.empty());
-    const std::string& last = r.report.back();
-    EXPECT_EQ(last.rfind("*** Error, " + std::string(reason) + " file \"" + target + "\". ", 0), 0u) << last;
-    EXPECT_EQ(last.substr(last.size() - 4), " ***");
-    EXPECT_EQ(r.fatalError, last.substr(11, last.size() - 15));
-    EXPECT_EQ(test::ReportBlock(r, a_), (Lines{"Data File : " + (dir_.path() / "a.txt").string(), " Points : 2 "}));
-    EXPECT_NE(std::find(r.report.begin(), r.report.end(), "DXF File  : " + failed), r.report.end());
-    EXPECT_EQ(std::find(r.report.begin(), r.report.end(), "DXF File  : " + c_), r.report.end());
-    EXPECT_EQ(SplitCrLf(ReadFile(dir_.path() / "a.txt")), points_);
-    EXPECT_FALSE(fs::exists(dir_.path() / "c.txt"));
-    EXPECT_EQ(SplitCrLf(ReadFile(dir_.path() / "CorvaneLog.txt")), r.report);
-  }
-  std::string a_ = Good("a.dxf"), b_ = Good("b.dxf"), c_ = Good("c.dxf");
-};
-
-#if !defined(_WIN32)  // permission bits, /proc, /dev and file-size limits are POSIX matters
-TEST_F(HostileFiles, SomethingOtherThanAFileInThePlaceOfTheDataFileIsLeftAlone) {
-  // A folder, or a link to a device: nothing the run may empty. That drawing is refused; the
-  // others are converted.
-  fs::create_directory(dir_.path() / "b.txt");
-  if (fs::exists("/dev/null")) fs::create_symlink("/dev/null", dir_.path() / "c.txt");
-  const std::string a = Good("a.dxf"), b = Good("b.dxf"), c = Good("c.dxf");
-  const RunResult r = Run({a, b, c});
-  EXPECT_TRUE(r.fatalError.empty()) << r.fatalError;
-  EXPECT_EQ(test::ReportBlock(r, b), Lines{"*** Error, the data file " + (dir_.path() / "b.txt").string() +
-                               " is not a regular file ***"});
-  EXPECT_TRUE(fs::is_directory(dir_.path() / "b.txt"));
-  if (fs::exists("/dev/null")) {
-    EXPECT_EQ(test::ReportBlock(r, c).size(), 1u);
-    EXPECT_TRUE(fs::is_character_file("/dev/null"));
-  }
-  EXPECT_EQ(SplitCrLf(ReadFile(dir_.path() / "a.txt")), points_);
-}
-#endif
-
-#if !defined(_WIN32)  // permission bits, /proc, /dev and file-size limits are POSIX matters
-TEST_F(HostileDestination, AReadOnlyDataFile) {
-  if (Root()) GTEST_SKIP() << "root writes every file";
-  const fs::path target = dir_.path() / "b.txt";
-  test::WriteFile(target, "kept\r\n");
-  fs::permissions(target, fs::perms::owner_read);
-  ExpectRunEndedAt(Run({a_, b_, c_}), b_, "Cannot create");
-  EXPECT_EQ(ReadFile(target), "kept\r\n");
-}
-#endif
-
-#if !defined(_WIN32)  // permission bits, /proc, /dev and file-size limits are POSIX matters
-TEST_F(HostileDestination, AReadOnlyDestinationFolder) {
-  if (Root()) GTEST_SKIP() << "root writes into every folder";
-  // The drawings stay readable in their folder; only the destination refuses new files. The
-  // folder's removal at the end gives it its permissions back first, also when the test fails.
-  const fs::path out = dir_.path() / "out";
-  fs::create_directory(out);
-  fs::permissions(out, fs::perms::owner_read | fs::perms::owner_exec);
-  const RunResult r = Run({a_, b_}, out.string());
-  ASSERT_FALSE(r.report.empty());
-  EXPECT_EQ(r.report.back().rfind("*** Error, Cannot create file \"" + (out / "a.txt").string() + "\". ", 0), 0u)
-      << r.report.back();
-  EXPECT_FALSE(r.fatalError.empty());
-  EXPECT_EQ(std::find(r.report.begin(), r.report.end(), "DXF File  : " + b_), r.report.end());
-}
-#endif
-
-#if !defined(_WIN32)  // permission bits, /proc, /dev and file-size limits are POSIX matters
-TEST_F(HostileDestination, AFullDisk) {
-  // The process may write files of at most `limit` bytes: a.txt fits, b.txt (a large drawing) does
-  // not, as on a disk that fills up during b. In the small case the last write fails as the file is
-  // closed; in the large one a block written while the next is composed fails.
-  struct Case {
-    int points;
-    rlim_t limit;
-  };
-  for (const Case& k : {Case{400, 4096}, Case{40000, 600 << 10}}) {
-    SCOPED_TRACE(k.points);
-    std::string many;
-    for (int i = 0; i < k.points; ++i) many += Point(std::to_string(i), "2", "3", "P");
-    b_ = dir_.Write("b.dxf", DxfWithEntities(many));
-    fs::remove(dir_.path() / "b.txt");
-    struct rlimit old {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    struct rlimit small = old;
-    small.rlim_cur = k.limit;
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const RunResult r = Run({a_, b_, c_});
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-    ExpectRunEndedAt(r, b_, "Cannot write");
-    // What reached the disk is the beginning of the data file, in order.
-    const std::string written = ReadFile(dir_.path() / "b.txt");
-    EXPECT_LE(written.size(), k.limit);
-    EXPECT_EQ(written.rfind("1,0.000,2.000,3.000\r\n2,1.000,2.000,3.000\r\n", 0), 0u) << written.substr(0, 60);
-  }
-}
-#endif
 
 }  // namespace
 }  // namespace corvane

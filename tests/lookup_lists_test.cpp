@@ -2,15 +2,23 @@
 
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#include <sys/wait.h>
+#endif
+
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "config/crv_file.h"
 #include "files/file_io.h"
 #include "tests/test_support.h"
 
@@ -159,6 +167,100 @@ TEST(ShippedLookupLists, SatisfyTheRulesTheProgramReliesOn) {
     }
   }
 }
+
+// ---- Lists that are not files: a folder, a FIFO or a device in their place ----------------
+
+constexpr const char* kListFiles[] = {kFieldNameFile, kCustomItemFile, kHintFile};
+
+// Lays out the shipped lists in `folder`, with a folder in the place of `asFolder`. The folder
+// holds a file, so that it cannot pass for an empty list.
+void ListsWithAFolder(const fs::path& folder, const char* asFolder) {
+  for (const char* list : kListFiles) {
+    fs::remove_all(folder / list);
+    if (std::string_view(list) == asFolder) {
+      test::WriteFile(folder / list / "inside.txt", "x\n");
+    } else {
+      fs::copy_file(fs::path(CORVANE_SOURCE_DIR) / "data" / list, folder / list);
+    }
+  }
+}
+
+TEST(LookupListFolders, AreReportedByNameAndNothingIsKept) {
+  for (const char* name : kListFiles) {
+    SCOPED_TRACE(name);
+    test::TempDir folder;
+    ListsWithAFolder(folder.path(), name);
+    const std::string path = folder.File(name);
+    const std::string prefix = "Cannot open file \"" + path + "\". ";
+
+    const LookupListResult one = LoadLookupList(path);
+    EXPECT_FALSE(one.ok);
+    EXPECT_EQ(one.message.rfind(prefix, 0), 0u) << one.message;
+    EXPECT_GT(one.message.size(), prefix.size());  // with the system's reason
+    EXPECT_TRUE(one.lines.empty());
+
+    LookupLists lists;
+    lists.hints = {"kept"};
+    EXPECT_EQ(LoadLookupLists(folder.Str(), lists), one.message);
+    EXPECT_EQ(lists.hints, Lines{"kept"});
+    EXPECT_TRUE(lists.fieldNames.empty());
+    EXPECT_TRUE(lists.customItems.empty());
+  }
+}
+
+#if !defined(_WIN32)  // FIFOs and devices are POSIX matters
+TEST(LookupListsAndConfigurations, AFifoOrADeviceInTheirPlaceIsRefusedNamingTheFile) {
+  // Reading a FIFO waits for a writer that never comes, and /dev/zero hands out bytes without
+  // end: start-up would hang, or fill the memory.
+  test::TempDir folder;
+  const fs::path fifo = folder.path() / "pipe";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::vector<fs::path> places = {fifo};
+  if (fs::exists("/dev/zero")) {
+    fs::create_symlink("/dev/zero", folder.path() / "zero");
+    places.push_back(folder.path() / "zero");
+  }
+  for (const fs::path& place : places) {
+    SCOPED_TRACE(place.string());
+    const LookupListResult list = LoadLookupList(place.string());
+    EXPECT_FALSE(list.ok);
+    EXPECT_EQ(list.message, "Cannot open file \"" + place.string() + "\". Not a regular file");
+    TExportConfig working = test::TestConfig(), saved = test::TestConfig();
+    const ConfigFileResult config = ReadConfigFile(place.string(), working, saved);
+    EXPECT_FALSE(config.accepted);
+    EXPECT_EQ(config.message, list.message);
+  }
+}
+#endif
+
+#if !defined(_WIN32)  // the tool is run through a POSIX shell
+TEST(LookupListFolders, StopTheCommandLineToolAtStartUpNamingTheFile) {
+  // The tool finds its lists beside itself: a copy of it in a temporary program folder.
+  test::TempDir dir;
+  fs::copy_file(CORVANE_CLI_PATH, dir.path() / "corvane-cli");
+  fs::copy_file(fs::path(CORVANE_PROGRAM_DIR) / "default.crv", dir.path() / "default.crv");
+  const std::string dxf = test::DxfWithEntities(test::Pairs({"0", "POINT", "8", "P", "10", "1", "20", "2", "30", "3"}));
+  test::WriteFile(dir.path() / "work" / "a.dxf", dxf);
+  for (const char* name : kListFiles) {
+    SCOPED_TRACE(name);
+    ListsWithAFolder(dir.path(), name);
+    const std::string err = dir.File("stderr.log");
+    const std::string command = "cd '" + (dir.path() / "work").string() + "' && '" + dir.File("corvane-cli") +
+                                "' a.dxf >/dev/null 2>'" + err + "' </dev/null";
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 2);  // a configuration error, before any drawing is read
+    const std::string prefix = "corvane-cli: Cannot open file \"" + dir.File(name) + "\". ";
+    const std::string message = test::ReadFile(err);
+    EXPECT_EQ(message.rfind(prefix, 0), 0u) << message;
+    EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
+    // Nothing was converted, and nothing was touched.
+    EXPECT_FALSE(fs::exists(dir.path() / "work" / "a.txt"));
+    EXPECT_EQ(test::ReadFile(dir.path() / "work" / "a.dxf"), dxf);
+    EXPECT_EQ(test::ReadFile(dir.path() / name / "inside.txt"), "x\n");
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace corvane

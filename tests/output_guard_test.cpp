@@ -216,6 +216,43 @@ TEST(GuardsByIdentity, AFolderOfHundredsOfDrawingsIsPlannedAlikeWithAnyNumberOfJ
   }
 }
 
+TEST(GuardsByIdentity, OfJobsOpeningOneNewDataFileAtOnceOnlyOneKeepsIt) {
+  // The file is judged again once it is open: two jobs that both found it missing must not both
+  // write it.
+  TempDir dir;
+  constexpr int kJobs = 8;
+  for (int round = 0; round < 50; ++round) {
+    OutputGuard guard;
+    const std::string path = dir.File("d" + std::to_string(round) + ".txt");
+    std::atomic<int> ready{0};
+    std::atomic<int> kept{0};
+    std::vector<std::thread> jobs;
+    for (int j = 0; j < kJobs; ++j) {
+      jobs.emplace_back([&] {
+        ++ready;
+        while (ready.load() < kJobs) std::this_thread::yield();
+        const OpenedDataFile opened = guard.OpenDataFile(path);
+        if (opened.file == nullptr) return;
+        ++kept;
+        std::fclose(opened.file);
+      });
+    }
+    for (std::thread& job : jobs) job.join();
+    EXPECT_EQ(kept.load(), 1) << round;
+  }
+}
+
+TEST(GuardsByIdentity, AnEarlierDataFileIsEmptiedBeforeItIsWrittenAgain) {
+  TempDir dir;
+  const std::string path = dir.Write("d.txt", "the lines of an earlier, longer run\r\n");
+  OutputGuard guard;
+  const OpenedDataFile opened = guard.OpenDataFile(path);
+  ASSERT_NE(opened.file, nullptr) << opened.refusal << opened.error;
+  std::fputs("new\r\n", opened.file);
+  std::fclose(opened.file);
+  EXPECT_EQ(ReadFile(path), "new\r\n");
+}
+
 #if !defined(_WIN32)  // symlinks, FIFOs, devices, file-size limits and permission bits are POSIX matters
 TEST(GuardsByIdentity, OpeningConfirmsTheFileThatWasChecked) {
   TempDir dir;

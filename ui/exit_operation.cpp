@@ -2,8 +2,9 @@
 
 #include <memory>
 
-#include "config/settings_store.h"
+#include "config/program_settings.h"
 #include "ui/main.h"
+#include "ui/message_boxes.h"
 #include "ui/startup.h"
 
 namespace corvane {
@@ -17,13 +18,13 @@ ExitOutcome RunExitOperation(TForm1& form1, SettingsStore& store,
 
   // A folder that cannot be remembered costs the user a click at the next start, not the exit.
   std::string error;
-  if (!store.WriteText(kSettingDxfPath, form1.SelectedFolderPath().toLocal8Bit().toStdString(),
-                       error)) {
+  if (!WriteSetting(store, kSettingDxfPath, form1.SelectedFolderPath().toLocal8Bit().toStdString(),
+                    error)) {
     ShowErrorBox(error, &form1);
   }
   error.clear();
   const std::string destPath = form1.DestinationFolder().toLocal8Bit().toStdString();
-  if (!store.WriteText(kSettingDestPath, destPath, error)) ShowErrorBox(error, &form1);
+  if (!WriteSetting(store, kSettingDestPath, destPath, error)) ShowErrorBox(error, &form1);
 
   form1.AllowClose();
   if (terminate) terminate();

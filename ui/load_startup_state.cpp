@@ -8,12 +8,13 @@
 #include "config/crv_file.h"
 #include "config/export_config.h"
 #include "config/lookup_lists.h"
+#include "config/program_settings.h"
 #include "config/program_paths.h"
 #include "files/file_io.h"
 #include "ui/hints.h"
 #include "ui/main.h"
 #include "ui/qsettings_store.h"
-#include "ui/run_button.h"
+#include "ui/message_boxes.h"
 
 namespace corvane {
 namespace {
@@ -22,29 +23,10 @@ QString FromPath(const std::string& path) {
   return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
-// A text setting; one that cannot be read is reported and repaired with its default.
-std::string ReadTextSetting(StartupParts& parts, const char* name) {
-  std::string value, error;
-  if (parts.store.ReadText(name, value, error)) return value;
-  ShowErrorBox(error, &parts.form1);
-  error.clear();
-  if (!parts.store.WriteDefault(name, parts.defaults.homeFolder, parts.defaults.configName,
-                                error)) {
-    ShowErrorBox(error, &parts.form1);
-  }
-  return name == std::string(kSettingConfig) ? parts.defaults.configName
-                                             : parts.defaults.homeFolder;
-}
-
-bool ReadBool(StartupParts& parts, const char* name) {
-  return ReadBoolSetting(parts.store, name, parts.defaults,
-                         [&parts](const std::string& text) { ShowErrorBox(text, &parts.form1); });
-}
-
 // The remembered DXF folder. A folder that is gone (a removed stick, a renamed project) is
 // reported, and the home folder takes its place so the window still lists something.
-void RestoreDxfFolder(StartupParts& parts) {
-  const QString saved = FromPath(ReadTextSetting(parts, kSettingDxfPath));
+void RestoreDxfFolder(StartupParts& parts, const std::string& dxfPath) {
+  const QString saved = FromPath(dxfPath);
   // An empty value remembers no folder: nothing to report.
   if (!saved.isEmpty() && parts.form1.SelectFolder(saved)) return;
   if (!saved.isEmpty()) {
@@ -104,7 +86,7 @@ bool TakeDefaultsWithNotice(StartupParts& parts, const std::string& configPath) 
     return false;
   }
   std::string error;
-  if (!parts.store.WriteText(kSettingConfig, "none", error)) ShowErrorBox(error, &parts.form1);
+  if (!WriteSetting(parts.store, kSettingConfig, "none", error)) ShowErrorBox(error, &parts.form1);
   parts.form1.ShowConfigName(QStringLiteral("None"));
   InvalidateSavedConfig(parts.form1.SavedConfig());
   return true;
@@ -128,21 +110,21 @@ StartupOutcome LoadStartupState(StartupParts& parts) {
   // A store the user may not write is said once, here or at the exit, not at every write.
   parts.store.SetNotKeptNotice(report);
   EnsureSettingsStore(parts.store, parts.defaults, report);
+  const ProgramSettings settings = ReadProgramSettings(parts.store, FirstStartSettings(parts.defaults), report);
 
-  const bool showTips = ReadBool(parts, kSettingShowTips);
-  form1.SetHelpTips(showTips);
-  parts.hints.SetEnabled(showTips);
-  form1.SetReportChoice(ReadBool(parts, kSettingShowLog));
+  form1.SetHelpTips(settings.showTips);
+  parts.hints.SetEnabled(settings.showTips);
+  form1.SetReportChoice(settings.showLog);
 
-  RestoreDxfFolder(parts);
-  form1.SetDestinationFolder(FromPath(ReadTextSetting(parts, kSettingDestPath)));
+  RestoreDxfFolder(parts, settings.dxfPath);
+  form1.SetDestinationFolder(FromPath(settings.destPath));
 
-  if (ReadBool(parts, kSettingLocked)) {
+  if (settings.locked) {
     form1.LockAction();
   } else {
     form1.UnlockAction();
   }
-  form1.SetAutoSelect(ReadBool(parts, kSettingAutoSel));
+  form1.SetAutoSelect(settings.autoSel);
 
   form1.SetProgramPlaces(parts.places);
   form1.SetConfigFolder(ConfigFolder(parts.places));
@@ -154,8 +136,7 @@ StartupOutcome LoadStartupState(StartupParts& parts) {
   if (const std::string error = PrepareUserFolder(parts.places); !error.empty()) {
     ShowErrorBox(error, &form1);
   }
-  const std::string configPath =
-      ConfigPath(parts.places, ReadTextSetting(parts, kSettingConfig));
+  const std::string configPath = ConfigPath(parts.places, settings.config);
 
   LookupLists lists;
   if (!LoadFilesTheProgramNeeds(parts, lists)) return StartupOutcome::kCannotRun;

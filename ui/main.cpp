@@ -1,4 +1,5 @@
 #include "ui/main.h"
+#include "ui/message_boxes.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -9,7 +10,6 @@
 #include <QFileSystemModel>
 #include <QIcon>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPointer>
@@ -225,22 +225,10 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::AskToStopRun() {
   if (askingToStop_) return;
   askingToStop_ = true;
-  QMessageBox box(QMessageBox::Information, tr("Information"),
-                  tr("Data files are being created: the window can be closed when the run has "
-                     "ended."),
-                  QMessageBox::Abort | QMessageBox::Cancel, this);
-  box.setObjectName(QStringLiteral("RunIsActive"));
-  box.setInformativeText(tr("Stop the run now, or let it finish?"));
-  box.button(QMessageBox::Abort)->setText(tr("Stop process"));
-  box.button(QMessageBox::Cancel)->setText(tr("Let it finish"));
-  box.setDefaultButton(QMessageBox::Cancel);
-  box.setEscapeButton(QMessageBox::Cancel);
-  // The run keeps the main window disabled; its own box must take clicks.
-  box.setEnabled(true);
-  const int answer = box.exec();
+  const bool stop = AskStopOrFinishRun(this);
   askingToStop_ = false;
   // The run may have ended while the box was open; the flag is cleared by the next run.
-  if (answer == QMessageBox::Abort && runActive_) {
+  if (stop && runActive_) {
     TForm2* progress = progress_ ? progress_ : ownProgress_.get();
     if (progress) progress->StopFlag().store(true);
   }

@@ -19,7 +19,7 @@
 #include "config/export_config.h"
 #include "config/lookup_lists.h"
 #include "config/program_paths.h"
-#include "config/settings_store.h"
+#include "config/program_settings.h"
 #include "engine/conversion_run.h"
 #include "ui/window_record.h"
 
@@ -245,7 +245,7 @@ class TForm1 : public QWidget {
   void OpenWith(bool (*viewer)(const QUrl&, QObject*, std::function<void()>), const QUrl& url,
                 const QString& kind, bool quiet);
   void ShowNotOpened(const QUrl& url, const QString& kind);
-  bool WriteSetting(const char* name, bool value);
+  bool WriteSetting(const BoolSetting& setting, bool value);
   // main_drop.cpp: files and folders dragged onto the window.
   void AcceptDroppedDrawings();
   // True when `event` was a drag or drop of local files, which the window handled.

@@ -5,11 +5,11 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QUrl>
 
 #include "ui/main.h"
+#include "ui/message_boxes.h"
 #include "ui/window_text.h"
 #include "ui_main.h"
 
@@ -56,9 +56,7 @@ bool TForm1::HandleDropEvent(QEvent* event) {
       drop->acceptProposedAction();
       const QString why = DropPaths(paths);
       if (!why.isEmpty()) {
-        QMessageBox box(QMessageBox::Information, tr("Information"), why, QMessageBox::Ok, this);
-        box.setObjectName(QStringLiteral("NothingDropped"));
-        box.exec();
+        ShowInformationBox(why, this, {.detail = {}, .objectName = QStringLiteral("NothingDropped"), .selectable = false});
       }
       return true;
     }

@@ -11,7 +11,6 @@
 #include <QFileSystemModel>
 #include <QIcon>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPointer>

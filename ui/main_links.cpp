@@ -1,6 +1,7 @@
 // The main window's links: web, mail and file addresses handed to the desktop, and the box
 // that tells when nothing opened them.
 #include "ui/main.h"
+#include "ui/message_boxes.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -11,7 +12,6 @@
 #include <QFileSystemModel>
 #include <QIcon>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPointer>
@@ -78,12 +78,8 @@ void TForm1::OpenWith(bool (*viewer)(const QUrl&, QObject*, std::function<void()
 
 void TForm1::ShowNotOpened(const QUrl& url, const QString& kind) {
   const NotOpenedText message = NotOpenedMessage(url, kind);
-  QMessageBox box(QMessageBox::Information, tr("Information"), message.text, QMessageBox::Ok,
-                  this);
-  box.setInformativeText(message.detail);
   // The folder or address can be copied from the box.
-  box.setTextInteractionFlags(Qt::TextSelectableByMouse);
-  box.exec();
+  ShowInformationBox(message.text, this, {.detail = message.detail, .objectName = {}, .selectable = true});
 }
 
 // The support address under the options: underlined under the pointer, a mail when clicked.

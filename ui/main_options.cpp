@@ -1,6 +1,7 @@
 // The main window's options page: the report choice, the hint switch and the settings they write,
 // and what start-up restores of them.
 #include "ui/main.h"
+#include "ui/message_boxes.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -11,7 +12,6 @@
 #include <QFileSystemModel>
 #include <QIcon>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPointer>
@@ -57,9 +57,9 @@ void TForm1::ConnectOptionsPage() {
   connect(ui_->shelptips, &QCheckBox::toggled, this, [this](bool on) { HelpTipsClicked(on); });
 }
 
-bool TForm1::WriteSetting(const char* name, bool value) {
+bool TForm1::WriteSetting(const BoolSetting& setting, bool value) {
   std::string error;
-  if (store_.WriteBool(name, value, error)) return true;
+  if (corvane::WriteSetting(store_, setting, value, error)) return true;
   ShowErrorBox(error, this);
   return false;
 }

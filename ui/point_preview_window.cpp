@@ -72,6 +72,40 @@ QString EndMessage(const PointPreview& p, const QString& name) {
   return QString();
 }
 
+QLabel* NewMessageLabel(QWidget* parent) {
+  auto* message = new QLabel(parent);
+  message->setObjectName(QStringLiteral("PreviewMessage"));
+  message->setWordWrap(true);
+  message->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  message->hide();
+  return message;
+}
+
+QTreeWidget* NewLegend(QWidget* parent) {
+  auto* legend = new QTreeWidget(parent);
+  legend->setObjectName(QStringLiteral("PreviewLegend"));
+  legend->setColumnCount(2);
+  legend->setHeaderLabels({PointPreviewWindow::tr("Entity type"), PointPreviewWindow::tr("Count")});
+  legend->setRootIsDecorated(false);
+  legend->setSelectionMode(QAbstractItemView::NoSelection);
+  legend->setFocusPolicy(Qt::NoFocus);
+  legend->header()->setStretchLastSection(false);
+  legend->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  legend->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+  legend->setFixedWidth(WindowPixels(190));
+  return legend;
+}
+
+QLabel* NewStatusLabel(QWidget* parent) {
+  auto* status = new QLabel(parent);
+  status->setObjectName(QStringLiteral("PreviewStatus"));
+  status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  // A data line is shown whole, however long; the label never widens the window for it.
+  status->setMinimumWidth(1);
+  status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  return status;
+}
+
 }  // namespace
 
 PointPreviewWindow::PointPreviewWindow(RecordSource source, QWidget* parent)
@@ -79,35 +113,16 @@ PointPreviewWindow::PointPreviewWindow(RecordSource source, QWidget* parent)
   setObjectName(QStringLiteral("PointPreview"));
   setWindowTitle(tr("Point preview"));
   resize(WindowPixels(QSize(760, 560)));
-
-  message_ = new QLabel(this);
-  message_->setObjectName(QStringLiteral("PreviewMessage"));
-  message_->setWordWrap(true);
-  message_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  message_->hide();
-
+  message_ = NewMessageLabel(this);
   view_ = new PointPreviewView(this);
   view_->setObjectName(QStringLiteral("PreviewView"));
+  legend_ = NewLegend(this);
+  status_ = NewStatusLabel(this);
+  LayOutWidgets();
+  ConnectTimersAndView();
+}
 
-  legend_ = new QTreeWidget(this);
-  legend_->setObjectName(QStringLiteral("PreviewLegend"));
-  legend_->setColumnCount(2);
-  legend_->setHeaderLabels({tr("Entity type"), tr("Count")});
-  legend_->setRootIsDecorated(false);
-  legend_->setSelectionMode(QAbstractItemView::NoSelection);
-  legend_->setFocusPolicy(Qt::NoFocus);
-  legend_->header()->setStretchLastSection(false);
-  legend_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-  legend_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-  legend_->setFixedWidth(WindowPixels(190));
-
-  status_ = new QLabel(this);
-  status_->setObjectName(QStringLiteral("PreviewStatus"));
-  status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  // A data line is shown whole, however long; the label never widens the window for it.
-  status_->setMinimumWidth(1);
-  status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-
+void PointPreviewWindow::LayOutWidgets() {
   auto* fit = new QToolButton(this);
   fit->setObjectName(QStringLiteral("PreviewFit"));
   fit->setText(tr("Zoom to fit"));
@@ -123,7 +138,9 @@ PointPreviewWindow::PointPreviewWindow(RecordSource source, QWidget* parent)
   layout->addWidget(message_);
   layout->addLayout(middle, 1);
   layout->addLayout(bottom);
+}
 
+void PointPreviewWindow::ConnectTimersAndView() {
   follow_.setSingleShot(true);
   follow_.setInterval(kFollowDelayMs);
   connect(&follow_, &QTimer::timeout, this, [this] { Start(); });

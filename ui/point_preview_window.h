@@ -67,6 +67,8 @@ class PointPreviewWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void LayOutWidgets();
+  void ConnectTimersAndView();
   void Start();
   void CancelWork();
   void JobDone(std::uint64_t generation, std::shared_ptr<const PreviewData> data);

@@ -22,18 +22,6 @@ QString Key(std::string_view name) {
   return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
 }
 
-std::string WithName(const char* text, std::string_view name) {
-  std::string out = text;
-  out += '\'';
-  out += name;
-  out += '\'';
-  return out;
-}
-
-std::string FailedToGet(std::string_view name) { return WithName("Failed to get data for ", name); }
-std::string InvalidType(std::string_view name) { return WithName("Invalid data type for ", name); }
-std::string FailedToSet(std::string_view name) { return WithName("Failed to set data for ", name); }
-
 // An integer a DWORD can hold, read as the registry reads it; false when the value is no such
 // integer. QVariant::toInt would wrap "4294967296" to 0 and call "abc" true. `registry` tells a
 // store in the Windows registry, where values have types, from an INI file, where all are text.
@@ -115,20 +103,20 @@ QSettingsStore::~QSettingsStore() = default;
 bool QSettingsStore::ReadBool(std::string_view name, bool& value, std::string& error) {
   const QVariant stored = settings_->value(Key(name));
   if (!stored.isValid()) {
-    error = FailedToGet(name);
+    error = FailedToGetText(name);
     return false;
   }
 #if defined(Q_OS_WIN)
   if (InRegistry(*settings_)) {
     const std::optional<unsigned long> type = RegistryType(*settings_, name);
     if (type && !RegistryTypeFits(*type, false)) {
-      error = InvalidType(name);
+      error = InvalidTypeText(name);
       return false;
     }
   }
 #endif
   if (!DwordValue(stored, InRegistry(*settings_), value)) {
-    error = InvalidType(name);
+    error = InvalidTypeText(name);
     return false;
   }
   return true;
@@ -140,7 +128,7 @@ bool QSettingsStore::ReadText(std::string_view name, std::string& value, std::st
   if (stored.isValid() && InRegistry(*settings_)) {
     const std::optional<unsigned long> type = RegistryType(*settings_, name);
     if (type && !RegistryTypeFits(*type, true)) {
-      error = InvalidType(name);
+      error = InvalidTypeText(name);
       return false;
     }
   }
@@ -159,7 +147,7 @@ bool QSettingsStore::ReadText(std::string_view name, std::string& value, std::st
     default:
       if (InRegistry(*settings_)) {
         // A DWORD where a text (REG_SZ) belongs.
-        error = InvalidType(name);
+        error = InvalidTypeText(name);
         return false;
       }
       text = stored.toString();
@@ -184,7 +172,7 @@ bool QSettingsStore::Sync(std::string_view name, std::string& error) {
   settings_->sync();
   if (settings_->status() == QSettings::NoError) return true;
   if (!notKeptNotice_) {
-    error = FailedToSet(name);
+    error = FailedToSetText(name);
     return false;
   }
   if (!notKeptTold_) {
@@ -216,28 +204,6 @@ bool QSettingsStore::Exists() const {
     return parent.childGroups().contains(key.mid(cut + 1), Qt::CaseInsensitive);
   }
   return QFileInfo(settings_->fileName()).isFile();
-}
-
-bool QSettingsStore::DefaultBool(std::string_view name) { return name != kSettingAutoSel; }
-
-bool QSettingsStore::WriteDefault(std::string_view name, const std::string& homeFolder,
-                                  const std::string& shippedConfigName, std::string& error) {
-  if (name == kSettingShowTips || name == kSettingShowLog || name == kSettingLocked ||
-      name == kSettingAutoSel)
-    return WriteBool(name, DefaultBool(name), error);
-  if (name == kSettingDxfPath || name == kSettingDestPath) return WriteText(name, homeFolder, error);
-  if (name == kSettingConfig) return WriteText(name, shippedConfigName, error);
-  error = FailedToSet(name);
-  return false;
-}
-
-bool QSettingsStore::CreateDefaults(const std::string& homeFolder,
-                                    const std::string& shippedConfigName, std::string& error) {
-  for (const char* name : {kSettingShowTips, kSettingShowLog, kSettingDxfPath, kSettingDestPath,
-                           kSettingLocked, kSettingAutoSel, kSettingConfig}) {
-    if (!WriteDefault(name, homeFolder, shippedConfigName, error)) return false;
-  }
-  return true;
 }
 
 QString QSettingsStore::Location() const { return settings_->fileName(); }

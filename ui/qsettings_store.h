@@ -40,22 +40,8 @@ class QSettingsStore : public SettingsStore {
   bool WriteText(std::string_view name, std::string_view value, std::string& error) override;
 
   // Whether the store exists at all (the INI file, or the registry key). A first start creates
-  // it with CreateDefaults, as an installer would.
+  // it with its first values, as an installer would (EnsureSettingsStore).
   bool Exists() const;
-
-  // Writes every value's first-start default: hints and report shown, the home folder as DXF and
-  // destination folder, destination locked, auto-select off, "config" naming the shipped
-  // configuration. Stops at the first write that fails.
-  bool CreateDefaults(const std::string& homeFolder, const std::string& shippedConfigName,
-                      std::string& error);
-
-  // Writes the first-start default of one value: start-up calls it after it has shown the error
-  // of a value that was missing or of the wrong type. False for a name that is not a setting.
-  bool WriteDefault(std::string_view name, const std::string& homeFolder,
-                    const std::string& shippedConfigName, std::string& error);
-
-  // The first-start value of a Boolean setting: auto-select off, the others on.
-  static bool DefaultBool(std::string_view name);
 
   // Where the values live: the INI file's path, or the registry key on Windows.
   QString Location() const;

@@ -1,12 +1,11 @@
 // The run button: the window into the record, the checks, the run with its progress window, and
 // what the user is told afterwards.
-#include "ui/run_button.h"
+#include "ui/message_boxes.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
 #include <exception>
@@ -20,12 +19,6 @@
 #include "ui_main.h"
 
 namespace corvane {
-
-void ShowInformationBox(const QString& text, QWidget* parent) {
-  QMessageBox box(QMessageBox::Information, QObject::tr("Information"), text, QMessageBox::Ok,
-                  parent);
-  box.exec();
-}
 
 void TForm1::RunButtonClicked() {
   ReadConfigFromWindow();
@@ -107,12 +100,11 @@ void TForm1::ShowRunOutcome(const RunResult& result, const RunRequest& request) 
                nothingSelected);
   }
   if (nothingSelected) {
-    QMessageBox box(QMessageBox::Information, tr("Information"),
-                    tr("No DXF file was selected, so no file was converted."), QMessageBox::Ok,
-                    this);
-    box.setInformativeText(tr("Select the drawings in the file list (hold Ctrl to select "
-                              "several), then create the data files again."));
-    box.exec();
+    ShowInformationBox(tr("No DXF file was selected, so no file was converted."), this,
+                       {.detail = tr("Select the drawings in the file list (hold Ctrl to select "
+                                     "several), then create the data files again."),
+                        .objectName = {},
+                        .selectable = false});
     return;
   }
   // An error box already told of a run that ended early.
@@ -131,22 +123,16 @@ void TForm1::ShowDrawingsWithErrors(std::size_t failed, const RunRequest& reques
                  : tr("%1 of the %2 drawings could not be converted completely.")
                        .arg(failed)
                        .arg(total);
-  QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kApplicationTitle), text,
-                  QMessageBox::Ok, this);
-  box.setObjectName(QStringLiteral("DrawingsWithErrors"));
   const QString report = QFile::decodeName(QByteArray::fromStdString(request.reportPath));
+  QString where;
   if (!request.reportPath.empty()) {
-    const QFileInfo where(report);
-    box.setInformativeText(tr("The report \"%1\" says which and why. It is in %2")
-                               .arg(where.fileName(), QDir::toNativeSeparators(where.absolutePath())));
-    // The viewer already has it when the report is shown after every run.
-    if (!reportShown) {
-      box.addButton(QMessageBox::Open)->setText(tr("Open Report"));
-      box.setDefaultButton(QMessageBox::Open);
-    }
+    const QFileInfo info(report);
+    where = tr("The report \"%1\" says which and why. It is in %2")
+                .arg(info.fileName(), QDir::toNativeSeparators(info.absolutePath()));
   }
-  box.setTextInteractionFlags(Qt::TextSelectableByMouse);
-  if (box.exec() == QMessageBox::Open) OpenReport(QUrl::fromLocalFile(report), false);
+  // The viewer already has it when the report is shown after every run.
+  const bool offerReport = !request.reportPath.empty() && !reportShown;
+  if (ShowDrawingsWithErrorsBox(text, where, offerReport, this)) OpenReport(QUrl::fromLocalFile(report), false);
 }
 
 }  // namespace corvane

@@ -8,10 +8,10 @@
 #include <QInputDialog>
 #include <QItemSelectionModel>
 #include <QLineEdit>
-#include <QMessageBox>
 
 #include "ui/folder_in_view.h"
 #include "ui/folder_tree.h"
+#include "ui/message_boxes.h"
 #include "ui/startup.h"
 #include "ui/whole_names.h"
 #include "ui/window_scale.h"

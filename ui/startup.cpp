@@ -1,18 +1,11 @@
 #include "ui/startup.h"
 
 #include <QDir>
-#include <QMessageBox>
 #include <QString>
 
 #include "ui/qsettings_store.h"
 
 namespace corvane {
-
-void ShowErrorBox(const std::string& text, QWidget* parent) {
-  QMessageBox::critical(parent, QString::fromLatin1(kApplicationTitle),
-                        QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())) +
-                            QLatin1Char('.'));
-}
 
 SettingsDefaults FirstStartDefaults() {
   return SettingsDefaults{QDir::toNativeSeparators(QDir::homePath()).toLocal8Bit().toStdString(),
@@ -23,20 +16,9 @@ bool EnsureSettingsStore(QSettingsStore& store, const SettingsDefaults& defaults
                          const ErrorSink& report) {
   if (store.Exists()) return true;
   std::string error;
-  if (store.CreateDefaults(defaults.homeFolder, defaults.configName, error)) return true;
+  if (WriteProgramSettings(store, FirstStartSettings(defaults), error)) return true;
   report(error);
   return false;
-}
-
-bool ReadBoolSetting(QSettingsStore& store, std::string_view name,
-                     const SettingsDefaults& defaults, const ErrorSink& report) {
-  bool value = false;
-  std::string error;
-  if (store.ReadBool(name, value, error)) return value;
-  report(error);
-  error.clear();
-  if (!store.WriteDefault(name, defaults.homeFolder, defaults.configName, error)) report(error);
-  return QSettingsStore::DefaultBool(name);
 }
 
 bool LoadListsOrReport(const std::string& programFolder, LookupLists& lists,

@@ -1,6 +1,6 @@
 // The steps of the program's start-up that do not need the main window: the settings store and
 // its first start, Boolean settings repaired after their error box, the lookup lists, and the
-// program's error box. Each step reports through an error sink, so the entry shows boxes and the
+// program's title. Each step reports through an error sink, so the entry shows boxes and the
 // tests collect the texts.
 #pragma once
 
@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "config/lookup_lists.h"
+#include "config/program_settings.h"
 
 class QWidget;
 
@@ -19,30 +20,17 @@ class QSettingsStore;
 inline constexpr const char* kApplicationTitle = "Corvane 2.0";
 
 // Receives one error text without its final full stop.
-using ErrorSink = std::function<void(const std::string& text)>;
+using ErrorSink = SettingsReport;
 
-// The program's error box: the text and a full stop, the application title as caption, the
-// error icon, OK.
-void ShowErrorBox(const std::string& text, QWidget* parent = nullptr);
-
-// What a first start writes, and what a value that is missing or of the wrong type is repaired
-// with: the user's home folder and the configuration shipped in the configurations folder.
-struct SettingsDefaults {
-  std::string homeFolder;  // native separators, system 8-bit encoding
-  std::string configName;
-};
+// The user's home folder and the configuration shipped in the configurations folder, which a
+// first start and the repairs of broken settings take their texts from.
 SettingsDefaults FirstStartDefaults();
 
-// Creates the store with its defaults when it does not exist, as an installer would, so that a
-// first start shows no box. A creation that fails is reported; the reads that follow then report
-// what is missing. False when something was reported.
+// Creates the store with its first-start values when it does not exist, as an installer would,
+// so that a first start shows no box. A creation that fails is reported; the reads that follow
+// then report what is missing. False when something was reported.
 bool EnsureSettingsStore(QSettingsStore& store, const SettingsDefaults& defaults,
                          const ErrorSink& report);
-
-// A Boolean setting. When it is missing or of the wrong type its error is reported, its default
-// is written (a failing write is reported too) and the default is the result.
-bool ReadBoolSetting(QSettingsStore& store, std::string_view name,
-                     const SettingsDefaults& defaults, const ErrorSink& report);
 
 // The three lookup lists from the program folder; a missing or damaged file is reported, naming
 // the file, and the result is false: the program cannot run without them.

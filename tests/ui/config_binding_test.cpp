@@ -478,7 +478,7 @@ void ConfigBindingTest::loadAcceptedShowsNameAndRemembersIt() {
   const QString path = WriteRecord(f, QStringLiteral("site.crv"), VariedRecord());
   QVERIFY(f.window.LoadConfigFile(Local(path)));
   QCOMPARE(f.Label19(), QStringLiteral("site.crv"));
-  QCOMPARE(f.Setting(kSettingConfig), std::string("site.crv"));
+  QCOMPARE(f.Setting(kSettingConfig.name), std::string("site.crv"));
   QVERIFY(SameConfig(f.record, f.window.SavedConfig()));
   QCOMPARE(f.Edit("Edit4")->text(), QStringLiteral(";"));
   // Saving and loading the same file again: leaving asks nothing.
@@ -531,7 +531,7 @@ void ConfigBindingTest::loadRefusedChangesNothing() {
   QCOMPARE(RecordBytes(f.record), record);
   QCOMPARE(RecordBytes(f.window.SavedConfig()), saved);
   QCOMPARE(f.Label19(), QStringLiteral("default.crv"));
-  QCOMPARE(f.Setting(kSettingConfig), std::string("default.crv"));
+  QCOMPARE(f.Setting(kSettingConfig.name), std::string("default.crv"));
 }
 
 void ConfigBindingTest::saveDialogIsAskedAsDesigned() {
@@ -571,7 +571,7 @@ void ConfigBindingTest::saveWritesRecordAndFollowsFile() {
   QCOMPARE(ReadBytes(path), RecordBytes(f.record));
   QVERIFY(SameConfig(f.record, f.window.SavedConfig()));
   QCOMPARE(f.Label19(), QStringLiteral("mine.crv"));
-  QCOMPARE(f.Setting(kSettingConfig), std::string("mine.crv"));
+  QCOMPARE(f.Setting(kSettingConfig.name), std::string("mine.crv"));
   QVERIFY(f.window.ConfirmSaveIfChanged());
   QCOMPARE(f.boxes.seen.size(), std::size_t{0});
   // The next save proposes the name in use.
@@ -600,7 +600,7 @@ void ConfigBindingTest::saveOverReadOnlyFileIsRefused() {
   QCOMPARE(ReadBytes(path), old);
   QCOMPARE(f.Label19(), QStringLiteral("None"));
   QCOMPARE(RecordBytes(f.window.SavedConfig()), saved);
-  QCOMPARE(f.Setting(kSettingConfig), std::string("default.crv"));
+  QCOMPARE(f.Setting(kSettingConfig.name), std::string("default.crv"));
 }
 
 void ConfigBindingTest::saveOverDrawingIsRefused() {

@@ -92,7 +92,7 @@ class OutsideWritesTest : public QObject {
     QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Critical);
     // The configuration in use is still the one loaded.
     QCOMPARE(f.Label19(), QStringLiteral("default.crv"));
-    QCOMPARE(f.Setting(kSettingConfig), std::string("default.crv"));
+    QCOMPARE(f.Setting(kSettingConfig.name), std::string("default.crv"));
     struct stat st;
     QCOMPARE(::stat(QFile::encodeName(fifo).constData(), &st), 0);
     QVERIFY(S_ISFIFO(st.st_mode));

@@ -1,7 +1,7 @@
 // The run button through the real window: its three checks, a whole run compared byte for byte
 // with the command-line tool on the same drawings and configuration, a stop in the middle of a
 // run, and the errors a run can end with.
-#include "ui/run_button.h"
+#include "ui/message_boxes.h"
 
 #include "engine/run_checks.h"
 

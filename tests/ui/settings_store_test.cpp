@@ -9,13 +9,17 @@
 #include <vector>
 
 #include "tests/ui/ui_test_support.h"
+#include "config/program_settings.h"
 #include "ui/qsettings_store.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
 
+using corvane::FirstStartSettings;
 using corvane::QSettingsStore;
+using corvane::ReadProgramSettings;
+using corvane::WriteProgramSettings;
 
 namespace {
 
@@ -63,6 +67,8 @@ std::wstring TextOf(const wchar_t* name) {
 }
 #endif
 
+const corvane::SettingsDefaults kDefaults{"/home/surveyor", "survey.crv"};
+
 QString IniIn(const QTemporaryDir& dir) { return dir.filePath(QStringLiteral("corvane2.conf")); }
 
 // A hand-written store, as a user or an older version might leave it.
@@ -95,12 +101,12 @@ class SettingsStoreTest : public QObject {
     QVERIFY(!store.Exists());
   }
 
-  void CreateDefaultsWritesEveryValueAsAFirstStartNeedsIt() {
+  void AFirstStartWritesEveryValueAsTheNextStartReadsIt() {
     QTemporaryDir dir;
     {
       QSettingsStore store(IniIn(dir));
       std::string error;
-      QVERIFY(store.CreateDefaults("/home/surveyor", "survey.crv", error));
+      QVERIFY(WriteProgramSettings(store, FirstStartSettings(kDefaults), error));
       QVERIFY(store.Exists());
     }
     QSettingsStore reopened(IniIn(dir));
@@ -200,7 +206,7 @@ class SettingsStoreTest : public QObject {
     error.clear();
     QVERIFY(!store.WriteText("destpath", "/tmp", error));
     QCOMPARE(error, std::string("Failed to set data for 'destpath'"));
-    QVERIFY(!store.CreateDefaults("/home/surveyor", "survey.crv", error));
+    QVERIFY(!WriteProgramSettings(store, FirstStartSettings(kDefaults), error));
     QCOMPARE(error, std::string("Failed to set data for 'showtips'"));
     QVERIFY(!store.Exists());
   }
@@ -235,18 +241,19 @@ class SettingsStoreTest : public QObject {
     bool flag = false;
     std::string error;
     QVERIFY(!store.ReadBool("locked", flag, error));
-    QVERIFY(store.WriteDefault("locked", "/home/surveyor", "survey.crv", error));
+    QVERIFY(!store.ReadBool("autosel", flag, error));
+    std::vector<std::string> told;
+    ReadProgramSettings(store, FirstStartSettings(kDefaults),
+                        [&told](const std::string& text) { told.push_back(text); });
+    QCOMPARE(told.size(), std::size_t{3});  // showlog and locked missing, autosel not a number
     QVERIFY(store.ReadBool("locked", flag, error));
     QVERIFY(flag);
-    QVERIFY(!store.ReadBool("autosel", flag, error));
-    QVERIFY(store.WriteDefault("autosel", "/home/surveyor", "survey.crv", error));
     flag = true;
     QVERIFY(store.ReadBool("autosel", flag, error));
     QVERIFY(!flag);
     // The repair leaves the other values as the user had them.
     QVERIFY(store.ReadBool("showtips", flag, error));
     QVERIFY(!flag);
-    QVERIFY(!store.WriteDefault("nosuchvalue", "/home/surveyor", "survey.crv", error));
   }
 
   void TheUsersStoreLivesUnderTheConfigurationFolder() {
@@ -268,7 +275,7 @@ class SettingsStoreTest : public QObject {
     QSettingsStore store(kTestKeyPath, QSettings::NativeFormat);
     QVERIFY(!store.Exists());
     std::string error;
-    QVERIFY(store.CreateDefaults("C:\\Users\\surveyor", "survey.crv", error));
+    QVERIFY(WriteProgramSettings(store, FirstStartSettings({"C:\\Users\\surveyor", "survey.crv"}), error));
     QVERIFY(store.Exists());
     for (const wchar_t* name : {L"showtips", L"showlog", L"locked", L"autosel"})
       QCOMPARE(TypeOf(name), DWORD(REG_DWORD));
@@ -332,8 +339,8 @@ class SettingsStoreTest : public QObject {
     QVERIFY(!store.ReadBool("autosel", flag, error));
     QCOMPARE(error, std::string("Invalid data type for 'autosel'"));
     // The repair start-up makes after the box writes each with its own type again.
-    QVERIFY(store.WriteDefault("dxfpath", "C:\\Users\\surveyor", "survey.crv", error));
-    QVERIFY(store.WriteDefault("autosel", "", "", error));
+    ReadProgramSettings(store, FirstStartSettings({"C:\\Users\\surveyor", "survey.crv"}),
+                        [](const std::string&) {});
     QCOMPARE(TypeOf(L"dxfpath"), DWORD(REG_SZ));
     QCOMPARE(TypeOf(L"autosel"), DWORD(REG_DWORD));
     QVERIFY(store.ReadBool("autosel", flag, error));
