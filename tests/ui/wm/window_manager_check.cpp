@@ -6,7 +6,7 @@
 // Run by tests/ui/window_manager_check.sh, which starts Xvfb and a window manager. The same program
 // started as "window_manager_check --drag-source FILE..." is the other program a drag comes from.
 #include <QDrag>
-#include <QFileSystemModel>
+#include "ui/folder_tree_model.h"
 #include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -90,7 +90,7 @@ class WindowManagerCheck : public QObject {
     const QString parent = f.Path(QStringLiteral("jobs"));
     for (int i = 0; i < 40; ++i) QVERIFY(QDir().mkpath(parent + QStringLiteral("/m%1").arg(i, 2, 10, QChar('0'))));
     auto* tree = f.Child<QTreeView>("sh1");
-    auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+    auto* model = qobject_cast<corvane::FolderTreeModel*>(tree->model());
     QVERIFY(f.window.SelectFolder(parent + "/m20"));
     QTRY_COMPARE(model->rowCount(model->index(parent)), 40);
     Settle(800);
