@@ -2,6 +2,7 @@
 // MTEXT, LINE and INSERT.
 #include <string_view>
 
+#include "config/entity_options.h"
 #include "engine/data_line.h"
 #include "engine/format_coordinate.h"
 #include "engine/pairs.h"
@@ -20,9 +21,11 @@ void ReadPointEntity(FileState& file, int option, std::string_view typeName) {
       case 10: v.XText.SetFromLine(value, line); break;
       case 20: v.YText.SetFromLine(value, line); break;
       case 30: v.ZText.SetFromLine(value, line); break;
-      default: break;
+      default: TakeExtrusionGroup(file, code, value); break;
     }
   });
+  // A circle's or arc's centre lies in its own plane; a point's and an ellipse's are world points.
+  if (option == entity_bit::kCircles || option == entity_bit::kArcs) PutPointInWorld(file);
   ExportLonePoint(file, Coord(file.values.ZText), typeName);
   file.CountEntity(option);
 }
@@ -44,9 +47,11 @@ void ReadTextEntity(FileState& file, int option, std::string_view typeName) {
       case 20: v.YText.SetFromLine(value, line); break;
       case 30: v.ZText.SetFromLine(value, line); break;
       case 101: inEmbeddedObject = mtext; break;
-      default: break;
+      default: TakeExtrusionGroup(file, code, value); break;
     }
   });
+  // A TEXT's point lies in its own plane; an MTEXT's is a world point (its 210 is only its direction).
+  if (!mtext) PutPointInWorld(file);
   ExportLonePoint(file, Coord(file.values.ZText), typeName);
   file.CountEntity(option);
 }
@@ -217,9 +222,10 @@ void ReadInsertEntity(FileState& file, int option, std::string_view typeName) {
       case 20: v.YText.SetFromLine(value, line); break;
       case 30: v.ZText.SetFromLine(value, line); break;
       case 66: attributesFollow = value == "1"; break;
-      default: break;
+      default: TakeExtrusionGroup(file, code, value); break;
     }
   });
+  PutPointInWorld(file);
   if (file.run.attributeTags.Any()) [[unlikely]] {
     return ExportInsertWithAttributes(file, option, typeName, attributesFollow && complete);
   }

@@ -24,6 +24,7 @@
 #include "engine/layer_filter.h"
 #include "engine/line_slack.h"
 #include "engine/short_copy.h"
+#include "engine/world_coordinates.h"
 
 namespace corvane {
 
@@ -46,6 +47,7 @@ struct RunSettings {
   // The options beyond the record, and what the readers take from them.
   ConfigExtension extension;
   AttributeTags attributeTags;                 // Any(): block insertions read their attributes
+  bool worldCoordinates = false;               // points stored in an entity's plane go out in world coordinates
   // What one data line can take: lineRoom bytes besides its entity texts, and each entity text up
   // to textCopies times (a hand-edited field-name list can repeat the custom field). Set by
   // PrepareDataLines with the line's plan.
@@ -239,6 +241,10 @@ struct FileState {
   bool endedInsideEntity = false;
 
   EntityValues values;
+  // The entity's extrusion direction and the vertices held until it is known (world coordinates).
+  ExtrusionGroups extrusion;
+  HeldVertices heldVertices;
+  ValueSlot heldElevation;
   BlockAttributes attributes;
   EntityLinePart entityPart;
   PointListener* pointListener = nullptr;
