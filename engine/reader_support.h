@@ -31,13 +31,13 @@ inline EntityValues& StartEntity(FileState& file, std::string_view blockName = {
 // A pair no reader takes for itself: with world coordinates asked for, it may be part of the
 // entity's extrusion direction.
 inline void TakeExtrusionGroup(FileState& file, int code, std::string_view value) {
-  if (file.run.worldCoordinates) [[unlikely]] file.extrusion.Take(code, value);
+  if (file.worldCoordinates) [[unlikely]] file.extrusion.Take(code, value);
 }
 
 // With world coordinates asked for, the point in the value slots, stored in the entity's plane,
 // goes to world coordinates.
 inline void PutPointInWorld(FileState& file) {
-  if (!file.run.worldCoordinates || !file.extrusion.Given()) [[likely]] return;
+  if (!file.worldCoordinates || !file.extrusion.Given()) [[likely]] return;
   EntityValues& v = file.values;
   PutInWorld(file.extrusion.Plane(), v.XText, v.YText, v.ZText);
 }

@@ -46,8 +46,11 @@ class PolylineReader {
     entityName_ = EntityOptionOf(option_).typeNames[is3D ? 0 : 1];
     // A 2D polyline's vertices lie in its own plane at its elevation; 3D polylines and meshes
     // store world points.
-    if (!is3D && (polylineFlags_ & kMeshFlags) == 0 && file_.run.worldCoordinates) [[unlikely]] {
+    if (!is3D && (polylineFlags_ & kMeshFlags) == 0 && file_.worldCoordinates) [[unlikely]] {
       plane_ = file_.extrusion.Plane();
+      // Inside a block every vertex is placed at the elevation; in the drawing, one on the world's
+      // plane keeps its texts as written.
+      atElevation_ = file_.capturing || !plane_.IsWorld();
     }
     if (vertexFollows) ReadVertices();
     if (endOfInput_) file_.endedInsideEntity = true;
@@ -141,7 +144,7 @@ class PolylineReader {
     vertexHasPairs_ = false;
     if (!exported_) return;
     if (vertexFlags_ == ordinaryFlags_ || (vertexFlags_ & kSplineFrameFlag) != 0 || allVertices_) {
-      if (!plane_.IsWorld()) [[unlikely]] return ExportVertexInWorld();
+      if (atElevation_) [[unlikely]] return ExportVertexInWorld();
       ExportPoint(file_, Coord(v_.ZText), entityName_);
     }
     vertexFlags_ = ordinaryFlags_;
@@ -156,7 +159,11 @@ class PolylineReader {
     keptX_.Set(x.view(), x.line());
     keptY_.Set(y.view(), y.line());
     keptZ_.Set(z.view(), z.line());
-    PutInWorld(plane_, x, y, elevation_, z);
+    if (plane_.IsWorld()) {
+      z.Set(elevation_.view(), elevation_.line());
+    } else {
+      PutInWorld(plane_, x, y, elevation_, z);
+    }
     ExportPoint(file_, Coord(z), entityName_);
     x.Set(keptX_.view(), keptX_.line());
     y.Set(keptY_.view(), keptY_.line());
@@ -167,6 +174,7 @@ class PolylineReader {
   PairCursor pairs_;
   EntityValues& v_;
   ObjectPlane plane_{Vec3{0, 0, 1}};
+  bool atElevation_ = false;
   ValueSlot elevation_;
   ValueSlot keptX_, keptY_, keptZ_;
   std::int32_t polylineFlags_ = 0;
@@ -226,7 +234,7 @@ void ReadLwPolylineInWorld(FileState& file, std::string_view typeName) {
 
 void ReadLwPolylineEntity(FileState& file, int option, std::string_view typeName) {
   EntityValues& v = StartEntity(file, {}, "0");
-  if (file.run.worldCoordinates) [[unlikely]] {
+  if (file.worldCoordinates) [[unlikely]] {
     ReadLwPolylineInWorld(file, typeName);
     file.CountEntity(option);
     return;
