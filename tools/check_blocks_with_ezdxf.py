@@ -142,7 +142,7 @@ def check(cli, work, version):
         got = [float(v) for v in fields[:3]]
         custom = fields[3].split("|")
         kind = {"POLYLINE": "2DPOLYLINE"}.get(kind, kind)  # the only 2D polylines here
-    if any(abs(g - x) > unit for g, x in zip(got, p)) or custom != [kind, layer, block]:
+        if any(abs(g - x) > unit for g, x in zip(got, p)) or custom != [kind, layer, block]:
             problems.append(f"line {n}: {line!r}, ezdxf {kind} {layer} {block} {tuple(p)}")
     return problems, len(want)
 
