@@ -9,6 +9,7 @@
 #include "engine/conversion_run.h"
 #include "engine/data_file_writer.h"
 #include "engine/line_reader.h"
+#include "engine/point_preview.h"
 #include "files/output_guard.h"
 #include "tests/test_support.h"
 
@@ -116,6 +117,33 @@ TEST(BlockContents, ABlockThatInsertsItselfIsReportedAndEnds) {
   ASSERT_FALSE(FileBody(c).empty());
   EXPECT_EQ(FileBody(c)[0],
             "*** Error, the block \"S\" inserts itself: the points inside that insertion of it are not written ***");
+}
+
+// The point preview (and --plot, which draws it) shows the points a run with both options writes,
+// and the report's error line.
+TEST(BlockContents, PreviewShowsWhatTheRunWrites) {
+  const std::string dxf = DxfWithBlocks(
+      kBlockB + Block("S", "0", "0", Insert("S", "0", "1", "1")),
+      Insert("B", "L", "10", "20", {"50", "90", "210", "0", "220", "0", "230", "-1"}) + Insert("S", "L", "0", "0"));
+  ConfigExtension extension = Contents();
+  extension.WorldCoordinates = "yes";
+  const auto c = ConvertText(dxf, Config(), extension);
+  test::TempDir dir;
+  PreviewRequest request;
+  request.dxfPath = dir.Write("drawing.dxf", dxf);
+  request.lists.fieldRows = test::FieldRowsOf(Config());
+  request.lists.customItemNames = test::ShippedCustomItems();
+  request.lists.hintLines = test::ShippedHints();
+  request.extension = extension;
+  const PointPreview preview = PreviewPoints(Config(), request);
+  ASSERT_EQ(preview.end, PreviewEnd::kComplete);
+  EXPECT_EQ(preview.Bytes(), c.data);
+  // Mirrored: the insertion at X -10, its point 1 up from it (turned 90 degrees), X negated again.
+  EXPECT_EQ(Lines(c.dataLines.begin(), c.dataLines.begin() + 2),
+            (Lines{"1,-10.000,20.000,0.000,INSERT/L/B", "2,-10.000,21.000,0.000,POINT/L/B"}));
+  ASSERT_EQ(preview.size(), c.dataLines.size());
+  EXPECT_EQ(preview.x[1], -10.0);
+  EXPECT_EQ(preview.errorLineCount, 1u);
 }
 
 // The main loop over a drawing with block definitions kept within `bound` bytes.
