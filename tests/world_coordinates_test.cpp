@@ -87,8 +87,9 @@ TEST(WorldCoordinates, LeaveTheWorldPlanesTextsAsWrittenAndStillReportBadNumbers
   // Texts that no double holds exactly: on the world's plane they go out digit for digit.
   const std::string plain = DxfWithEntities(
       Pairs({"0", "CIRCLE", "10", "0.1000000000000049", "20", "123456.78901234", "30", "1e-5", "40", "1"}) +
-      Pairs({"0", "CIRCLE", "10", "0.1000000000000049", "20", "2", "30", "3", "40", "1", "210", "0", "220", "0",
-             "230", "1"}) +
+      // More digits than a double holds: through a double this would round up in the 14th digit.
+      Pairs({"0", "CIRCLE", "10", "0.100000000000004999", "20", "2", "30", "3", "40", "1", "210", "0", "220",
+             "0", "230", "1"}) +
       Pairs({"0", "LWPOLYLINE", "38", "0.30000000000000004", "10", "0.1000000000000049", "20", "7", "0", "EOF"}));
   EXPECT_EQ(ConvertText(plain, config, World()).data, ConvertText(plain, config).data);
 
