@@ -67,7 +67,8 @@ const char* const kUsageAfterEntities =
 // The options beyond the record, from their table.
 std::string ExtensionHelp() {
   std::string text =
-      "  Survey point blocks and layers (saved after the record in the .crv, only when set):\n";
+      "  Survey point blocks, layers, world coordinates and the points inside blocks (saved\n"
+      "  after the record in the .crv, only when set):\n";
   for (const ExtensionOption& option : ExtensionOptions()) {
     std::string line = "  " + std::string(option.name) + "=";
     line.resize(std::max<std::size_t>(line.size() + 1, 29), ' ');
@@ -75,7 +76,8 @@ std::string ExtensionHelp() {
   }
   return text +
          "                             (attribute tags, e.g. PNT, ELEV, DESC,CODE or *; layer lists\n"
-         "                             as BlockNames; empty: off)\n";
+         "                             as BlockNames; empty: off; WorldCoordinates and\n"
+         "                             BlockContents take yes or no, default no)\n";
 }
 
 const char* const kUsageAfterCustomItems =

@@ -19,6 +19,8 @@ enum : std::uint16_t {
   kOptionTextAttributes = 3,
   kOptionLayers = 4,
   kOptionLayersLeftOut = 5,
+  kOptionWorldCoordinates = 6,
+  kOptionBlockContents = 7,
 };
 
 const std::array<ExtensionOption, kExtensionOptionCount> kOptions = {{
@@ -29,6 +31,8 @@ const std::array<ExtensionOption, kExtensionOptionCount> kOptions = {{
      &ConfigExtension::TextAttributes},
     {kOptionLayers, "Layers", "Layers to export", &ConfigExtension::Layers},
     {kOptionLayersLeftOut, "LayersLeftOut", "Layers to leave out", &ConfigExtension::LayersLeftOut},
+    {kOptionWorldCoordinates, "WorldCoordinates", "World coordinates", &ConfigExtension::WorldCoordinates, true},
+    {kOptionBlockContents, "BlockContents", "Points inside blocks", &ConfigExtension::BlockContents, true},
 }};
 
 void PutU16(std::string& out, std::uint16_t v) {
@@ -82,6 +86,17 @@ std::optional<std::string> ExtensionTextProblem(std::string_view value) {
   }
   for (char c : value) {
     if (IsControlCharacter(c)) return std::string("holds a control character");
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> SwitchValueOf(std::string_view typed) {
+  typed = TrimBlanks(typed);
+  for (std::string_view yes : {"yes", "1", "true", "on"}) {
+    if (SameIgnoringAsciiCase(typed, yes)) return std::string(kSwitchOn);
+  }
+  for (std::string_view no : {"", "no", "0", "false", "off"}) {
+    if (SameIgnoringAsciiCase(typed, no)) return std::string();
   }
   return std::nullopt;
 }
@@ -152,6 +167,9 @@ std::optional<std::string> DecodeEntry(std::string_view bytes, std::size_t& at, 
     if (const auto problem = ExtensionTextProblem(value)) return std::string(option->name) + " " + *problem;
     if (value.empty() || TrimBlanks(value).size() != value.size()) {
       return std::string(option->name) + " is empty or has blanks around it";
+    }
+    if (option->isSwitch && value != kSwitchOn) {
+      return std::string(option->name) + " holds something other than " + std::string(kSwitchOn);
     }
     read.*option->field = std::string(value);
   } else if (number & kExtensionRequiredBit) {

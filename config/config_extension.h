@@ -1,5 +1,6 @@
 // Export choices that the 576-byte record has no room for: a block's attributes as the point's
-// number, Z and text value, and the layers to export or leave out. In a ".crv" file they follow the
+// number, Z and text value, the layers to export or leave out, points in world coordinates and
+// the points inside inserted blocks. In a ".crv" file they follow the
 // record in an extension block, written only when one of them is set, so a configuration without
 // them keeps its 576 bytes, and a program that reads only the record still loads the file.
 //
@@ -46,6 +47,9 @@ struct ConfigExtension {
   std::string TextAttributes;   // tags, comma-separated, or "*": the custom item "text value"
   std::string Layers;           // layer patterns to export (empty: every layer)
   std::string LayersLeftOut;    // layer patterns to leave out
+  // Switches: "yes" when on, empty when off.
+  std::string WorldCoordinates;  // points stored in an entity's own plane are written in world coordinates
+  std::string BlockContents;     // an insertion also writes the points of its block's entities
   std::vector<ExtensionEntry> unknown;
 
   bool Empty() const;
@@ -58,8 +62,11 @@ struct ExtensionOption {
   std::string_view name;                // --set and --show-config name
   std::string_view label;               // the report's and the window's caption
   std::string ConfigExtension::*field;
+  bool isSwitch = false;                // on ("yes") or off (empty) rather than a text
 };
-inline constexpr std::size_t kExtensionOptionCount = 5;
+inline constexpr std::size_t kExtensionOptionCount = 7;
+// The value a switch holds when on.
+inline constexpr std::string_view kSwitchOn = "yes";
 const std::array<ExtensionOption, kExtensionOptionCount>& ExtensionOptions();
 
 // The block as it follows the record: empty when no option is set and nothing unknown was kept.
@@ -73,6 +80,13 @@ std::optional<std::string> DecodeConfigExtension(std::string_view bytes, ConfigE
 
 // Why `value` cannot be the text of an option (too long, a control character), or nothing.
 std::optional<std::string> ExtensionTextProblem(std::string_view value);
+
+// The value a switch stores for what a user typed: "yes" for yes, 1, true or on, empty for no, 0,
+// false, off or nothing; nothing at all for any other text.
+std::optional<std::string> SwitchValueOf(std::string_view typed);
+
+inline bool WorldCoordinatesOn(const ConfigExtension& extension) { return !extension.WorldCoordinates.empty(); }
+inline bool BlockContentsOn(const ConfigExtension& extension) { return !extension.BlockContents.empty(); }
 
 // The layers to export and to leave out, and whether attribute tags are asked for: the three
 // tags as given, and the text value's tags split at commas ("*" alone: every attribute).

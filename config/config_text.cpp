@@ -131,6 +131,12 @@ bool SetConfigField(TExportConfig& config, ConfigExtension& extension, std::stri
 std::optional<std::string> SetExtensionOption(ConfigExtension& extension, const ExtensionOption& option,
                                               std::string_view value) {
   const std::string_view trimmed = TrimBlanks(value);
+  if (option.isSwitch) {
+    std::optional<std::string> on = SwitchValueOf(trimmed);
+    if (!on) return std::string(option.name) + " takes yes or no (or 1/0, true/false, on/off), not " + QuoteShort(trimmed);
+    extension.*option.field = std::move(*on);
+    return std::nullopt;
+  }
   if (const auto problem = ExtensionTextProblem(trimmed)) return std::string(option.name) + " " + *problem;
   extension.*option.field = std::string(trimmed);
   return std::nullopt;

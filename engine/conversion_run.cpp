@@ -153,6 +153,8 @@ RunSettings PrepareRunSettings(const TExportConfig& config, const RunLists& list
   run.hintLines = lists.hintLines;
   run.extension = extension;
   run.attributeTags = AttributeTagsOf(extension);
+  run.worldCoordinates = WorldCoordinatesOn(extension);
+  run.blockContents = BlockContentsOn(extension);
   run.HeaderLine = BuildHeaderLine(run, lists.customItemNames);
   PrepareDataLines(run);
   return run;

@@ -8,6 +8,7 @@
 #include <share.h>
 #endif
 
+#include "engine/block_definitions.h"
 #include "engine/data_file_writer.h"
 #include "engine/dispatch.h"
 #include "engine/line_reader.h"
@@ -70,8 +71,12 @@ namespace {
 // the pair 0/SECTION. A layer, block or style named ENTITIES is also a group-2 value, in the
 // TABLES or BLOCKS section; starting there would export the contents of block definitions. True
 // when found and more lines follow it.
+//
 // Progress is reported while skipping, so a long BLOCKS section does not look like a hang.
-bool ScanForEntities(LineReader& in, RunObserver* observer, std::size_t index) {
+// With `blocksToo`, the line "BLOCKS" that names a section stops the scan as well.
+enum class SectionFound { kNone, kBlocks, kEntities };
+
+SectionFound ScanForSection(LineReader& in, RunObserver* observer, std::size_t index, bool blocksToo) {
   std::string_view line;
   std::uint64_t shown = 0;
   // Whether the lines three, two and one before the current one trimmed to "0", "SECTION", "2".
@@ -85,7 +90,10 @@ bool ScanForEntities(LineReader& in, RunObserver* observer, std::size_t index) {
         observer->ProgressPosition(index, units);
       }
     }
-    if (twoBefore1 && sectionBefore2 && zeroBefore3 && line == "ENTITIES") return !in.AtEnd();
+    if (twoBefore1 && sectionBefore2 && zeroBefore3) {
+      if (line == "ENTITIES") return in.AtEnd() ? SectionFound::kNone : SectionFound::kEntities;
+      if (blocksToo && line == "BLOCKS") return SectionFound::kBlocks;
+    }
     const std::string_view t = TrimDxf(line);
     zeroBefore3 = zeroBefore2;
     sectionBefore2 = sectionBefore1;
@@ -94,8 +102,33 @@ bool ScanForEntities(LineReader& in, RunObserver* observer, std::size_t index) {
     sectionBefore1 = t == "SECTION";
     zeroBefore1 = t == "0";
   }
-  return false;
+  return SectionFound::kNone;
 }
+
+// The definitions of the BLOCKS section, when the points inside blocks are asked for, then the
+// ENTITIES section. True when the ENTITIES section is found and more lines follow it.
+bool ReadUpToEntities(FileState& state, RunObserver* observer, std::size_t index) {
+  SectionFound found = ScanForSection(state.input, observer, index, state.blocks != nullptr);
+  if (found == SectionFound::kBlocks) {
+    ReadBlockDefinitions(state);
+    found = ScanForSection(state.input, observer, index, false);
+  }
+  return found == SectionFound::kEntities;
+}
+
+// The file's block library for the time of its conversion.
+class BlocksInHand {
+ public:
+  explicit BlocksInHand(FileState& state) : state_(state), library_(state.run.blockMemoryBound) {
+    if (state.run.blockContents) state.blocks = &library_;
+  }
+  ~BlocksInHand() { state_.blocks = nullptr; }
+  void Report() { state_.blockProblems = library_.Problems(); }
+
+ private:
+  FileState& state_;
+  BlockLibrary library_;
+};
 
 }  // namespace
 
@@ -128,7 +161,8 @@ DrawingEnd ConvertDrawing(FileState& state, RunObserver* observer, std::size_t i
     state.out.Append(state.run.HeaderLine);
     state.out.Append("\r\n");
   }
-  if (!ScanForEntities(in, observer, index)) return DrawingEnd::kNotDxf;
+  BlocksInHand blocks(state);
+  if (!ReadUpToEntities(state, observer, index)) return DrawingEnd::kNotDxf;
   std::uint64_t shown = 0;
   std::string_view line;
   state.phase = LinePhase::kCode;
@@ -168,6 +202,7 @@ DrawingEnd ConvertDrawing(FileState& state, RunObserver* observer, std::size_t i
     }
     if (in.AtEnd()) break;
   }
+  blocks.Report();
   return DrawingEnd::kComplete;
 }
 
@@ -195,6 +230,7 @@ DrawingEnd ConvertOpenedDrawing(FileState& state, RunObserver* observer, std::si
   outOfStepLine();
   if (end == DrawingEnd::kComplete) {
     if (state.endedInsideEntity) AddErrorLine(outcome, "the file ends inside an entity and may be truncated");
+    for (const std::string& problem : state.blockProblems) AddErrorLine(outcome, problem);
     AddSummary(state.run, state, outcome.lines);
   }
   return end;

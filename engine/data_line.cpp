@@ -183,6 +183,9 @@ void WriteDataLine(FileState& file, const CoordText& XText, const CoordText& YTe
 }
 
 void ExportPoint(FileState& file, const CoordText& ZText, std::string_view entityName) {
+  if (file.capturing) [[unlikely]] {
+    return file.blocks->CapturePoint(file, Coord(file.values.XText), Coord(file.values.YText), ZText, entityName);
+  }
   if (file.layerFilterOn && file.LayerLeftOut()) [[unlikely]] return;
   const EntityValues& v = file.values;
   EntityLinePart& part = file.entityPart;
@@ -207,6 +210,9 @@ namespace {
 template <bool kOwnNumber>
 void WriteLonePoint(FileState& file, const CoordText& ZText, std::string_view entityName,
                     std::string_view ownNumber) {
+  if (file.capturing) [[unlikely]] {
+    return file.blocks->CapturePoint(file, Coord(file.values.XText), Coord(file.values.YText), ZText, entityName);
+  }
   if (file.layerFilterOn && file.LayerLeftOut()) [[unlikely]] return;
   const RunSettings& run = file.run;
   const EntityValues& v = file.values;

@@ -5,6 +5,7 @@
 
 #include "engine/data_line.h"
 #include "engine/run_state.h"
+#include "engine/world_points.h"
 
 namespace corvane {
 
@@ -23,7 +24,22 @@ inline EntityValues& StartEntity(FileState& file, std::string_view blockName = {
   v.Layer.Reset(kNoLayer);
   v.BlockName.Reset(blockName);
   v.TextValue.Reset();
+  file.extrusion.Reset();
   return v;
+}
+
+// A pair no reader takes for itself: with world coordinates asked for, it may be part of the
+// entity's extrusion direction.
+inline void TakeExtrusionGroup(FileState& file, int code, std::string_view value) {
+  if (file.worldCoordinates) [[unlikely]] file.extrusion.Take(code, value);
+}
+
+// With world coordinates asked for, the point in the value slots, stored in the entity's plane,
+// goes to world coordinates.
+inline void PutPointInWorld(FileState& file) {
+  if (!file.worldCoordinates || !file.extrusion.Given()) [[likely]] return;
+  EntityValues& v = file.values;
+  PutInWorld(file.extrusion.Plane(), v.XText, v.YText, v.ZText);
 }
 
 // The point of an entity whose X or Y has arrived but whose Z has not. 2D writers leave out the Z

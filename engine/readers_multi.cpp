@@ -29,6 +29,7 @@ std::int32_t GroupSeventyValue(std::string_view text, std::uint64_t line) {
 constexpr std::int32_t k3DPolylineFlag = 8;
 constexpr std::int32_t kSplineFrameFlag = 16;
 constexpr std::int32_t k3DVertexFlags = 32;
+constexpr std::int32_t kMeshFlags = 16 | 64;  // polygon mesh, polyface mesh
 
 // A POLYLINE entity with the VERTEX entities that follow it up to its SEQEND.
 class PolylineReader {
@@ -43,6 +44,14 @@ class PolylineReader {
     allVertices_ = file_.Enabled(is3D ? entity_bit::kAdded3D : entity_bit::kAdded2D);
     ordinaryFlags_ = is3D ? k3DVertexFlags : 0;
     entityName_ = EntityOptionOf(option_).typeNames[is3D ? 0 : 1];
+    // A 2D polyline's vertices lie in its own plane at its elevation; 3D polylines and meshes
+    // store world points.
+    if (!is3D && (polylineFlags_ & kMeshFlags) == 0 && file_.worldCoordinates) [[unlikely]] {
+      plane_ = file_.extrusion.Plane();
+      // Inside a block every vertex is placed at the elevation; in the drawing, one on the world's
+      // plane keeps its texts as written.
+      atElevation_ = file_.capturing || !plane_.IsWorld();
+    }
     if (vertexFollows) ReadVertices();
     if (endOfInput_) file_.endedInsideEntity = true;
     if (exported_) file_.CountEntity(option_);
@@ -67,7 +76,8 @@ class PolylineReader {
         case 5: v_.Handle.Set(pair.value); break;
         case 8: v_.Layer.Set(pair.value); break;
         case 70: polylineFlags_ = GroupSeventyValue(pair.value, file_.input.LineNumber()); break;
-        default: break;
+        case 30: elevation_.Set(pair.value, file_.input.LineNumber()); break;
+        default: TakeExtrusionGroup(file_, pair.code, pair.value); break;
       }
     }
   }
@@ -134,14 +144,39 @@ class PolylineReader {
     vertexHasPairs_ = false;
     if (!exported_) return;
     if (vertexFlags_ == ordinaryFlags_ || (vertexFlags_ & kSplineFrameFlag) != 0 || allVertices_) {
+      if (atElevation_) [[unlikely]] return ExportVertexInWorld();
       ExportPoint(file_, Coord(v_.ZText), entityName_);
     }
     vertexFlags_ = ordinaryFlags_;
   }
 
+  // The vertex's texts carry over to the next vertex as read: the world point goes out from copies.
+  void ExportVertexInWorld() {
+    vertexFlags_ = ordinaryFlags_;
+    ValueSlot& x = v_.XText;
+    ValueSlot& y = v_.YText;
+    ValueSlot& z = v_.ZText;
+    keptX_.Set(x.view(), x.line());
+    keptY_.Set(y.view(), y.line());
+    keptZ_.Set(z.view(), z.line());
+    if (plane_.IsWorld()) {
+      z.Set(elevation_.view(), elevation_.line());
+    } else {
+      PutInWorld(plane_, x, y, elevation_, z);
+    }
+    ExportPoint(file_, Coord(z), entityName_);
+    x.Set(keptX_.view(), keptX_.line());
+    y.Set(keptY_.view(), keptY_.line());
+    z.Set(keptZ_.view(), keptZ_.line());
+  }
+
   FileState& file_;
   PairCursor pairs_;
   EntityValues& v_;
+  ObjectPlane plane_{Vec3{0, 0, 1}};
+  bool atElevation_ = false;
+  ValueSlot elevation_;
+  ValueSlot keptX_, keptY_, keptZ_;
   std::int32_t polylineFlags_ = 0;
   std::int32_t vertexFlags_ = 0;
   int option_ = entity_bit::k2DPolylines;
@@ -157,8 +192,53 @@ class PolylineReader {
 
 void ReadPolylineEntity(FileState& file) { PolylineReader(file).Read(); }
 
+namespace {
+
+// With world coordinates asked for, an LWPOLYLINE's vertices wait for its extrusion direction,
+// which the DXF format puts behind them; on the world's plane they go out as read.
+void ReadLwPolylineInWorld(FileState& file, std::string_view typeName) {
+  EntityValues& v = file.values;
+  HeldVertices& held = file.heldVertices;
+  held.Clear();
+  ReadPairsUntilZero(file, [&](int code, std::string_view value) {
+    const std::uint64_t line = file.input.LineNumber();
+    switch (code) {
+      case 5: v.Handle.Set(value); break;
+      case 8: v.Layer.Set(value); break;
+      case 38: v.ZText.SetFromLine(value, line); break;
+      case 10: v.XText.SetFromLine(value, line); break;
+      case 20:
+        v.YText.SetFromLine(value, line);
+        held.Add(v.XText.view(), v.XText.line(), v.YText.view(), v.YText.line(), v.ZText.view(), v.ZText.line());
+        break;
+      default: file.extrusion.Take(code, value); break;
+    }
+  });
+  const ObjectPlane plane = file.extrusion.Plane();
+  // Every vertex lies at the entity's elevation, whichever came last.
+  ValueSlot& elevation = file.heldElevation;
+  elevation.Set(v.ZText.view(), v.ZText.line());
+  for (const HeldVertices::Vertex& vertex : held.vertices()) {
+    v.XText.Set(held.TextOf(vertex.x), vertex.x.line);
+    v.YText.Set(held.TextOf(vertex.y), vertex.y.line);
+    if (plane.IsWorld()) {
+      v.ZText.Set(held.TextOf(vertex.z), vertex.z.line);
+    } else {
+      PutInWorld(plane, v.XText, v.YText, elevation, v.ZText);
+    }
+    ExportPoint(file, Coord(v.ZText), typeName);
+  }
+}
+
+}  // namespace
+
 void ReadLwPolylineEntity(FileState& file, int option, std::string_view typeName) {
   EntityValues& v = StartEntity(file, {}, "0");
+  if (file.worldCoordinates) [[unlikely]] {
+    ReadLwPolylineInWorld(file, typeName);
+    file.CountEntity(option);
+    return;
+  }
   ReadPairsUntilZero(file, [&](int code, std::string_view value) {
     const std::uint64_t line = file.input.LineNumber();
     switch (code) {

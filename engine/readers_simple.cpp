@@ -2,6 +2,8 @@
 // MTEXT, LINE and INSERT.
 #include <string_view>
 
+#include "config/entity_options.h"
+#include "engine/coordinate_value.h"
 #include "engine/data_line.h"
 #include "engine/format_coordinate.h"
 #include "engine/pairs.h"
@@ -20,9 +22,11 @@ void ReadPointEntity(FileState& file, int option, std::string_view typeName) {
       case 10: v.XText.SetFromLine(value, line); break;
       case 20: v.YText.SetFromLine(value, line); break;
       case 30: v.ZText.SetFromLine(value, line); break;
-      default: break;
+      default: TakeExtrusionGroup(file, code, value); break;
     }
   });
+  // A circle's or arc's centre lies in its own plane; a point's and an ellipse's are world points.
+  if (option == entity_bit::kCircles || option == entity_bit::kArcs) PutPointInWorld(file);
   ExportLonePoint(file, Coord(file.values.ZText), typeName);
   file.CountEntity(option);
 }
@@ -44,9 +48,11 @@ void ReadTextEntity(FileState& file, int option, std::string_view typeName) {
       case 20: v.YText.SetFromLine(value, line); break;
       case 30: v.ZText.SetFromLine(value, line); break;
       case 101: inEmbeddedObject = mtext; break;
-      default: break;
+      default: TakeExtrusionGroup(file, code, value); break;
     }
   });
+  // A TEXT's point lies in its own plane; an MTEXT's is a world point (its 210 is only its direction).
+  if (!mtext) PutPointInWorld(file);
   ExportLonePoint(file, Coord(file.values.ZText), typeName);
   file.CountEntity(option);
 }
@@ -162,6 +168,22 @@ void ReadAttributeList(FileState& file, BlockAttributes& attributes) {
   }
 }
 
+// With the points inside blocks asked for, the insertion's placement takes its point as read, in its
+// own plane.
+void TakePlacementPoint(FileState& file) {
+  const EntityValues& v = file.values;
+  file.placement.insert = Vec3{CoordinateValue(v.XText.view()), CoordinateValue(v.YText.view()),
+                               CoordinateValue(v.ZText.view())};
+}
+
+// After the insertion's own point, the points inside its block, placed by it; inside a block
+// definition, the insertion is kept with the block, to be expanded with it.
+void ExpandBlockContents(FileState& file) {
+  if (file.blocks == nullptr) [[likely]] return;
+  if (file.capturing) return file.blocks->CaptureInsertion(file, file.values.BlockName.view(), file.placement);
+  file.blocks->Expand(file, file.values.BlockName.view(), file.placement, file.values.Layer.view());
+}
+
 bool IsCoordinateNumber(std::string_view text) {
   char formatted[kMaxCoordinateText];
   return !text.empty() && FormatCoordinate(text, 0, formatted) >= 0;
@@ -175,7 +197,8 @@ void ExportInsertWithAttributes(FileState& file, int option, std::string_view ty
   if (listFollows) ReadAttributeList(file, attributes);
   EntityValues& v = file.values;
   if (!file.blockFilter.Empty() && !file.blockFilter.Accepts(v.BlockName.view())) return;
-  if (file.LayerLeftOut()) return;
+  // Inside a block definition the layer is judged where the block is placed.
+  if (!file.capturing && file.LayerLeftOut()) return ExpandBlockContents(file);
   const std::string_view number = attributes.hasNumber ? std::string_view(attributes.number) : std::string_view();
   CoordText z = Coord(v.ZText);
   if (attributes.hasZ) {
@@ -198,6 +221,7 @@ void ExportInsertWithAttributes(FileState& file, int option, std::string_view ty
     v.TextValue.SetText(joined);
   }
   ExportNumberedPoint(file, z, typeName, number);
+  ExpandBlockContents(file);
   file.CountEntity(option);
 }
 
@@ -205,6 +229,7 @@ void ExportInsertWithAttributes(FileState& file, int option, std::string_view ty
 
 void ReadInsertEntity(FileState& file, int option, std::string_view typeName) {
   EntityValues& v = StartEntity(file, kNoBlockName);
+  file.placement = InsertPlacement{};
   bool attributesFollow = false;
   const bool complete = ReadPairsUntilZero(file, [&](int code, std::string_view value) {
     const std::uint64_t line = file.input.LineNumber();
@@ -217,15 +242,21 @@ void ReadInsertEntity(FileState& file, int option, std::string_view typeName) {
       case 20: v.YText.SetFromLine(value, line); break;
       case 30: v.ZText.SetFromLine(value, line); break;
       case 66: attributesFollow = value == "1"; break;
-      default: break;
+      default:
+        if (file.blocks != nullptr) [[unlikely]] file.placement.Take(code, value);
+        TakeExtrusionGroup(file, code, value);
+        break;
     }
   });
+  if (file.blocks != nullptr) [[unlikely]] TakePlacementPoint(file);
+  PutPointInWorld(file);
   if (file.run.attributeTags.Any()) [[unlikely]] {
     return ExportInsertWithAttributes(file, option, typeName, attributesFollow && complete);
   }
   // A rejected insertion leaves no trace: the next accepted one takes its entity number.
   if (!file.blockFilter.Empty() && !file.blockFilter.Accepts(v.BlockName.view())) return;
   ExportLonePoint(file, Coord(file.values.ZText), typeName);
+  ExpandBlockContents(file);
   file.CountEntity(option);
 }
 

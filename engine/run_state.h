@@ -24,6 +24,8 @@
 #include "engine/layer_filter.h"
 #include "engine/line_slack.h"
 #include "engine/short_copy.h"
+#include "engine/block_contents.h"
+#include "engine/world_coordinates.h"
 
 namespace corvane {
 
@@ -46,6 +48,9 @@ struct RunSettings {
   // The options beyond the record, and what the readers take from them.
   ConfigExtension extension;
   AttributeTags attributeTags;                 // Any(): block insertions read their attributes
+  bool worldCoordinates = false;               // points stored in an entity's plane go out in world coordinates
+  bool blockContents = false;                  // insertions also write the points inside their blocks
+  std::size_t blockMemoryBound = kBlockMemoryBound;  // what block definitions may take
   // What one data line can take: lineRoom bytes besides its entity texts, and each entity text up
   // to textCopies times (a hand-edited field-name list can repeat the custom field). Set by
   // PrepareDataLines with the line's plan.
@@ -203,6 +208,7 @@ struct FileState {
         blockFilter(runSettings.BlockNamePatterns),
         layerFilter(runSettings.extension.Layers, runSettings.extension.LayersLeftOut),
         layerFilterOn(layerFilter.Active()),
+        worldCoordinates(runSettings.worldCoordinates),
         ActiveEntityMask(runSettings.config.EntityMask),
         PointNumber(runSettings.config.StartNumber),
         EntityNumber(runSettings.config.EntityNumberStart) {}
@@ -213,6 +219,15 @@ struct FileState {
   BlockNameFilter blockFilter;  // per file: it keeps scratch memory of its own
   LayerFilter layerFilter;      // per file, as the block filter
   const bool layerFilterOn;
+  // Entities in their own plane go to world coordinates: as the run asks, and always for the
+  // entities inside block definitions, which insertions place in the world.
+  bool worldCoordinates = false;
+  // With the points inside blocks asked for: the block definitions read so far, and whether the
+  // entity being read is inside one (its points go there rather than to the data file).
+  BlockLibrary* blocks = nullptr;
+  bool capturing = false;
+  InsertPlacement placement;  // of the insertion being read
+  std::vector<std::string> blockProblems;  // the report lines the block definitions earned
 
   std::uint32_t ActiveEntityMask = 0;
   // Counted in 64 bits from their 32-bit starting values, so they never wrap.
@@ -239,6 +254,10 @@ struct FileState {
   bool endedInsideEntity = false;
 
   EntityValues values;
+  // The entity's extrusion direction and the vertices held until it is known (world coordinates).
+  ExtrusionGroups extrusion;
+  HeldVertices heldVertices;
+  ValueSlot heldElevation;
   BlockAttributes attributes;
   EntityLinePart entityPart;
   PointListener* pointListener = nullptr;
@@ -249,6 +268,7 @@ struct FileState {
   // One entity consumed: its option's counter and the entity number move on, unless its layer is
   // left out.
   void CountEntity(int option) {
+    if (capturing) [[unlikely]] return;  // an entity inside a block definition is no entity of the drawing
     if (layerFilterOn && LayerLeftOut()) [[unlikely]] return;
     ++EntityCounts[option];
     ++EntityNumber;

@@ -5,8 +5,10 @@ set -euo pipefail
 
 # Qt 6 Widgets and Test for the desktop program; libqt6svg6 draws its SVG glyphs; libxkbcommon-dev
 # only silences a configure warning; python3-ezdxf writes the foreign drawings of one test; zlib1g-dev
-# compresses the plots' density pictures.
-packages=(g++ cmake ninja-build libgtest-dev qt6-base-dev libxkbcommon-dev libqt6svg6 python3-ezdxf zlib1g-dev "$@")
+# compresses the plots' density pictures; librecad-data ships LibreCAD's part library, real drawings
+# that one test converts and compares with ezdxf's reading of them.
+packages=(g++ cmake ninja-build libgtest-dev qt6-base-dev libxkbcommon-dev libqt6svg6 python3-ezdxf zlib1g-dev
+          librecad-data "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

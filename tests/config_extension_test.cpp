@@ -149,3 +149,42 @@ TEST(ConfigExtensionText, ShownOnlyWhenSetAndSetByNameWithTheTextRules) {
 
 }  // namespace
 }  // namespace corvane
+
+namespace corvane {
+namespace {
+
+TEST(ConfigExtensionSwitches, AreYesOrNoSavedOnlyWhenOnAndAFileHoldingAnythingElseIsRefused) {
+  TExportConfig config = MakeDefaultConfig();
+  ConfigExtension extension;
+  std::string error;
+  ASSERT_TRUE(SetConfigField(config, extension, "worldcoordinates=On", error)) << error;
+  ASSERT_TRUE(SetConfigField(config, extension, "BlockContents=1", error)) << error;
+  EXPECT_EQ(extension.WorldCoordinates, "yes");
+  EXPECT_EQ(DescribeConfig(config, extension).back(), "BlockContents = \"yes\"");
+  EXPECT_FALSE(SetConfigField(config, extension, "BlockContents=maybe", error));
+  EXPECT_EQ(error, "BlockContents takes yes or no (or 1/0, true/false, on/off), not \"maybe\"");
+  EXPECT_EQ(extension.BlockContents, "yes");
+
+  test::TempDir dir;
+  const std::string path = (dir.path() / "w.crv").string();
+  ASSERT_EQ(WriteConfigFile(path, config, extension), "");
+  EXPECT_EQ(ReadBytes(path), Record(config) + Head(2) + Entry(6, "yes") + Entry(7, "yes"));
+  // Off again: the file keeps its 576 bytes.
+  ASSERT_TRUE(SetConfigField(config, extension, "WorldCoordinates=no", error)) << error;
+  ASSERT_TRUE(SetConfigField(config, extension, "BlockContents=", error)) << error;
+  EXPECT_TRUE(extension.Empty());
+  ASSERT_EQ(WriteConfigFile(path, config, extension), "");
+  EXPECT_EQ(ReadBytes(path).size(), 576u);
+
+  ConfigExtension read;
+  EXPECT_EQ(DecodeConfigExtension(Head(1) + Entry(6, "yes"), read), std::nullopt);
+  EXPECT_TRUE(WorldCoordinatesOn(read));
+  EXPECT_FALSE(BlockContentsOn(read));
+  const auto refused = DecodeConfigExtension(Head(1) + Entry(7, "no"), read);
+  ASSERT_TRUE(refused.has_value());
+  EXPECT_EQ(*refused, "BlockContents holds something other than yes");
+  EXPECT_TRUE(WorldCoordinatesOn(read));  // left as it was
+}
+
+}  // namespace
+}  // namespace corvane

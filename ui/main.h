@@ -23,6 +23,7 @@
 #include "engine/conversion_run.h"
 #include "ui/window_record.h"
 
+class QCheckBox;
 class QFileIconProvider;
 
 class QLineEdit;
@@ -258,6 +259,10 @@ class TForm1 : public QWidget {
   // The boxes of the page "Survey blocks and layers", one per option beyond the record, in the
   // options' order.
   std::vector<QLineEdit*> ExtensionBoxes() const;
+  // The tick boxes of the switches among the options beyond the record, in the table's order.
+  std::vector<QCheckBox*> ExtensionSwitches() const;
+  void ConnectExtensionSwitches();
+  void ShowExtensionSwitches();
   void ConnectExtensionBindings();
   void ConnectRecordChangeSignal();
   // Chooses the dropped folder, or the folder of the dropped drawings and those drawings; the

@@ -84,12 +84,15 @@ std::vector<QLineEdit*> TForm1::ExtensionBoxes() const {
   return {ui_->attrnum, ui_->attrz, ui_->attrtext, ui_->layersin, ui_->layersout};
 }
 
+std::vector<QCheckBox*> TForm1::ExtensionSwitches() const { return {ui_->worldcoords, ui_->blockcontents}; }
+
 void TForm1::ConnectExtensionBindings() {
   const std::vector<QLineEdit*> boxes = ExtensionBoxes();
   const std::vector<QLabel*> labels = {ui_->Label41, ui_->Label42, ui_->Label43, ui_->Label44, ui_->Label45};
   const auto& options = ExtensionOptions();
-  static_assert(kExtensionOptionCount == 5, "one box and one label per option beyond the record");
-  for (std::size_t i = 0; i < options.size(); ++i) {
+  static_assert(kExtensionOptionCount == 7, "one box and one label per text option, one tick box per switch");
+  ConnectExtensionSwitches();
+  for (std::size_t i = 0; i < boxes.size(); ++i) {
     const ExtensionOption& option = options[i];
     QLineEdit* box = boxes[i];
     labels[i]->setText(QString::fromLatin1(option.label.data(), static_cast<int>(option.label.size())) +
@@ -120,6 +123,7 @@ void TForm1::ConnectRecordChangeSignal() {
     connect(box, &QLineEdit::textChanged, this, changed);
   }
   for (QLineEdit* box : ExtensionBoxes()) connect(box, &QLineEdit::textChanged, this, changed);
+  for (QCheckBox* box : ExtensionSwitches()) connect(box, &QCheckBox::toggled, this, changed);
   for (QComboBox* box : {ui_->ComboBox3, ui_->ComboBox4, ui_->ComboBox5}) {
     connect(box, &QComboBox::currentIndexChanged, this, changed);
   }

@@ -124,6 +124,7 @@ void TForm1::ShowConfigInWindow() {
   for (std::size_t i = 0; i < boxes.size(); ++i) {
     boxes[i]->setText(FromRecordText(extension_.*ExtensionOptions()[i].field));
   }
+  ShowExtensionSwitches();
 
   fillingLists_ = true;
   ui_->listechoix1->setCurrentRow(0);

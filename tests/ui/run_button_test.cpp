@@ -5,6 +5,7 @@
 
 #include "engine/run_checks.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -119,6 +120,7 @@ class RunButtonTest : public QObject {
   void checksInTheirOrder();
   void wholeRunMatchesCommandLineTool();
   void surveyBlocksRunMatchesCommandLineTool();
+  void worldCoordinatesAndBlockContentsRunMatchesCommandLineTool();
   void nameThatIsNotValidTextConverts();
   void stopDuringSecondOfThreeFiles();
   void outputErrorShowsBoxAndKeepsWindowUsable();
@@ -303,6 +305,77 @@ void RunButtonTest::surveyBlocksRunMatchesCommandLineTool() {
   QCOMPARE(f.boxes.seen.size(), boxesBefore + 1);
   QCOMPARE(f.boxes.seen.back().text, QStringLiteral("Current configuration has changed, do you want to save it ?"));
   f.Child<QLineEdit>("attrz")->setText(QStringLiteral("ELEV"));
+  QVERIFY(f.window.ConfirmSaveIfChanged());
+}
+
+// Mirrored and tilted entities and insertions of nested blocks, many times over.
+QByteArray MirroredBlocksDrawing(int insertions) {
+  using test::Pairs;
+  std::string dxf = Pairs({"0", "SECTION", "2", "BLOCKS", "0", "BLOCK", "8", "0", "2", "MH", "70", "0", "10", "1", "20",
+                           "1", "30", "0", "0", "CIRCLE", "8", "0", "10", "2", "20", "1", "30", "0", "40", "0.5",
+                           "210", "0", "220", "0", "230", "-1", "0", "LWPOLYLINE", "8", "EDGE", "90", "2", "38", "1.5",
+                           "10", "0", "20", "0", "10", "2", "20", "2", "0", "ENDBLK", "0", "BLOCK", "8", "0", "2",
+                           "PAIR", "70", "0", "10", "0", "20", "0", "30", "0", "0", "INSERT", "8", "0", "2", "MH",
+                           "10", "5", "20", "0", "30", "0", "50", "30", "41", "2", "42", "2", "43", "2", "0",
+                           "ENDBLK", "0", "ENDSEC", "0", "SECTION", "2", "ENTITIES"});
+  for (int i = 0; i < insertions; ++i) {
+    const std::string n = std::to_string(i);
+    dxf += Pairs({"0", "INSERT", "8", "PTS", "2", i % 2 ? "MH" : "PAIR", "10", n + ".125", "20", "-" + n + ".5", "30",
+                  "0", "50", n, "70", "2", "71", "3", "44", "10", "45", "20", "210", "0", "220", "0", "230", "-1"});
+    dxf += Pairs({"0", "ARC", "8", "ARCS", "10", n, "20", "1.75", "30", "2", "40", "1", "50", "0", "51", "90", "210",
+                  "0", "220", "-0.5", "230", "0.8660254037844386"});
+  }
+  return QByteArray::fromStdString(dxf + Pairs({"0", "ENDSEC", "0", "EOF"}));
+}
+
+// World coordinates and the points inside blocks switched on by a configuration file: the page's
+// tick boxes show them, and the window and corvane-cli write the same bytes.
+void RunButtonTest::worldCoordinatesAndBlockContentsRunMatchesCommandLineTool() {
+  RunFixture f;
+  f.AddDrawing(QStringLiteral("mirrored.dxf"), MirroredBlocksDrawing(150));
+  f.AddDrawing(QStringLiteral("site_plan.dxf"), ExampleDrawing("site_plan.dxf"));
+  TExportConfig config = test::TestConfig(true);
+  config.CustomChecked[3] = 1;
+  ConfigExtension extension;
+  extension.WorldCoordinates = "yes";
+  extension.BlockContents = "yes";
+  const QString crv = f.ConfigFolder() + QStringLiteral("/world.crv");
+  QVERIFY(WriteConfigFile(Local(crv), config, extension).empty());
+  QVERIFY(f.window.LoadConfigFile(Local(crv)));
+  QVERIFY(f.Child<QCheckBox>("worldcoords")->isChecked());
+  QVERIFY(f.Child<QCheckBox>("blockcontents")->isChecked());
+  f.SelectAll();
+  f.Run();
+  QCOMPARE(f.boxes.seen.size(), std::size_t{0});
+  std::map<QString, QByteArray> fromWindow;
+  for (const QString& name : {QStringLiteral("mirrored.txt"), QStringLiteral("site_plan.txt")}) {
+    fromWindow[name] = ReadBytes(f.out + "/" + name);
+    QVERIFY(QFile::remove(f.out + "/" + name));
+  }
+  // The options are in force: the mirrored insertion's X is negated, and its block's points follow it.
+  QVERIFY(fromWindow[QStringLiteral("mirrored.txt")].startsWith("1,-0.125,-0.500,0.000,INSERT/PTS/PAIR\r\n"));
+  QVERIFY(fromWindow[QStringLiteral("mirrored.txt")].contains("LWPOLYLINE/EDGE/PAIR"));
+  const QStringList windowReport = ReportLines(f.ReportPath());
+  QVERIFY(windowReport.contains(QStringLiteral("World coordinates : yes")));
+
+  QProcess cli;
+  const QString cliReport = f.Path(QStringLiteral("cli-report.txt"));
+  cli.start(CliPath(), {QStringLiteral("-q"), QStringLiteral("-c"), crv, QStringLiteral("-d"), f.out,
+                        QStringLiteral("-r"), cliReport, f.drawings});
+  QVERIFY(cli.waitForFinished(60000));
+  QCOMPARE(cli.exitCode(), 0);
+  for (const auto& [name, bytes] : fromWindow) QCOMPARE(ReadBytes(f.out + "/" + name), bytes);
+  QCOMPARE(windowReport.mid(1), ReportLines(cliReport).mid(1));
+
+  // Unticking a box is a change of the configuration, which the exit asks to save.
+  QVERIFY(f.window.ConfirmSaveIfChanged());
+  f.Child<QCheckBox>("blockcontents")->setChecked(false);
+  QCOMPARE(f.window.WorkingExtension().BlockContents, std::string());
+  const std::size_t boxesBefore = f.boxes.seen.size();
+  f.boxes.Answer({QMessageBox::Cancel});
+  QVERIFY(!f.window.ConfirmSaveIfChanged());
+  QCOMPARE(f.boxes.seen.size(), boxesBefore + 1);
+  f.Child<QCheckBox>("blockcontents")->setChecked(true);
   QVERIFY(f.window.ConfirmSaveIfChanged());
 }
 
