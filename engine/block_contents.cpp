@@ -7,6 +7,7 @@
 #include "engine/coordinate_value.h"
 #include "engine/data_line.h"
 #include "engine/report_text.h"
+#include "engine/run_observer.h"
 #include "engine/run_state.h"
 #include "files/text_rules.h"
 
@@ -187,11 +188,13 @@ void BlockLibrary::Expand(FileState& file, std::string_view blockName, const Ins
   const std::uint32_t definition = Find(blockName);
   if (definition == kNone || definitions_[definition].count == 0) return;
   expanding_.clear();
+  written_ = 0;
+  abandoned_ = false;
   // A spacing of 0 puts every cell on the first: each place is written once.
   const int columns = placement.columnSpacing == 0 ? 1 : std::max(1, placement.columns);
   const int rows = placement.rowSpacing == 0 ? 1 : std::max(1, placement.rows);
-  for (int row = 0; row < rows; ++row) {
-    for (int column = 0; column < columns; ++column) {
+  for (int row = 0; row < rows && !abandoned_; ++row) {
+    for (int column = 0; column < columns && !abandoned_; ++column) {
       ExpandDefinition(file, definition, Placing(placement, definitions_[definition].base, column, row), layer,
                        blockName, 0);
     }
@@ -206,7 +209,7 @@ void BlockLibrary::ExpandDefinition(FileState& file, std::uint32_t definition, c
     return;
   }
   expanding_.push_back(definition);
-  for (std::uint32_t i = d.first; i < d.first + d.count; ++i) {
+  for (std::uint32_t i = d.first; i < d.first + d.count && !abandoned_; ++i) {
     const Item& item = items_[i];
     const Entity& e = entities_[item.entity];
     // What lies on layer "0" in a block lies on the layer of the insertion that places it.
@@ -215,6 +218,7 @@ void BlockLibrary::ExpandDefinition(FileState& file, std::uint32_t definition, c
     if (item.nested == kNone) {
       const Vec3 w = toWorld.Apply(item.point);
       if (!std::isfinite(w.x) || !std::isfinite(w.y) || !std::isfinite(w.z)) continue;
+      if (!MayWriteAnother(topBlockName)) break;
       char xs[32], ys[32], zs[32];
       WriteDataLine(file, CoordText{PutNumber(xs, w.x)}, CoordText{PutNumber(ys, w.y)}, CoordText{PutNumber(zs, w.z)},
                     TextOf(e.handle), lineLayer, e.typeName, topBlockName, TextOf(e.text));
@@ -233,8 +237,8 @@ void BlockLibrary::ExpandDefinition(FileState& file, std::uint32_t definition, c
     const InsertPlacement& p = n.placement;
     const int columns = p.columnSpacing == 0 ? 1 : std::max(1, p.columns);
     const int rows = p.rowSpacing == 0 ? 1 : std::max(1, p.rows);
-    for (int row = 0; row < rows; ++row) {
-      for (int column = 0; column < columns; ++column) {
+    for (int row = 0; row < rows && !abandoned_; ++row) {
+      for (int column = 0; column < columns && !abandoned_; ++column) {
         ExpandDefinition(file, inner, toWorld.Then(Placing(p, definitions_[inner].base, column, row)), lineLayer,
                          topBlockName, depth + 1);
       }
@@ -243,8 +247,27 @@ void BlockLibrary::ExpandDefinition(FileState& file, std::uint32_t definition, c
   expanding_.pop_back();
 }
 
+bool BlockLibrary::MayWriteAnother(std::string_view topBlockName) {
+  if (written_ == pointBound_) {
+    abandoned_ = true;
+    const std::string name(topBlockName);
+    if (std::find(tooMany_.begin(), tooMany_.end(), name) == tooMany_.end()) tooMany_.push_back(name);
+    return false;
+  }
+  ++written_;
+  if ((written_ & 0xFFFF) == 0 && observer_ != nullptr && observer_->StopRequested()) {
+    abandoned_ = true;  // the drawing's loop sees the stop at its next entity
+    return false;
+  }
+  return true;
+}
+
 std::vector<std::string> BlockLibrary::Problems() const {
   std::vector<std::string> lines;
+  for (const std::string& name : tooMany_) {
+    lines.push_back("an insertion of the block " + QuoteForReport(name) + " would write more than " +
+                    std::to_string(pointBound_) + " points from inside it: the rest of them are not written");
+  }
   for (const std::string& name : selfInserting_) {
     lines.push_back("the block " + QuoteForReport(name) +
                     " inserts itself: the points inside that insertion of it are not written");

@@ -18,6 +18,7 @@ namespace corvane {
 
 struct FileState;
 struct CoordText;
+class RunObserver;
 
 // What places a block: the insertion's groups 10/20/30 (in its own plane), 41/42/43, 50, 70/71,
 // 44/45 and 210/220/230.
@@ -37,9 +38,20 @@ struct InsertPlacement {
 // point only, and the report says so.
 inline constexpr std::size_t kBlockMemoryBound = std::size_t{64} << 20;
 
+// One insertion writes at most this many points from inside its block (its MINSERT cells and
+// nested insertions included): a few bytes of a drawing can otherwise ask for billions (a block
+// inserting another a thousand times, which inserts a third a thousand times, ...), filling the
+// disk before anyone could stop it. The report says when an insertion reaches it.
+inline constexpr std::uint64_t kInsertionPointBound = 10'000'000;
+
 class BlockLibrary {
  public:
-  explicit BlockLibrary(std::size_t memoryBound = kBlockMemoryBound) : bound_(memoryBound) {}
+  explicit BlockLibrary(std::size_t memoryBound = kBlockMemoryBound,
+                        std::uint64_t pointBound = kInsertionPointBound)
+      : bound_(memoryBound), pointBound_(pointBound) {}
+
+  // Asked now and then while one insertion writes its points, so that a stop is not kept waiting.
+  void SetObserver(RunObserver* observer) { observer_ = observer; }
 
   // A BLOCK entity's name and base point: the entities captured from now on are its own.
   void StartBlock(std::string_view name, Vec3 base);
@@ -94,6 +106,7 @@ class BlockLibrary {
   std::uint32_t EntityOf(FileState& file, std::string_view entityName);
   std::uint32_t Find(std::string_view name);
   static Affine Placing(const InsertPlacement& placement, Vec3 base, int column, int row);
+  bool MayWriteAnother(std::string_view topBlockName);
   void ExpandDefinition(FileState& file, std::uint32_t definition, const Affine& toWorld, std::string_view layer,
                         std::string_view topBlockName, int depth);
 
@@ -110,6 +123,11 @@ class BlockLibrary {
   std::size_t bound_;
   bool full_ = false;
   bool tooDeep_ = false;
+  std::uint64_t pointBound_;
+  RunObserver* observer_ = nullptr;
+  std::uint64_t written_ = 0;  // by the insertion being expanded
+  bool abandoned_ = false;     // that insertion writes no more: bound reached, or a stop asked for
+  std::vector<std::string> tooMany_;  // blocks whose insertion reached kInsertionPointBound
   std::string firstLeftOut_;
   std::vector<std::uint32_t> expanding_;  // the definitions being expanded, outermost first
   std::vector<std::string> selfInserting_;

@@ -119,7 +119,8 @@ bool ReadUpToEntities(FileState& state, RunObserver* observer, std::size_t index
 // The file's block library for the time of its conversion.
 class BlocksInHand {
  public:
-  explicit BlocksInHand(FileState& state) : state_(state), library_(state.run.blockMemoryBound) {
+  BlocksInHand(FileState& state, RunObserver* observer) : state_(state), library_(state.run.blockMemoryBound, state.run.insertionPointBound) {
+    library_.SetObserver(observer);
     if (state.run.blockContents) state.blocks = &library_;
   }
   ~BlocksInHand() { state_.blocks = nullptr; }
@@ -161,7 +162,7 @@ DrawingEnd ConvertDrawing(FileState& state, RunObserver* observer, std::size_t i
     state.out.Append(state.run.HeaderLine);
     state.out.Append("\r\n");
   }
-  BlocksInHand blocks(state);
+  BlocksInHand blocks(state, observer);
   if (!ReadUpToEntities(state, observer, index)) return DrawingEnd::kNotDxf;
   std::uint64_t shown = 0;
   std::string_view line;

@@ -51,6 +51,7 @@ struct RunSettings {
   bool worldCoordinates = false;               // points stored in an entity's plane go out in world coordinates
   bool blockContents = false;                  // insertions also write the points inside their blocks
   std::size_t blockMemoryBound = kBlockMemoryBound;  // what block definitions may take
+  std::uint64_t insertionPointBound = kInsertionPointBound;  // what one insertion may write from inside
   // What one data line can take: lineRoom bytes besides its entity texts, and each entity text up
   // to textCopies times (a hand-edited field-name list can repeat the custom field). Set by
   // PrepareDataLines with the line's plan.

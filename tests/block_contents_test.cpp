@@ -146,11 +146,15 @@ TEST(BlockContents, PreviewShowsWhatTheRunWrites) {
   EXPECT_EQ(preview.errorLineCount, 1u);
 }
 
-// The main loop over a drawing with block definitions kept within `bound` bytes.
-std::string ConvertWithBound(const std::string& dxf, std::size_t bound, std::vector<std::string>& lines) {
+// The main loop over a drawing with block definitions kept within `bound` bytes, and at most
+// `pointBound` points written from inside one insertion.
+std::string ConvertWithBound(const std::string& dxf, std::size_t bound, std::vector<std::string>& lines,
+                             std::uint64_t pointBound = kInsertionPointBound, RunObserver* observer = nullptr,
+                             DrawingEnd expectedEnd = DrawingEnd::kComplete) {
   const TExportConfig config = Config();
   RunSettings run = PrepareRunSettings(config, test::RequestFor(config, {}).lists, Contents());
   run.blockMemoryBound = bound;
+  run.insertionPointBound = pointBound;
   test::TempDir dir;
   const std::string path = (dir.path() / "out.txt").string();
   {
@@ -160,7 +164,7 @@ std::string ConvertWithBound(const std::string& dxf, std::size_t bound, std::vec
     LineReader in(dxf, 4096);
     FileState state(run, in, out);
     FileOutcome outcome;
-    EXPECT_EQ(ConvertOpenedDrawing(state, nullptr, 0, outcome), DrawingEnd::kComplete);
+    EXPECT_EQ(ConvertOpenedDrawing(state, observer, 0, outcome), expectedEnd);
     lines = outcome.lines;
     out.Close();
   }
@@ -182,6 +186,47 @@ TEST(BlockContents, BeyondTheMemoryBoundAreReportedAndTheInsertionsStillWritten)
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines[0], "*** Error, the block definitions take more than 256 bytes: the points inside block \"D\" and "
                       "the blocks defined after it are not written ***");
+}
+
+// Three levels of 10 x 10 MINSERTs ask for a million points from a drawing of a few lines.
+std::string MillionPointDrawing() {
+  return DxfWithBlocks(
+      Block("C", "0", "0", Pairs({"0", "POINT", "8", "0", "10", "1", "20", "1"})) +
+          Block("B", "0", "0", Insert("C", "0", "0", "0", {"70", "10", "71", "10", "44", "1", "45", "1"})) +
+          Block("A", "0", "0", Insert("B", "0", "0", "0", {"70", "10", "71", "10", "44", "1", "45", "1"})),
+      Insert("A", "L", "0", "0", {"70", "10", "71", "10", "44", "1", "45", "1"}) + Insert("C", "L", "5", "5"));
+}
+
+TEST(BlockContents, OneInsertionWritesAtMostItsBoundOfInnerPointsAndTheNextOneItsOwn) {
+  std::vector<std::string> lines;
+  const Lines data = test::SplitCrLf(ConvertWithBound(MillionPointDrawing(), kBlockMemoryBound, lines, 250));
+  // The insertion's own line, 250 from inside it; then the next insertion, whole.
+  ASSERT_EQ(data.size(), 1u + 250u + 2u);
+  EXPECT_EQ(data[0], "1,0.000,0.000,0.000,INSERT/L/A");
+  EXPECT_EQ(data[251], "252,5.000,5.000,0.000,INSERT/L/C");
+  EXPECT_EQ(data[252], "253,6.000,6.000,0.000,POINT/L/C");
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines[0], "*** Error, an insertion of the block \"A\" would write more than 250 points from inside it: "
+                      "the rest of them are not written ***");
+}
+
+// A stop asked for while one insertion writes its points ends the drawing without waiting for all.
+class StopAfterAsking : public test::TestObserver {
+ public:
+  bool StopRequested() override { return ++asked_ > 2; }
+
+ private:
+  int asked_ = 0;
+};
+
+TEST(BlockContents, AStopIsHeardWhileOneInsertionWritesItsPoints) {
+  std::vector<std::string> lines;
+  StopAfterAsking observer;
+  const std::string data =
+      ConvertWithBound(MillionPointDrawing(), kBlockMemoryBound, lines, kInsertionPointBound, &observer, DrawingEnd::kStopped);
+  const std::size_t written = test::SplitCrLf(data).size();
+  EXPECT_GT(written, 1u);
+  EXPECT_LT(written, 500000u);
 }
 
 }  // namespace
